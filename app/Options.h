@@ -1,0 +1,21 @@
+#pragma once
+// The two option values, their file opt.cfg beside the executable, and the start-up launch.
+
+#include <QString>
+
+#include <cstdint>
+
+extern int16_t LaunchAtStart;  // greater than 0: launch LaunchPath at start-up
+extern QString LaunchPath;     // full path of the program to launch, as the dialog returned it
+extern int16_t DialogAccepted; // -1 after OK, 0 after Cancel, in either dialog
+
+QString OptionsFilePath();
+
+// A missing or unreadable file, a first line that is not a 16-bit number, or a missing line
+// give 0 and the empty path.
+void ReadOptions();
+// Throws std::runtime_error when the file cannot be written.
+void WriteOptions();
+// Starts LaunchPath itself as the program: no shell, no splitting into words. A failure is
+// ignored.
+void LaunchExternal();

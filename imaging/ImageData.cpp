@@ -1,0 +1,3 @@
+#include "imaging/ImageData.h"
+
+ImageData CurImage;

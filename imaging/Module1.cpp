@@ -1,0 +1,64 @@
+#include "imaging/Module1.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void CheckDrawable(const ImageData& image) {
+    if (image.Pixels.empty())
+        throw std::invalid_argument("no image to draw");
+    if (image.Bits != 8 && image.Bits != 24)
+        throw std::invalid_argument("cannot draw an image of " + std::to_string(image.Bits) +
+                                    " bits per pixel");
+    if (image.Width <= 0 || image.Height <= 0)
+        throw std::invalid_argument("cannot draw an image of " + std::to_string(image.Width) +
+                                    " x " + std::to_string(image.Height) + " pixels");
+    const int64_t expected = int64_t{image.Width} * image.Height * (image.Bits / 8);
+    if (image.Pixels.size() != static_cast<uint64_t>(expected))
+        throw std::invalid_argument("image holds " + std::to_string(image.Pixels.size()) +
+                                    " bytes of pixels, not " + std::to_string(expected));
+    if (image.Bits == 8 && image.Palette.size() != 256)
+        throw std::invalid_argument("palette has " + std::to_string(image.Palette.size()) +
+                                    " entries, not 256");
+}
+
+} // namespace
+
+void DrawImage(const DeviceContext& hdc, const ImageData& image) {
+    CheckDrawable(image);
+    if (hdc.Bits == nullptr || hdc.Width <= 0 || hdc.Height <= 0)
+        return;
+    if (hdc.Stride < int64_t{hdc.Width} * 4)
+        throw std::invalid_argument("surface stride " + std::to_string(hdc.Stride) +
+                                    " is shorter than its rows");
+
+    const auto columns = static_cast<size_t>(std::min(image.Width, hdc.Width));
+    const auto rows = static_cast<size_t>(std::min(image.Height, hdc.Height));
+    const size_t sourceStride = static_cast<size_t>(image.Width) * (image.Bits / 8);
+    const auto targetStride = static_cast<size_t>(hdc.Stride);
+    const PaletteEntry* palette = image.Palette.data();
+
+    for (size_t y = 0; y < rows; ++y) {
+        const uint8_t* in = image.Pixels.data() + y * sourceStride;
+        uint8_t* out = hdc.Bits + y * targetStride;
+        if (image.Bits == 24) {
+            for (size_t x = 0; x < columns; ++x, in += 3, out += 4) {
+                out[0] = in[0];
+                out[1] = in[1];
+                out[2] = in[2];
+                out[3] = 0xFF;
+            }
+        } else {
+            for (size_t x = 0; x < columns; ++x, out += 4) {
+                const PaletteEntry& entry = palette[in[x]];
+                out[0] = entry.Blue;
+                out[1] = entry.Green;
+                out[2] = entry.Red;
+                out[3] = 0xFF;
+            }
+        }
+    }
+}

@@ -1,0 +1,298 @@
+#include "imaging/TGALS.h"
+
+#include "imaging/Checked.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr size_t HeaderSize = 18;
+constexpr uint8_t TrueColour = 2;
+constexpr uint8_t TopOrigin = 0x20;
+constexpr uint8_t RightOrigin = 0x10;
+
+// Closes the descriptor on every path out of a load or save.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+std::string SystemError(const std::string& action, const std::string& path) {
+    return action + " " + path + ": " + std::strerror(errno);
+}
+
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+void PutLe16(uint8_t* p, int16_t value) {
+    const auto bits = static_cast<uint16_t>(value);
+    p[0] = static_cast<uint8_t>(bits & 0xFF);
+    p[1] = static_cast<uint8_t>(bits >> 8);
+}
+
+// Reads until count bytes arrived or the file ended; returns how many arrived.
+size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, buffer + done, count - done, offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw TgaError(SystemError("cannot read", path));
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+// Reads bottom-up rows straight into their places, one iovec per row, since a read followed by
+// swapping rows in place costs several times as much. Rows the file lacks stay zero.
+void ReadRowsReversed(int fd, off_t offset, std::vector<uint8_t>& pixels, size_t rowBytes,
+                      size_t rows, const std::string& path) {
+    std::vector<iovec> chunk;
+    chunk.reserve(IOV_MAX);
+    size_t row = 0;   // stored row being read
+    size_t inRow = 0; // bytes of it already read
+    while (row < rows) {
+        chunk.clear();
+        for (size_t r = row; r < rows && chunk.size() < IOV_MAX; ++r) {
+            const size_t skip = r == row ? inRow : 0;
+            chunk.push_back({pixels.data() + (rows - 1 - r) * rowBytes + skip, rowBytes - skip});
+        }
+        const ssize_t n = ::preadv(fd, chunk.data(), static_cast<int>(chunk.size()), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw TgaError(SystemError("cannot read", path));
+        if (n == 0)
+            return;
+        offset += n;
+        const size_t got = inRow + static_cast<size_t>(n);
+        row += got / rowBytes;
+        inRow = got % rowBytes;
+    }
+}
+
+void MirrorRows(std::vector<uint8_t>& pixels, size_t width, size_t rows) {
+    for (size_t y = 0; y < rows; ++y) {
+        uint8_t* left = pixels.data() + y * width * 3;
+        uint8_t* right = left + (width - 1) * 3;
+        for (; left < right; left += 3, right -= 3)
+            std::swap_ranges(left, left + 3, right);
+    }
+}
+
+// Writes every byte of the iovecs, resuming after partial writes.
+void WriteFully(int fd, iovec* parts, int count, const std::string& path) {
+    while (count > 0) {
+        const ssize_t n = ::writev(fd, parts, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::runtime_error(SystemError("cannot save", path));
+        auto left = static_cast<size_t>(n);
+        while (count > 0 && left >= parts->iov_len) {
+            left -= parts->iov_len;
+            ++parts;
+            --count;
+        }
+        if (count > 0) {
+            parts->iov_base = static_cast<uint8_t*>(parts->iov_base) + left;
+            parts->iov_len -= left;
+        }
+    }
+}
+
+// The new sheet's temporary file beside the destination, removed unless it was renamed over it.
+class TemporaryFile {
+  public:
+    // O_EXCL with mode 0666 lets the kernel apply the umask, which mkstemp's 0600 would hide.
+    explicit TemporaryFile(const std::string& destination) {
+        std::random_device entropy;
+        std::uniform_int_distribution<int> letter(0, 25);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            name_ = destination + ".";
+            for (int i = 0; i < 6; ++i)
+                name_ += static_cast<char>('a' + letter(entropy));
+            fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0 || errno != EEXIST)
+                break;
+        }
+        if (fd_ < 0)
+            throw std::runtime_error(SystemError("cannot save", destination));
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!renamed_)
+            ::unlink(name_.c_str());
+    }
+    int fd() const { return fd_; }
+
+    void CommitAs(const std::string& destination) {
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0 || ::rename(name_.c_str(), destination.c_str()) != 0)
+            throw std::runtime_error(SystemError("cannot save", destination));
+        renamed_ = true;
+    }
+
+  private:
+    std::string name_;
+    int fd_ = -1;
+    bool renamed_ = false;
+};
+
+void CheckSaveable(const std::string& path, const ImageData& image) {
+    if (image.Bits != 24 && image.Bits != 8)
+        throw std::runtime_error("cannot save an image of " + std::to_string(image.Bits) +
+                                 " bits per pixel");
+    const auto fits = [&](const char* name, int32_t value) {
+        try {
+            checked::ToInt16(value);
+        } catch (const std::overflow_error&) {
+            throw std::overflow_error("cannot save " + path + ": " + name + " " +
+                                      std::to_string(value) + " does not fit a TGA header");
+        }
+        if (value < 0)
+            throw std::runtime_error("cannot save " + path + ": " + name + " " +
+                                     std::to_string(value));
+    };
+    fits("width", image.Width);
+    fits("height", image.Height);
+    const int64_t expected = int64_t{image.Width} * image.Height * image.Bits / 8;
+    if (image.Pixels.size() != static_cast<uint64_t>(expected))
+        throw std::runtime_error("cannot save " + path + ": the image holds " +
+                                 std::to_string(image.Pixels.size()) + " bytes of pixels, not " +
+                                 std::to_string(expected));
+    if (image.Bits == 8 && image.Palette.size() != 256)
+        throw std::runtime_error("cannot save " + path + ": the palette has " +
+                                 std::to_string(image.Palette.size()) + " entries, not 256");
+}
+
+} // namespace
+
+void LoadTGA(const std::string& path, ImageData& image) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        throw TgaError(SystemError("cannot open", path));
+
+    uint8_t header[HeaderSize];
+    const size_t got = ReadFully(file.get(), header, HeaderSize, 0, path);
+    if (got < HeaderSize)
+        throw TgaError("file of " + std::to_string(got) + " bytes is too short for a TGA header");
+
+    const uint8_t idLength = header[0];
+    const uint8_t mapType = header[1];
+    const uint8_t imageType = header[2];
+    const uint16_t mapLength = Le16(header + 5);
+    const uint8_t mapEntryBits = header[7];
+    const int32_t width = static_cast<int16_t>(Le16(header + 12));
+    const int32_t height = static_cast<int16_t>(Le16(header + 14));
+    const uint8_t depth = header[16];
+    const uint8_t descriptor = header[17];
+
+    if (imageType != TrueColour)
+        throw TgaError("image type " + std::to_string(imageType) +
+                       " is not uncompressed true-colour");
+    if (depth != 24)
+        throw TgaError("pixel depth " + std::to_string(depth) + " is not 24 bits");
+    if (width <= 0)
+        throw TgaError("width " + std::to_string(width));
+    if (height <= 0)
+        throw TgaError("height " + std::to_string(height));
+    int32_t size = 0;
+    try {
+        size = checked::Mul32({3, width, height});
+    } catch (const std::overflow_error&) {
+        throw std::overflow_error("image of " + std::to_string(width) + " x " +
+                                  std::to_string(height) + " pixels is too large");
+    }
+
+    off_t pixelOffset = HeaderSize + idLength;
+    if (mapType == 1)
+        pixelOffset += off_t{mapLength} * ((mapEntryBits + 7) / 8);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        throw TgaError(SystemError("cannot read", path));
+    if (info.st_size < pixelOffset)
+        throw TgaError("file ends inside its ID field or colour map");
+
+    // Zero-initialised: whatever the file lacks reads as black.
+    std::vector<uint8_t> pixels(static_cast<size_t>(size));
+    if (descriptor & TopOrigin)
+        ReadFully(file.get(), pixels.data(), pixels.size(), pixelOffset, path);
+    else
+        ReadRowsReversed(file.get(), pixelOffset, pixels, size_t{3} * width,
+                         static_cast<size_t>(height), path);
+    if (descriptor & RightOrigin)
+        MirrorRows(pixels, static_cast<size_t>(width), static_cast<size_t>(height));
+
+    image.Width = width;
+    image.Height = height;
+    image.Bits = 24;
+    image.Palette.clear();
+    image.Pixels.swap(pixels);
+}
+
+void SaveTGA(const std::string& path, const ImageData& image) {
+    CheckSaveable(path, image);
+
+    uint8_t header[HeaderSize] = {0, 0, TrueColour};
+    PutLe16(header + 12, static_cast<int16_t>(image.Width));
+    PutLe16(header + 14, static_cast<int16_t>(image.Height));
+    header[16] = 24;
+    header[17] = TopOrigin;
+
+    // 8-bit pixels become the blue, green, red of their palette entries.
+    std::vector<uint8_t> converted;
+    if (image.Bits == 8) {
+        converted.resize(image.Pixels.size() * 3);
+        uint8_t* out = converted.data();
+        const PaletteEntry* palette = image.Palette.data();
+        for (const uint8_t index : image.Pixels) {
+            const PaletteEntry& entry = palette[index];
+            out[0] = entry.Blue;
+            out[1] = entry.Green;
+            out[2] = entry.Red;
+            out += 3;
+        }
+    }
+    const std::vector<uint8_t>& body = image.Bits == 8 ? converted : image.Pixels;
+
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        throw std::runtime_error(SystemError("cannot save", path));
+    }
+
+    TemporaryFile temporary(path);
+    if (replacing && ::fchmod(temporary.fd(), existing.st_mode & 07777) != 0)
+        throw std::runtime_error(SystemError("cannot save", path));
+    iovec parts[2] = {{header, HeaderSize}, {const_cast<uint8_t*>(body.data()), body.size()}};
+    WriteFully(temporary.fd(), parts, 2, path);
+    temporary.CommitAs(path);
+}

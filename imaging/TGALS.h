@@ -1,0 +1,20 @@
+#pragma once
+// Uncompressed 24-bit true-colour TGA files.
+
+#include "imaging/ImageData.h"
+
+#include <stdexcept>
+#include <string>
+
+// A file that is not an uncompressed 24-bit true-colour TGA, or cannot be read as one.
+class TgaError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the file into image. On any failure the record is left exactly as it was.
+void LoadTGA(const std::string& path, ImageData& image);
+
+// Writes image as a 24-bit top-left-origin TGA. The destination is replaced only when the
+// new file is complete: on any failure it is exactly as it was before.
+void SaveTGA(const std::string& path, const ImageData& image);

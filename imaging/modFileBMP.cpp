@@ -1,0 +1,146 @@
+#include "imaging/modFileBMP.h"
+
+#include "imaging/Checked.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t HeadersSize = 54; // file header and a 40-byte info header
+constexpr size_t ColourTableSize = 256 * sizeof(PaletteEntry);
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+std::string SystemError(const std::string& action, const std::string& path) {
+    return action + " " + path + ": " + std::strerror(errno);
+}
+
+int32_t Le32(const uint8_t* p) {
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 |
+                                static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// Reads until count bytes arrived or the file ended; returns how many arrived.
+size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, buffer + done, count - done, offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::runtime_error(SystemError("cannot read", path));
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+struct Layout {
+    int32_t rowBytes;    // one row in the image record
+    int32_t storedBytes; // one row in the file, padded to 4 bytes
+    int32_t imageBytes;  // the whole image record
+};
+
+Layout Measure(int32_t width, int32_t height, int32_t bits) {
+    try {
+        const int32_t row = checked::Mul32({width, bits / 8});
+        const int32_t stored = checked::ToInt32((int64_t{row} + 3) / 4 * 4);
+        checked::Mul32({stored, height});
+        return {row, stored, checked::Mul32({row, height})};
+    } catch (const std::overflow_error&) {
+        throw std::overflow_error("image of " + std::to_string(width) + " x " +
+                                  std::to_string(height) + " pixels is too large");
+    }
+}
+
+} // namespace
+
+void LoadBMP(const std::string& path, ImageData& image) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        throw std::runtime_error(SystemError("cannot open", path));
+
+    uint8_t headers[HeadersSize];
+    if (ReadFully(file.get(), headers, HeadersSize, 0, path) < HeadersSize)
+        throw std::runtime_error("file is too short for BMP headers");
+    // The pixel data offset and biSize are not trusted: the data always follows the headers.
+    const int32_t width = Le32(headers + 18);
+    const int32_t height = Le32(headers + 22);
+    const uint16_t bits = Le16(headers + 28);
+    const auto sizeImage = static_cast<uint32_t>(Le32(headers + 34));
+
+    if (bits != 8 && bits != 24)
+        throw UnsupportedBitmap("image format unsupported: " + std::to_string(bits) +
+                                " bits per pixel");
+    std::vector<PaletteEntry> palette;
+    if (bits == 8) {
+        palette.resize(256);
+        if (ReadFully(file.get(), reinterpret_cast<uint8_t*>(palette.data()), ColourTableSize,
+                      HeadersSize, path) < ColourTableSize)
+            throw std::runtime_error("file is too short for its colour table");
+    }
+    if (sizeImage == 0)
+        throw std::runtime_error("pixel data size 0");
+    if (width <= 0)
+        throw std::runtime_error("width " + std::to_string(width));
+    if (height <= 0)
+        throw std::runtime_error("height " + std::to_string(height));
+    const Layout layout = Measure(width, height, bits);
+    if (sizeImage < int64_t{layout.storedBytes} * height)
+        throw std::runtime_error("pixel data too short: " + std::to_string(sizeImage) +
+                                 " bytes for " + std::to_string(height) + " rows of " +
+                                 std::to_string(layout.storedBytes));
+
+    // Checked before allocating so that a wild size in the header costs nothing.
+    const off_t dataOffset = HeadersSize + (bits == 8 ? ColourTableSize : 0);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        throw std::runtime_error(SystemError("cannot read", path));
+    if (info.st_size - dataOffset < off_t{sizeImage})
+        throw std::runtime_error("file holds fewer than the " + std::to_string(sizeImage) +
+                                 " bytes of pixel data its header promises");
+
+    const auto stored = std::make_unique_for_overwrite<uint8_t[]>(sizeImage);
+    if (ReadFully(file.get(), stored.get(), sizeImage, dataOffset, path) < sizeImage)
+        throw std::runtime_error("file holds fewer than the " + std::to_string(sizeImage) +
+                                 " bytes of pixel data its header promises");
+
+    // The file stores the bottom row first, each padded; the record is top row first, unpadded.
+    std::vector<uint8_t> pixels(static_cast<size_t>(layout.imageBytes));
+    const auto rowBytes = static_cast<size_t>(layout.rowBytes);
+    const auto storedBytes = static_cast<size_t>(layout.storedBytes);
+    const auto rows = static_cast<size_t>(height);
+    for (size_t k = 0; k < rows; ++k)
+        std::memcpy(pixels.data() + (rows - 1 - k) * rowBytes, stored.get() + k * storedBytes,
+                    rowBytes);
+
+    image.Width = width;
+    image.Height = height;
+    image.Bits = static_cast<uint8_t>(bits);
+    image.Palette.swap(palette);
+    image.Pixels.swap(pixels);
+}

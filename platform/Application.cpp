@@ -1,0 +1,20 @@
+#include "platform/Application.h"
+
+#include "platform/MsgBox.h"
+
+#include <exception>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromLocal8Bit(e.what()), MsgButtons::OK, applicationName(),
+               MsgIcon::Critical);
+    } catch (...) {
+        MsgBox(QStringLiteral("Unexpected failure"), MsgButtons::OK, applicationName(),
+               MsgIcon::Critical);
+    }
+    return false;
+}

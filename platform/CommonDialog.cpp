@@ -1,0 +1,69 @@
+#include "platform/CommonDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+CommonDialog::Responder& TheResponder() {
+    static CommonDialog::Responder responder;
+    return responder;
+}
+} // namespace
+
+void CommonDialog::SetResponder(Responder responder) {
+    TheResponder() = std::move(responder);
+}
+
+QStringList CommonDialog::NameFilters() const {
+    QStringList filters;
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    return filters;
+}
+
+QString CommonDialog::DefaultSuffix() const {
+    QString suffix = DefaultExt;
+    suffix.remove(QLatin1Char('*'));
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    return suffix;
+}
+
+void CommonDialog::Show(bool save, QWidget* parent) {
+    std::optional<QString> chosen;
+    if (TheResponder()) {
+        chosen = TheResponder()(*this, save);
+    } else {
+        QFileDialog dialog(parent, DialogTitle);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile); // the chosen file need not exist
+        if (!(Flags & OverwritePrompt))
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Programs and files on this system often have no extension: offer them too.
+        const QStringList filters = NameFilters();
+        dialog.setNameFilters(filters + QStringList{QStringLiteral("All files (*)")});
+        if (FilterIndex >= 1 && FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[FilterIndex - 1]);
+        // The save dialog adds the extension itself, so that its overwrite question asks
+        // about the file that will be written.
+        if (save)
+            dialog.setDefaultSuffix(DefaultSuffix());
+        if (!FileName.isEmpty())
+            dialog.selectFile(FileName);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().constFirst();
+        // An existing file is opened as named, extension or not.
+        if (chosen && !save && QFileInfo(*chosen).suffix().isEmpty() &&
+            !QFileInfo::exists(*chosen) && !DefaultSuffix().isEmpty())
+            *chosen += QLatin1Char('.') + DefaultSuffix();
+    }
+    if (!chosen) {
+        if (CancelError)
+            throw DialogCancelled();
+        return;
+    }
+    FileName = *chosen;
+    FileTitle = QFileInfo(FileName).fileName();
+}

@@ -1,0 +1,202 @@
+#include "platform/PictureBox.h"
+
+#include "imaging/Checked.h"
+
+#include <QFile>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+PictureBox::PictureBox(QWidget* parent, bool withImage) : QWidget(parent), withImage_(withImage) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, withImage);
+    setAutoFillBackground(!withImage);
+}
+
+QColor PictureBox::BackColor() const {
+    return palette().color(QPalette::Button);
+}
+
+void PictureBox::SyncImageSize() {
+    if (!withImage_ || image_.size() == size())
+        return;
+    QImage grown(size(), QImage::Format_RGB32);
+    if (grown.isNull() && !size().isEmpty())
+        throw std::bad_alloc();
+    grown.fill(BackColor());
+    QPainter painter(&grown);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!picture_.isNull())
+        painter.drawImage(0, 0, picture_);
+    if (!image_.isNull())
+        painter.drawImage(0, 0, image_);
+    painter.end();
+    image_ = std::move(grown);
+}
+
+void PictureBox::setSize(int w, int h) {
+    resize(w, h);
+    SyncImageSize();
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    picture_ = picture;
+    if (autoSize_ && !picture_.isNull())
+        setSize(picture_.width(), picture_.height());
+    // The new background replaces whatever was drawn.
+    if (withImage_)
+        Cls();
+    else
+        update();
+}
+
+QImage PictureBox::Image() const {
+    const_cast<PictureBox*>(this)->SyncImageSize();
+    return image_;
+}
+
+void PictureBox::Cls() {
+    if (!withImage_)
+        return;
+    image_ = QImage();
+    SyncImageSize();
+    update();
+}
+
+void PictureBox::PaintPicture(const QImage& picture, int x1, int y1, int w1, int h1, int x2, int y2,
+                              int w2, int h2) {
+    SyncImageSize();
+    if (picture.isNull() || image_.isNull())
+        return;
+    const QRect target(x1, y1, w1, h1);
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target, picture, QRect(x2, y2, w2, h2));
+    painter.end();
+    update(target);
+}
+
+DeviceContext PictureBox::hDC() {
+    SyncImageSize();
+    if (image_.isNull())
+        return {};
+    return {image_.bits(), image_.width(), image_.height(),
+            static_cast<int32_t>(image_.bytesPerLine())};
+}
+
+void PictureBox::Refresh() {
+    repaint();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (!withImage_) {
+        if (!picture_.isNull())
+            painter.drawImage(0, 0, picture_);
+        return;
+    }
+    // Only the exposed part: a tall sheet shows 256 x 477 of itself.
+    painter.drawImage(event->rect(), image_, event->rect());
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    // Resizes made by the program sync in setWidth/setHeight, where a failure reaches the
+    // caller; here only a size that came from elsewhere is caught up with.
+    try {
+        SyncImageSize();
+    } catch (const std::exception&) {
+    }
+    QWidget::resizeEvent(event);
+}
+
+void PictureBox::RaiseMouseDown(QMouseEvent* event) {
+    int16_t button = 0;
+    switch (event->button()) {
+    case Qt::LeftButton:
+        button = 1;
+        break;
+    case Qt::RightButton:
+        button = 2;
+        break;
+    case Qt::MiddleButton:
+        button = 4;
+        break;
+    default:
+        break;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int16_t shift = static_cast<int16_t>((mods & Qt::ShiftModifier ? 1 : 0) |
+                                               (mods & Qt::ControlModifier ? 2 : 0) |
+                                               (mods & Qt::AltModifier ? 4 : 0));
+    const QPointF at = event->position();
+    emit MouseDown(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    RaiseMouseDown(event);
+}
+
+// A quick second press arrives as a double click; it is a press all the same.
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    RaiseMouseDown(event);
+}
+
+namespace {
+void PutLE(uint8_t* at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+} // namespace
+
+void SavePicture(const QImage& picture, const QString& path) {
+    if (picture.isNull())
+        throw std::runtime_error("cannot save an empty picture");
+    const QImage image =
+        picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+            ? picture
+            : picture.convertToFormat(QImage::Format_RGB32);
+    const int width = image.width();
+    const int height = image.height();
+    const int32_t stored = checked::Mul32({(3LL * width + 3) / 4, 4});
+    const int32_t sizeImage = checked::Mul32({stored, height});
+    const int32_t fileSize = checked::ToInt32(54LL + sizeImage);
+
+    std::vector<uint8_t> file(static_cast<size_t>(fileSize), 0);
+    uint8_t* h = file.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    PutLE(h + 2, static_cast<uint32_t>(fileSize), 4);
+    PutLE(h + 10, 54, 4);
+    PutLE(h + 14, 40, 4);
+    PutLE(h + 18, static_cast<uint32_t>(width), 4);
+    PutLE(h + 22, static_cast<uint32_t>(height), 4);
+    PutLE(h + 26, 1, 2);
+    PutLE(h + 28, 24, 2);
+    PutLE(h + 34, static_cast<uint32_t>(sizeImage), 4);
+    PutLE(h + 38, 3780, 4); // 96 dots per inch
+    PutLE(h + 42, 3780, 4);
+
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = image.constScanLine(height - 1 - y);
+        uint8_t* to = h + 54 + static_cast<size_t>(y) * static_cast<size_t>(stored);
+        for (int x = 0; x < width; ++x, from += 4, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
+
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(reinterpret_cast<const char*>(file.data()), fileSize) != fileSize ||
+        !out.flush()) {
+        const QString reason = out.errorString();
+        out.close();
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " +
+                                 reason.toStdString());
+    }
+}

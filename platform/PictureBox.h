@@ -1,0 +1,79 @@
+#pragma once
+// A picture surface: a background Picture and a persistent Image that keeps everything drawn
+// into it and repaints the window from it. Positions and sizes are pixels.
+
+#include "imaging/Module1.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+class PictureBox : public QWidget {
+    Q_OBJECT
+  public:
+    // withImage: whether the surface keeps a persistent image (the views do; panels don't).
+    PictureBox(QWidget* parent, bool withImage = true);
+
+    // The background picture; a null QImage is the empty picture.
+    const QImage& Picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+
+    // Snapshot of the persistent image at the surface's current size.
+    QImage Image() const;
+    // Drawing reset to the background picture, back colour elsewhere.
+    void Cls();
+
+    void setAutoSize(bool on) { autoSize_ = on; }
+    bool AutoSize() const { return autoSize_; }
+
+    int Width() const { return width(); }
+    int Height() const { return height(); }
+    void setWidth(int w) { setSize(w, height()); }
+    void setHeight(int h) { setSize(width(), h); }
+    // Keeps the drawing where it fits; new area shows the background picture, else the back
+    // colour. Throws std::bad_alloc when the image cannot be held.
+    void setSize(int w, int h);
+    void setLeft(int x) { move(x, y()); }
+    void setTop(int y) { move(x(), y); }
+
+    // Copies the source rectangle of picture into the destination rectangle of the persistent
+    // image, replacing what was there, clipped to the surface.
+    void PaintPicture(const QImage& picture, int x1, int y1, int w1, int h1, int x2, int y2, int w2,
+                      int h2);
+
+    // Direct access to the persistent image's pixels for the blit.
+    DeviceContext hDC();
+    void Refresh();
+
+    QColor BackColor() const;
+
+  signals:
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+    void MouseDown(int16_t button, int16_t shift, float x, float y);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    // Brings the persistent image to the surface's size, keeping the drawing where it fits.
+    void SyncImageSize();
+    void RaiseMouseDown(QMouseEvent* event);
+
+    QImage picture_;
+    QImage image_;
+    bool withImage_;
+    bool autoSize_ = false;
+};
+
+// The empty picture.
+inline QImage LoadPicture() {
+    return {};
+}
+
+// Writes picture as an uncompressed 24-bit BMP (bottom-up rows padded to 4 bytes,
+// biSizeImage filled in). Throws std::runtime_error naming the file on failure.
+void SavePicture(const QImage& picture, const QString& path);

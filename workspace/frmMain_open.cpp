@@ -1,0 +1,87 @@
+// Opening a TGA file as the source or as the target.
+
+#include "app/frmMain.h"
+
+#include "imaging/Checked.h"
+#include "platform/MsgBox.h"
+#include "workspace/Workspace.h"
+
+#include <QPushButton>
+
+namespace {
+void SetUpOpenDialog(CommonDialog& dialog) {
+    dialog.DialogTitle = QStringLiteral("Select tga...");
+    dialog.DefaultExt = QStringLiteral("*.tga");
+    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    dialog.FilterIndex = 1;
+    dialog.CancelError = true;
+}
+
+QString Caption(const QString& name, const PictureBox* view) {
+    return name + QStringLiteral(" - ") + QString::number(view->Width()) + QLatin1Char('x') +
+           QString::number(view->Height());
+}
+
+// Ranges a view's bars to its size; a bar is on when the view exceeds the viewing area.
+void FitBars(const PictureBox* view, ScrollBar* vertical, ScrollBar* horizontal) {
+    if (view->Height() > ViewHeight)
+        vertical->setEnabled(true);
+    if (view->Width() > ViewWidth)
+        horizontal->setEnabled(true);
+    vertical->setMax(checked::ToInt16(view->Height() - ViewHeight));
+    horizontal->setMax(checked::ToInt16(view->Width() - ViewWidth));
+}
+
+void WrongFormat(QWidget* parent) {
+    MsgBox(QStringLiteral("Wrong format"), MsgButtons::OK, ProgramTitle(), MsgIcon::None, parent);
+}
+} // namespace
+
+void frmMain::cmdsource_Click() {
+    OpenSource();
+}
+void frmMain::mnuFileopsour_Click() {
+    OpenSource();
+}
+void frmMain::cmdtarget_Click() {
+    OpenTarget();
+}
+void frmMain::mnuFileoptar_Click() {
+    OpenTarget();
+}
+
+void frmMain::OpenSource() {
+    updown1->setEnabled(false);
+    side1->setEnabled(false);
+    SetUpOpenDialog(dlgbox);
+    try {
+        dlgbox.ShowOpen(this);
+        pbox1->setAutoSize(true);
+        LloaD();
+        pbox1->setPicture(pbox1->Image());
+        cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
+        FitBars(pbox1, updown1, side1);
+        if (pbox1->Width() > ViewWidth) {
+            pbox1->setWidth(ViewWidth);
+            // The bar may already stand away from 0: place the view where it says, so the
+            // view still reaches the edge of its viewing area.
+            side1_Change();
+        }
+    } catch (const std::exception&) {
+        WrongFormat(this);
+    }
+}
+
+void frmMain::OpenTarget() {
+    SetUpOpenDialog(dlgbox);
+    try {
+        dlgbox.ShowOpen(this);
+        pbox2->setAutoSize(true);
+        LloaD2();
+        pbox2->setPicture(pbox2->Image());
+        cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
+        FitBars(pbox2, updown2, side2);
+    } catch (const std::exception&) {
+        WrongFormat(this);
+    }
+}

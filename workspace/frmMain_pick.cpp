@@ -1,0 +1,35 @@
+// A press on the source picks the 64 x 64 cell under the pointer; a press on the target
+// stamps the selected tile into the cell under the pointer. Any button, any modifiers.
+
+#include "app/frmMain.h"
+
+#include "workspace/Workspace.h"
+
+#include <cmath>
+
+namespace {
+int CellEdge(float at) {
+    return TileSize * static_cast<int>(std::floor(at / TileSize));
+}
+} // namespace
+
+void frmMain::pbox1_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
+    if (pbox1->Picture().isNull())
+        return;
+    if (X > static_cast<float>(pbox1->Width()))
+        return;
+    const int cx = CellEdge(X);
+    const int cy = CellEdge(Y);
+    // Start from a blank tile, so a cell that runs past the image's edge shows the back
+    // colour there rather than what the previous tile had.
+    pboxsmall->setPicture(LoadPicture());
+    pboxsmall->PaintPicture(pbox1->Picture(), 0, 0, TileSize, TileSize, cx, cy, TileSize, TileSize);
+    pboxsmall->setPicture(pboxsmall->Image());
+}
+
+void frmMain::pbox2_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
+    if (pboxsmall->Picture().isNull())
+        return;
+    pbox2->PaintPicture(pboxsmall->Picture(), CellEdge(X), CellEdge(Y), TileSize, TileSize, 0, 0,
+                        TileSize, TileSize);
+}

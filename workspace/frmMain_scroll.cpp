@@ -1,0 +1,27 @@
+// Scrolling moves the view itself behind its viewing area; press coordinates stay image
+// coordinates.
+
+#include "app/frmMain.h"
+
+#include "imaging/Checked.h"
+#include "workspace/Workspace.h"
+
+// The source view lies above the middle panel, so it must never reach past column 256:
+// it grows to the left as it scrolls.
+void frmMain::side1_Change() {
+    pbox1->setWidth(ViewWidth);
+    pbox1->setLeft(-side1->Value());
+    pbox1->setWidth(checked::ToInt16(side1->Value() + pbox1->Width()));
+}
+
+void frmMain::updown1_Change() {
+    pbox1->setTop(checked::ToInt16(ViewTop - updown1->Value()));
+}
+
+void frmMain::side2_Change() {
+    pbox2->setLeft(checked::ToInt16(TargetLeft - side2->Value()));
+}
+
+void frmMain::updown2_Change() {
+    pbox2->setTop(checked::ToInt16(ViewTop - updown2->Value()));
+}

@@ -1,0 +1,50 @@
+// Choosing the target's size from the list: a standard sheet or a custom size.
+
+#include "app/frmMain.h"
+
+#include "app/Options.h"
+#include "imaging/Checked.h"
+#include "workspace/Workspace.h"
+#include "workspace/wihei.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+QString UntitledCaption(const PictureBox* view) {
+    return QStringLiteral("Untitled - ") + QString::number(view->Width()) + QLatin1Char('x') +
+           QString::number(view->Height());
+}
+} // namespace
+
+void frmMain::combo1_Click() {
+    // Five independent comparisons, each rereading the list's text.
+    const struct {
+        const char* text;
+        int height;
+    } standard[] = {{"256x768", 768}, {"256x1024", 1024}, {"256x1536", 1536}, {"256x2048", 2048}};
+    for (const auto& size : standard) {
+        if (combo1->currentText() == QLatin1String(size.text)) {
+            pbox2->setAutoSize(true);
+            pbox2->setWidth(256);
+            pbox2->setHeight(size.height);
+            cmdtarget->setText(UntitledCaption(pbox2));
+        }
+    }
+    if (combo1->currentText() == QLatin1String("Custom...")) {
+        {
+            wihei dialog(this);
+            dialog.exec();
+        }
+        if (DialogAccepted) {
+            pbox2->setHeight(CustomHeight);
+            pbox2->setWidth(CustomWidth);
+            cmdtarget->setText(UntitledCaption(pbox2));
+        }
+    }
+
+    updown2->setEnabled(pbox2->Height() > ViewHeight);
+    side2->setEnabled(pbox2->Width() > ViewWidth);
+    updown2->setMax(checked::ToInt16(pbox2->Height() - ViewHeight));
+    side2->setMax(checked::ToInt16(pbox2->Width() - ViewWidth));
+}
