@@ -1,6 +1,7 @@
 #include "imaging/TGALS.h"
 
 #include "imaging/Checked.h"
+#include "imaging/FileIO.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,34 +16,14 @@
 
 namespace {
 
+using fileio::FileDescriptor;
+using fileio::Le16;
+using fileio::SystemError;
+
 constexpr size_t HeaderSize = 18;
 constexpr uint8_t TrueColour = 2;
 constexpr uint8_t TopOrigin = 0x20;
 constexpr uint8_t RightOrigin = 0x10;
-
-// Closes the descriptor on every path out of a load or save.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-std::string SystemError(const std::string& action, const std::string& path) {
-    return action + " " + path + ": " + std::strerror(errno);
-}
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
 
 void PutLe16(uint8_t* p, int16_t value) {
     const auto bits = static_cast<uint16_t>(value);
@@ -110,7 +91,7 @@ void WriteFully(int fd, iovec* parts, int count, const std::string& path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw std::runtime_error(SystemError("cannot save", path));
+            throw TgaSaveError(path, std::strerror(errno));
         auto left = static_cast<size_t>(n);
         while (count > 0 && left >= parts->iov_len) {
             left -= parts->iov_len;
@@ -140,7 +121,7 @@ class TemporaryFile {
                 break;
         }
         if (fd_ < 0)
-            throw std::runtime_error(SystemError("cannot save", destination));
+            throw TgaSaveError(destination, std::strerror(errno));
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -155,7 +136,7 @@ class TemporaryFile {
     void CommitAs(const std::string& destination) {
         const int fd = std::exchange(fd_, -1);
         if (::close(fd) != 0 || ::rename(name_.c_str(), destination.c_str()) != 0)
-            throw std::runtime_error(SystemError("cannot save", destination));
+            throw TgaSaveError(destination, std::strerror(errno));
         renamed_ = true;
     }
 
@@ -167,29 +148,27 @@ class TemporaryFile {
 
 void CheckSaveable(const std::string& path, const ImageData& image) {
     if (image.Bits != 24 && image.Bits != 8)
-        throw std::runtime_error("cannot save an image of " + std::to_string(image.Bits) +
-                                 " bits per pixel");
+        throw TgaSaveError(path, "an image of " + std::to_string(image.Bits) +
+                                     " bits per pixel cannot be saved");
     const auto fits = [&](const char* name, int32_t value) {
         try {
             checked::ToInt16(value);
         } catch (const std::overflow_error&) {
-            throw std::overflow_error("cannot save " + path + ": " + name + " " +
-                                      std::to_string(value) + " does not fit a TGA header");
+            throw TgaSaveError(path, std::string(name) + " " + std::to_string(value) +
+                                         " does not fit a TGA header");
         }
         if (value < 0)
-            throw std::runtime_error("cannot save " + path + ": " + name + " " +
-                                     std::to_string(value));
+            throw TgaSaveError(path, std::string(name) + " " + std::to_string(value));
     };
     fits("width", image.Width);
     fits("height", image.Height);
     const int64_t expected = int64_t{image.Width} * image.Height * image.Bits / 8;
     if (image.Pixels.size() != static_cast<uint64_t>(expected))
-        throw std::runtime_error("cannot save " + path + ": the image holds " +
-                                 std::to_string(image.Pixels.size()) + " bytes of pixels, not " +
-                                 std::to_string(expected));
+        throw TgaSaveError(path, "the image holds " + std::to_string(image.Pixels.size()) +
+                                     " bytes of pixels, not " + std::to_string(expected));
     if (image.Bits == 8 && image.Palette.size() != 256)
-        throw std::runtime_error("cannot save " + path + ": the palette has " +
-                                 std::to_string(image.Palette.size()) + " entries, not 256");
+        throw TgaSaveError(path, "the palette has " + std::to_string(image.Palette.size()) +
+                                     " entries, not 256");
 }
 
 } // namespace
@@ -286,12 +265,12 @@ void SaveTGA(const std::string& path, const ImageData& image) {
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) {
         errno = EISDIR;
-        throw std::runtime_error(SystemError("cannot save", path));
+        throw TgaSaveError(path, std::strerror(errno));
     }
 
     TemporaryFile temporary(path);
     if (replacing && ::fchmod(temporary.fd(), existing.st_mode & 07777) != 0)
-        throw std::runtime_error(SystemError("cannot save", path));
+        throw TgaSaveError(path, std::strerror(errno));
     iovec parts[2] = {{header, HeaderSize}, {const_cast<uint8_t*>(body.data()), body.size()}};
     WriteFully(temporary.fd(), parts, 2, path);
     temporary.CommitAs(path);

@@ -12,6 +12,14 @@ class TgaError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A save that could not be completed; Reason says why, without the path.
+class TgaSaveError : public std::runtime_error {
+  public:
+    TgaSaveError(const std::string& path, const std::string& reason)
+        : std::runtime_error("cannot save " + path + ": " + reason), Reason(reason) {}
+    std::string Reason;
+};
+
 // Reads the file into image. On any failure the record is left exactly as it was.
 void LoadTGA(const std::string& path, ImageData& image);
 

@@ -1,6 +1,7 @@
 #include "imaging/modFileBMP.h"
 
 #include "imaging/Checked.h"
+#include "imaging/FileIO.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,37 +12,13 @@
 
 namespace {
 
+using fileio::FileDescriptor;
+using fileio::Le16;
+using fileio::Le32;
+using fileio::SystemError;
+
 constexpr size_t HeadersSize = 54; // file header and a 40-byte info header
 constexpr size_t ColourTableSize = 256 * sizeof(PaletteEntry);
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-std::string SystemError(const std::string& action, const std::string& path) {
-    return action + " " + path + ": " + std::strerror(errno);
-}
-
-int32_t Le32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 |
-                                static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
 
 // Reads until count bytes arrived or the file ended; returns how many arrived.
 size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {

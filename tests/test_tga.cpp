@@ -367,7 +367,7 @@ void TestTga::failedSaveKeepsDestination_data() {
 
     QTest::newRow("width 40000") << wide << old << QStringLiteral("40000");
     QTest::newRow("0 bits") << noBits << old
-                            << QStringLiteral("cannot save an image of 0 bits per pixel");
+                            << QStringLiteral("an image of 0 bits per pixel cannot be saved");
     QTest::newRow("32 bits") << deep << old << QStringLiteral("32 bits per pixel");
     QTest::newRow("negative height") << negative << old << QStringLiteral("height -2");
     QTest::newRow("pixels short") << shortPixels << old << QStringLiteral("11 bytes");

@@ -32,8 +32,10 @@ void frmMain::mnuFilesavtar_Click() {
     } catch (const std::exception& e) {
         pboxfinal->hide();
         // A save that fails silently would leave the user believing the sheet is on disk.
+        const auto* saveError = dynamic_cast<const TgaSaveError*>(&e);
+        const std::string reason = saveError ? saveError->Reason : std::string(e.what());
         MsgBox(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
-                   QString::fromLocal8Bit(e.what()),
+                   QString::fromLocal8Bit(reason),
                MsgButtons::OK, ProgramTitle(), MsgIcon::Critical, this);
         return;
     }

@@ -1,0 +1,43 @@
+#pragma once
+// What the file readers and the writer share: a descriptor closed on every path out, error
+// text, and little-endian fields.
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace fileio {
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// "cannot open /x.tga: No such file or directory", from errno.
+inline std::string SystemError(const std::string& action, const std::string& path) {
+    return action + " " + path + ": " + std::strerror(errno);
+}
+
+inline uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+inline int32_t Le32(const uint8_t* p) {
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 |
+                                static_cast<uint32_t>(p[3]) << 24);
+}
+
+} // namespace fileio
