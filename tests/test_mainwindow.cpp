@@ -1,0 +1,580 @@
+// The main window's frame: layout, stacking, captions, menus, focus order, start-up state,
+// the stored window position and the "Really Quit?" guard with the shutdown it protects.
+
+#include "TestSupport.h"
+
+#include "app/Options.h"
+#include "app/frmMain.h"
+#include "platform/Application.h"
+#include "platform/Settings.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QWindow>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+const QString App = QStringLiteral("Patchery");
+const QString Section = QStringLiteral("Settings");
+
+using Getter = QWidget* (*)(frmMain&);
+
+// Both layout tables, topmost first within each parent. pbox2 is listed at the size it has once
+// the window is loaded. Views move and grow, so their stacking matters against every sibling.
+struct Placed {
+    const char* name;
+    Getter get;
+    bool inCover1;
+    QRect geometry;
+    bool moves;
+};
+
+const Placed Layout[] = {
+    {"Picture1",
+     [](frmMain& f) -> QWidget* { return f.Picture1; },
+     false,
+     {271, 0, 179, 20},
+     false},
+    {"cmdtarget",
+     [](frmMain& f) -> QWidget* { return f.cmdtarget; },
+     false,
+     {450, 0, 271, 20},
+     false},
+    {"cmdsource",
+     [](frmMain& f) -> QWidget* { return f.cmdsource; },
+     false,
+     {0, 0, 271, 20},
+     false},
+    {"updown2", [](frmMain& f) -> QWidget* { return f.updown2; }, false, {706, 20, 15, 477}, false},
+    {"side2", [](frmMain& f) -> QWidget* { return f.side2; }, false, {450, 497, 256, 15}, false},
+    {"side1", [](frmMain& f) -> QWidget* { return f.side1; }, false, {0, 497, 256, 15}, false},
+    {"pbox1", [](frmMain& f) -> QWidget* { return f.pbox1; }, false, {0, 20, 256, 477}, true},
+    {"cover1", [](frmMain& f) -> QWidget* { return f.cover1; }, false, {271, 20, 179, 477}, false},
+    {"updown1", [](frmMain& f) -> QWidget* { return f.updown1; }, false, {256, 20, 15, 477}, false},
+    {"coverbot",
+     [](frmMain& f) -> QWidget* { return f.coverbot; },
+     false,
+     {0, 497, 721, 15},
+     false},
+    {"pbox2", [](frmMain& f) -> QWidget* { return f.pbox2; }, false, {450, 20, 256, 2048}, true},
+    {"pboxfinal",
+     [](frmMain& f) -> QWidget* { return f.pboxfinal; },
+     true,
+     {106, 477, 28, 27},
+     false},
+    {"combo1", [](frmMain& f) -> QWidget* { return f.combo1; }, true, {47, 210, 86, 21}, false},
+    {"cmdpaste", [](frmMain& f) -> QWidget* { return f.cmdpaste; }, true, {47, 150, 86, 30}, false},
+    {"cmdcopy", [](frmMain& f) -> QWidget* { return f.cmdcopy; }, true, {47, 110, 86, 30}, false},
+    {"pboxsmall",
+     [](frmMain& f) -> QWidget* { return f.pboxsmall; },
+     true,
+     {58, 25, 64, 64},
+     false},
+    {"Frame1", [](frmMain& f) -> QWidget* { return f.Frame1; }, true, {46, 8, 86, 90}, false},
+    {"Label1", [](frmMain& f) -> QWidget* { return f.Label1; }, true, {47, 190, 86, 13}, false},
+    {"Line1", [](frmMain& f) -> QWidget* { return f.Line1; }, true, {178, 0, 1, 477}, false},
+};
+
+QString ConfPath() {
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Patchery/Patchery.conf");
+}
+
+void ClearSettings() {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, App, App);
+    store.clear();
+    store.sync();
+}
+
+QString Stored(const char* key) {
+    return GetSetting(App, Section, QLatin1String(key));
+}
+
+// Outer frame position in pixels, read from the platform window rather than from Left/Top.
+QPoint FramePosition(const frmMain& frm) {
+    return frm.frameGeometry().topLeft();
+}
+
+enum class Close { Box, QuitMenu, WindowSystem };
+
+void RequestClose(frmMain& frm, Close how) {
+    switch (how) {
+    case Close::Box:
+        frm.close();
+        break;
+    case Close::QuitMenu:
+        frm.mnuFilequitt->trigger();
+        break;
+    case Close::WindowSystem:
+        frm.windowHandle()->close();
+        break;
+    }
+}
+
+// The options file as Patchery writes it for "no launch" and an empty path.
+const QByteArray WrittenOptions = " 0 \r\n\r\n";
+// The same values in a form Patchery never writes, so a rewrite shows.
+const QByteArray ForeignOptions = "0\n\n";
+
+} // namespace
+
+Q_DECLARE_METATYPE(Close)
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layoutMatchesTables_data();
+    void layoutMatchesTables();
+    void stackingOrder();
+    void windowFrame();
+    void captions();
+    void menus();
+    void focusOrder();
+    void startUpState();
+
+    void storedPosition_data();
+    void storedPosition();
+    void positionRoundTrip();
+
+    void quitAskedOncePerRequest_data();
+    void quitAskedOncePerRequest();
+    void quitWhileMinimizedKeepsPosition();
+
+  private:
+    std::optional<QByteArray> savedOptions_;
+};
+
+void TestMainWindow::initTestCase() {
+    // The tests close windows without running an event loop of their own.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QByteArray before = ReadFile(OptionsFilePath());
+    if (QFile::exists(OptionsFilePath()))
+        savedOptions_ = before;
+}
+
+void TestMainWindow::init() {
+    ClearSettings();
+    // No launch at start-up, whatever another run left beside the executable.
+    QVERIFY(WriteFile(OptionsFilePath(), ForeignOptions));
+}
+
+void TestMainWindow::cleanup() {
+    if (savedOptions_)
+        WriteFile(OptionsFilePath(), *savedOptions_);
+    else
+        QFile::remove(OptionsFilePath());
+}
+
+void TestMainWindow::layoutMatchesTables_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(Layout)); ++i)
+        QTest::newRow(Layout[i].name) << i;
+}
+
+void TestMainWindow::layoutMatchesTables() {
+    QFETCH(int, row);
+    const Placed& placed = Layout[row];
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    QWidget* control = placed.get(frm);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget(),
+             placed.inCover1 ? static_cast<QWidget*>(frm.cover1) : frm.client);
+    QCOMPARE(control->geometry(), placed.geometry);
+    // Only the composition surface is hidden.
+    QCOMPARE(control->isVisibleTo(&frm), control != frm.pboxfinal);
+}
+
+void TestMainWindow::stackingOrder() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    // A later child of the same parent is drawn above an earlier one.
+    for (int i = 0; i < int(std::size(Layout)); ++i) {
+        for (int j = i + 1; j < int(std::size(Layout)); ++j) {
+            const Placed& above = Layout[i];
+            const Placed& below = Layout[j];
+            if (above.inCover1 != below.inCover1)
+                continue;
+            if (!above.moves && !below.moves && !above.geometry.intersects(below.geometry))
+                continue;
+            QWidget* a = above.get(frm);
+            QWidget* b = below.get(frm);
+            const QObjectList& children = a->parentWidget()->children();
+            QVERIFY2(children.indexOf(a) > children.indexOf(b),
+                     qPrintable(QStringLiteral("%1 must be above %2")
+                                    .arg(QLatin1String(above.name), QLatin1String(below.name))));
+        }
+    }
+
+    // What the window shows: the selected tile inside its frame, not covered by it.
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    frm.pboxsmall->setPicture(red);
+    const QImage shown = frm.client->grab().toImage();
+    const QPoint tile = frm.pboxsmall->mapTo(frm.client, QPoint(0, 0));
+    QCOMPARE(tile, QPoint(271 + 58, 20 + 25));
+    for (const QPoint at :
+         {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63), QPoint(32, 32)})
+        QCOMPARE(shown.pixel(tile + at) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
+}
+
+void TestMainWindow::windowFrame() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Patchery v1.3"));
+    QCOMPARE(frm.centralWidget(), frm.client);
+    QCOMPARE(frm.client->size(), QSize(721, 512));
+    QCOMPARE(frm.client->geometry().bottom(), frm.height() - 1);
+    QCOMPARE(frm.client->width(), frm.width());
+
+    // A fixed border with only the close box.
+    const Qt::WindowFlags flags = frm.windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    const QSize size = frm.size();
+    QCOMPARE(frm.minimumSize(), size);
+    QCOMPARE(frm.maximumSize(), size);
+    frm.resize(size + QSize(100, 80));
+    QCOMPARE(frm.size(), size);
+    QCOMPARE(frm.client->size(), QSize(721, 512));
+}
+
+void TestMainWindow::captions() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    QCOMPARE(frm.cmdsource->text(), QStringLiteral("   --no image loaded--"));
+    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("   --no image loaded--   256x2048"));
+    QCOMPARE(frm.cmdcopy->text(), QStringLiteral("Copy To Clipboard"));
+    QCOMPARE(frm.cmdpaste->text(), QStringLiteral("Paste From Clipboard"));
+    QCOMPARE(frm.Frame1->title(), QStringLiteral("Selected   Tile"));
+    QCOMPARE(frm.Label1->text(), QStringLiteral("Target Image Size"));
+
+    QStringList items;
+    for (int i = 0; i < frm.combo1->count(); ++i)
+        items << frm.combo1->itemText(i);
+    QCOMPARE(items, (QStringList{QStringLiteral("256x768"), QStringLiteral("256x1024"),
+                                 QStringLiteral("256x1536"), QStringLiteral("256x2048"),
+                                 QStringLiteral("Custom...")}));
+    QCOMPARE(frm.combo1->currentIndex(), -1);
+    QVERIFY(!frm.combo1->isEditable());
+}
+
+void TestMainWindow::menus() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    const QList<QAction*> bar = frm.menuBar()->actions();
+    QCOMPARE(bar.size(), 2);
+    QCOMPARE(bar[0], frm.mnuFile->menuAction());
+    QCOMPARE(bar[1], frm.mnuHelp->menuAction());
+    QCOMPARE(frm.mnuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(frm.mnuHelp->title(), QStringLiteral("&Help"));
+
+    const QString separator = QStringLiteral("-");
+    const struct {
+        QMenu* menu;
+        QList<QAction*> members;
+        QStringList captions;
+    } expected[] = {
+        {frm.mnuFile,
+         {frm.mnuFileopsour, frm.mnuFileoptar, frm.mnuFileBar0, frm.mnuFilesavtar, frm.mnuFileBar1,
+          frm.mnuFileopti, frm.mnuFileBar2, frm.mnuFilequitt},
+         {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."), separator,
+          QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
+          QStringLiteral("Quit")}},
+        {frm.mnuHelp, {frm.mnuHelpAbout}, {QStringLiteral("&About ")}},
+    };
+    for (const auto& menu : expected) {
+        const QList<QAction*> actions = menu.menu->actions();
+        QCOMPARE(actions, menu.members);
+        QStringList captions;
+        for (QAction* action : actions) {
+            captions << (action->isSeparator() ? separator : action->text());
+            QVERIFY(action->shortcut().isEmpty());
+            QVERIFY(action->isEnabled());
+            QVERIFY(action->isVisible());
+            QVERIFY(!action->isChecked());
+        }
+        QCOMPARE(captions, menu.captions);
+    }
+}
+
+void TestMainWindow::focusOrder() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    // The whole focus order of the layout; whichever of them take the focus keep this order.
+    QWidget* const order[] = {
+        frm.coverbot, frm.updown1, frm.updown2,   frm.side1,     frm.side2,     frm.cover1,
+        frm.pbox1,    frm.pbox2,   frm.pboxsmall, frm.cmdsource, frm.cmdtarget, frm.Picture1,
+        frm.Frame1,   frm.cmdcopy, frm.cmdpaste,  frm.combo1,    frm.Label1,    frm.pboxfinal};
+    QList<QWidget*> expected;
+    for (QWidget* w : order) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            expected << w;
+    }
+    // Buttons, bars and the list certainly take the focus.
+    for (QWidget* w : {static_cast<QWidget*>(frm.updown1), static_cast<QWidget*>(frm.updown2),
+                       static_cast<QWidget*>(frm.side1), static_cast<QWidget*>(frm.side2),
+                       static_cast<QWidget*>(frm.cmdsource), static_cast<QWidget*>(frm.cmdtarget),
+                       static_cast<QWidget*>(frm.cmdcopy), static_cast<QWidget*>(frm.cmdpaste),
+                       static_cast<QWidget*>(frm.combo1)})
+        QVERIFY(expected.contains(w));
+
+    QList<QWidget*> chain;
+    QWidget* w = expected.first();
+    do {
+        if (expected.contains(w))
+            chain << w;
+        w = w->nextInFocusChain();
+    } while (w != expected.first());
+    QCOMPARE(chain, expected);
+}
+
+void TestMainWindow::startUpState() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    QVERIFY(!frm.side1->isEnabled());
+    QVERIFY(!frm.updown1->isEnabled());
+    QVERIFY(!frm.side2->isEnabled());
+    QVERIFY(frm.updown2->isEnabled());
+    QCOMPARE(frm.updown2->Max(), int16_t(1571));
+    QCOMPARE(frm.updown2->maximum(), 1571);
+    QCOMPARE(frm.side2->Max(), int16_t(0));
+    for (ScrollBar* bar : {frm.side1, frm.updown1, frm.side2, frm.updown2}) {
+        QCOMPARE(bar->Value(), int16_t(0));
+        QCOMPARE(bar->minimum(), 0);
+        QCOMPARE(bar->singleStep(), 16);
+        QCOMPARE(bar->pageStep(), 64);
+    }
+
+    QCOMPARE(frm.pbox2->geometry(), QRect(450, 20, 256, 2048));
+    QCOMPARE(frm.pbox1->geometry(), QRect(0, 20, 256, 477));
+    QVERIFY(frm.pbox1->Picture().isNull());
+    QVERIFY(frm.pbox2->Picture().isNull());
+    QVERIFY(frm.pboxsmall->Picture().isNull());
+
+    // A blank sheet: one colour everywhere.
+    const QImage sheet = frm.pbox2->Image();
+    QCOMPARE(sheet.size(), QSize(256, 2048));
+    const QRgb blank = sheet.pixel(0, 0);
+    for (int y = 0; y < sheet.height(); ++y) {
+        for (int x = 0; x < sheet.width(); ++x) {
+            if (sheet.pixel(x, y) != blank)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not blank").arg(x).arg(y)));
+        }
+    }
+}
+
+void TestMainWindow::storedPosition_data() {
+    QTest::addColumn<QString>("left"); // null: no entry
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QPoint>("expected"); // outer frame, pixels; (-1, -1) parts: the default
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QString none;
+    const int def = -1;
+    auto twips = [](int pixels) { return QString::number(pixels * 15); };
+
+    QTest::newRow("first run") << none << none << QPoint(def, def);
+    QTest::newRow("stored") << QStringLiteral("1500") << QStringLiteral("3000") << QPoint(100, 200);
+    QTest::newRow("origin") << QStringLiteral("0") << QStringLiteral("0") << QPoint(0, 0);
+    QTest::newRow("only left stored") << QStringLiteral("1500") << none << QPoint(100, def);
+    // Offscreen, Qt nudges a window placed left of or above the screen by its frame margin, so
+    // the reachable rows lie right of and below the origin.
+    QTest::newRow("mostly below the screen")
+        << QStringLiteral("1500") << twips(screen.bottom() - 10)
+        << QPoint(100, screen.bottom() - 10);
+    QTest::newRow("title bar end on screen")
+        << twips(screen.right() - 50) << twips(screen.bottom() - 50)
+        << QPoint(screen.right() - 50, screen.bottom() - 50);
+    QTest::newRow("far off") << QStringLiteral("-50000") << QStringLiteral("-50000")
+                             << QPoint(def, def);
+    QTest::newRow("beyond the right edge")
+        << twips(screen.right() + 100) << QStringLiteral("1500") << QPoint(def, def);
+    QTest::newRow("below the screen")
+        << QStringLiteral("1500") << twips(screen.bottom() + 100) << QPoint(def, def);
+    QTest::newRow("above the screen")
+        << QStringLiteral("1500") << twips(screen.top() - 100) << QPoint(def, def);
+    QTest::newRow("left of the screen")
+        << twips(screen.left() - 800) << QStringLiteral("1500") << QPoint(def, def);
+}
+
+void TestMainWindow::storedPosition() {
+    QFETCH(QString, left);
+    QFETCH(QString, top);
+    QFETCH(QPoint, expected);
+    if (!left.isNull())
+        SaveSetting(App, Section, QStringLiteral("MainLeft"), left);
+    if (!top.isNull())
+        SaveSetting(App, Section, QStringLiteral("MainTop"), top);
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+
+    const bool fallback = expected.x() == -1 && expected.y() == -1;
+    const QPoint at = FramePosition(frm);
+    // 1000 twips is 66 2/3 pixels: either neighbour will do.
+    auto check = [](int pixels, float twips, int wanted) {
+        if (wanted == -1) {
+            QVERIFY2(qAbs(pixels * 15 - 1000) < 15, qPrintable(QString::number(pixels)));
+            QVERIFY2(qAbs(twips - 1000.0f) < 15.0f, qPrintable(QString::number(twips)));
+        } else {
+            QCOMPARE(pixels, wanted);
+            QCOMPARE(twips, float(wanted * 15));
+        }
+    };
+    // An unreachable position falls back as a whole, never half of it.
+    if (fallback)
+        QCOMPARE(at.x(), at.y());
+    check(at.x(), frm.Left(), expected.x());
+    if (QTest::currentTestFailed())
+        return;
+    check(at.y(), frm.Top(), expected.y());
+}
+
+void TestMainWindow::positionRoundTrip() {
+    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("1500"));
+    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("3000"));
+    ScriptedUser user;
+    {
+        frmMain frm;
+        frm.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(FramePosition(frm), QPoint(100, 200));
+
+        frm.move(250, 130);
+        user.Answers = {MsgResult::Yes};
+        frm.close();
+        QVERIFY(!frm.isVisible());
+    }
+
+    // Decimal text under [Settings].
+    const QString conf = QString::fromLatin1(ReadFile(ConfPath()));
+    QVERIFY2(conf.contains(QStringLiteral("[Settings]")), qPrintable(conf));
+    QVERIFY2(conf.contains(QStringLiteral("MainLeft=3750\n")), qPrintable(conf));
+    QVERIFY2(conf.contains(QStringLiteral("MainTop=1950\n")), qPrintable(conf));
+
+    frmMain again;
+    again.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(FramePosition(again), QPoint(250, 130));
+    QCOMPARE(again.Left(), 3750.0f);
+    QCOMPARE(again.Top(), 1950.0f);
+}
+
+void TestMainWindow::quitAskedOncePerRequest_data() {
+    QTest::addColumn<Close>("how");
+    QTest::newRow("close box") << Close::Box;
+    QTest::newRow("Quit menu item") << Close::QuitMenu;
+    QTest::newRow("window system") << Close::WindowSystem;
+}
+
+void TestMainWindow::quitAskedOncePerRequest() {
+    QFETCH(Close, how);
+    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("3000"));
+    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("1500"));
+    const QByteArray confBefore = ReadFile(ConfPath());
+
+    ScriptedUser user;
+    {
+        frmMain frm;
+        frm.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        frm.move(300, 150);
+        // The save's private folder, with a file in it, as after a save.
+        const QString tempFile = frm.TempBitmapPath();
+        QVERIFY(WriteFile(tempFile, "BM"));
+        const QString tempFolder = frm.TempFolderPath();
+        QVERIFY(QDir(tempFolder).exists());
+
+        auto checkAsked = [&](int times) {
+            QCOMPARE(int(user.Messages.size()), times);
+            const MsgBoxCall& call = user.Messages.back();
+            QCOMPARE(call.Text, QStringLiteral("Really Quit?"));
+            QCOMPARE(call.Buttons, MsgButtons::YesNo);
+            QCOMPARE(call.Title, QStringLiteral("Patchery"));
+            QCOMPARE(call.Icon, MsgIcon::None);
+        };
+
+        // No: everything stays as it was.
+        user.Answers = {MsgResult::No};
+        RequestClose(frm, how);
+        checkAsked(1);
+        QVERIFY(frm.isVisible());
+        QCOMPARE(ReadFile(ConfPath()), confBefore);
+        QCOMPARE(ReadFile(OptionsFilePath()), ForeignOptions);
+        QVERIFY(QFile::exists(tempFile));
+
+        // Yes: the shutdown runs once.
+        user.Answers = {MsgResult::Yes};
+        RequestClose(frm, how);
+        checkAsked(2);
+        QVERIFY(!frm.isVisible());
+        QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
+        QCOMPARE(Stored("MainTop"), QStringLiteral("2250"));
+        QCOMPARE(ReadFile(OptionsFilePath()), WrittenOptions);
+        QVERIFY(!QFile::exists(tempFile));
+        QVERIFY(!QDir(tempFolder).exists());
+    }
+    // Destroying the closed window asks nothing more.
+    QCOMPARE(int(user.Messages.size()), 2);
+}
+
+void TestMainWindow::quitWhileMinimizedKeepsPosition() {
+    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("2250"));
+    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("1500"));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    frm.move(400, 300);
+    frm.showMinimized();
+    QVERIFY(frm.isMinimized());
+
+    user.Answers = {MsgResult::Yes};
+    frm.close();
+    QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Really Quit?")});
+    QVERIFY(!frm.isVisible());
+    QCOMPARE(Stored("MainLeft"), QStringLiteral("2250"));
+    QCOMPARE(Stored("MainTop"), QStringLiteral("1500"));
+    // The rest of the shutdown still ran.
+    QCOMPARE(ReadFile(OptionsFilePath()), WrittenOptions);
+}
+
+PATCHERY_WIDGET_TEST(TestMainWindow)
+#include "test_mainwindow.moc"

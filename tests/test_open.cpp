@@ -1,0 +1,711 @@
+// Opening TGA files into the source and the target view, and what the window shows of them as
+// they are scrolled: captions, scroll bars, pixels on screen, where presses land, and failed
+// opens that must leave everything as it was.
+
+#include "TestSupport.h"
+
+#include "app/frmMain.h"
+#include "imaging/ImageData.h"
+#include "platform/Application.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+enum class Route { SourceButton, SourceMenu, TargetButton, TargetMenu };
+
+bool IsSource(Route route) {
+    return route == Route::SourceButton || route == Route::SourceMenu;
+}
+
+// The pixel the test files hold at (x, y); the inverted variant tells two files apart.
+QRgb Expected(int x, int y, bool inverted = false) {
+    uint8_t bgr[3];
+    PatternPixel(x, y, bgr);
+    const QRgb rgb = qRgb(bgr[2], bgr[1], bgr[0]) & 0xFFFFFF;
+    return inverted ? ~rgb & 0xFFFFFF : rgb;
+}
+
+// A 24-bit file of the pattern, stored top row first (descriptor 0x20) or bottom row first.
+QByteArray Tga(int width, int height, bool inverted = false, uint8_t descriptor = 0x20) {
+    QByteArray rows(3 * width * height, '\0');
+    for (int stored = 0; stored < height; ++stored) {
+        const int y = (descriptor & 0x20) ? stored : height - 1 - stored;
+        for (int x = 0; x < width; ++x) {
+            const QRgb rgb = Expected(x, y, inverted);
+            char* at = rows.data() + 3 * (qsizetype(stored) * width + x);
+            at[0] = char(qBlue(rgb));
+            at[1] = char(qGreen(rgb));
+            at[2] = char(qRed(rgb));
+        }
+    }
+    return TgaBytes(width, height, rows, descriptor);
+}
+
+// Empty when the image is size.width() x size.height() and holds the pattern, shifted by
+// offset (image pixel (x, y) shows pattern pixel (x + offset.x, y + offset.y)).
+QString PatternMismatch(const QImage& image, QSize size, bool inverted = false,
+                        QPoint offset = {}) {
+    if (image.size() != size)
+        return QStringLiteral("size %1x%2, expected %3x%4")
+            .arg(image.width())
+            .arg(image.height())
+            .arg(size.width())
+            .arg(size.height());
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb want = Expected(x + offset.x(), y + offset.y(), inverted);
+            const QRgb got = image.pixel(x, y) & 0xFFFFFF;
+            if (got != want)
+                return QStringLiteral("pixel %1,%2 is %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(got, 6, 16, QLatin1Char('0'))
+                    .arg(want, 6, 16, QLatin1Char('0'));
+        }
+    }
+    return {};
+}
+
+QString Caption(const QString& name, int width, int height) {
+    return name + QStringLiteral(" - ") + QString::number(width) + QLatin1Char('x') +
+           QString::number(height);
+}
+
+// What the window shows in its client area.
+QImage Shown(frmMain& frm) {
+    return frm.client->grab().toImage();
+}
+
+QRgb ShownAt(const QImage& shown, int x, int y) {
+    return shown.pixel(x, y) & 0xFFFFFF;
+}
+
+void Press(frmMain& frm, Route route) {
+    switch (route) {
+    case Route::SourceButton:
+        QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+        break;
+    case Route::SourceMenu:
+        frm.mnuFileopsour->trigger();
+        break;
+    case Route::TargetButton:
+        QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
+        break;
+    case Route::TargetMenu:
+        frm.mnuFileoptar->trigger();
+        break;
+    }
+}
+
+// Answers the file dialog with path (nothing: Cancel) and presses the command.
+void Open(frmMain& frm, ScriptedUser& user, Route route, const std::optional<QString>& path) {
+    user.Files.push_back(path);
+    Press(frm, route);
+}
+
+struct BarState {
+    bool enabled;
+    int16_t max;
+    int16_t value;
+};
+
+BarState StateOf(const ScrollBar* bar) {
+    return {bar->isEnabled(), bar->Max(), bar->Value()};
+}
+
+struct ViewState {
+    QImage image;
+    QImage picture;
+    QRect geometry;
+    QString caption;
+};
+
+ViewState StateOf(const PictureBox* view, const QPushButton* button) {
+    return {view->Image(), view->Picture(), view->geometry(), button->text()};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Route)
+
+#define COMPARE_BAR(actual, expected)                                                              \
+    do {                                                                                           \
+        const BarState a_ = (actual), e_ = (expected);                                             \
+        QCOMPARE(a_.enabled, e_.enabled);                                                          \
+        QCOMPARE(a_.max, e_.max);                                                                  \
+        QCOMPARE(a_.value, e_.value);                                                              \
+    } while (false)
+
+#define COMPARE_VIEW(actual, expected)                                                             \
+    do {                                                                                           \
+        const ViewState a_ = (actual), e_ = (expected);                                            \
+        QCOMPARE(a_.geometry, e_.geometry);                                                        \
+        QCOMPARE(a_.caption, e_.caption);                                                          \
+        QVERIFY(a_.image == e_.image);                                                             \
+        QVERIFY(a_.picture == e_.picture);                                                         \
+    } while (false)
+
+#define VERIFY_PATTERN(...)                                                                        \
+    do {                                                                                           \
+        const QString why_ = PatternMismatch(__VA_ARGS__);                                         \
+        QVERIFY2(why_.isEmpty(), qPrintable(why_));                                                \
+    } while (false)
+
+class TestOpen : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void dialogProperties_data();
+    void dialogProperties();
+    void sourceOpen_data();
+    void sourceOpen();
+    void targetOpen_data();
+    void targetOpen();
+    void failedOpenKeepsEverything_data();
+    void failedOpenKeepsEverything();
+    void targetOpenLeavesSourceAlone_data();
+    void targetOpenLeavesSourceAlone();
+    void drawnRightWayUp_data();
+    void drawnRightWayUp();
+    void scrolledViewsShowTheirImages_data();
+    void scrolledViewsShowTheirImages();
+    void sourceReopenFollowsItsBar_data();
+    void sourceReopenFollowsItsBar();
+    void startUpTargetScrollsAndRefits();
+
+  private:
+    QString Put(const QString& name, const QByteArray& bytes);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestOpen::initTestCase() {
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestOpen::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+void TestOpen::cleanup() {
+    dir_.reset();
+}
+
+QString TestOpen::Put(const QString& name, const QByteArray& bytes) {
+    const QString path = dir_->filePath(name);
+    if (!WriteFile(path, bytes))
+        qFatal("cannot write a test file");
+    return path;
+}
+
+void TestOpen::dialogProperties_data() {
+    QTest::addColumn<Route>("route");
+    QTest::newRow("source button") << Route::SourceButton;
+    QTest::newRow("Open Source...") << Route::SourceMenu;
+    QTest::newRow("target button") << Route::TargetButton;
+    QTest::newRow("Open Target...") << Route::TargetMenu;
+}
+
+void TestOpen::dialogProperties() {
+    QFETCH(Route, route);
+    const QString first = Put(QStringLiteral("first.tga"), Tga(64, 64));
+    const QString second = Put(QStringLiteral("second.tga"), Tga(64, 64, true));
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    // The other view's command uses the dialog first: the name carries over between views.
+    const Route other = IsSource(route) ? Route::TargetMenu : Route::SourceMenu;
+    Open(frm, user, other, first);
+    // As a save would leave the shared dialog.
+    frm.dlgbox.DialogTitle = QStringLiteral("Save tga...");
+    frm.dlgbox.DefaultExt = QStringLiteral("*.exe");
+    frm.dlgbox.Filter = QStringLiteral("Executable(*.exe)|*.exe");
+    frm.dlgbox.FilterIndex = 2;
+    frm.dlgbox.CancelError = false;
+
+    Open(frm, user, route, std::nullopt);
+    Open(frm, user, route, second);
+    Open(frm, user, route, std::nullopt);
+
+    QCOMPARE(int(user.Dialogs.size()), 4);
+    const QString offered[] = {QString(), first, first, second};
+    for (int i = 0; i < 4; ++i) {
+        const DialogCall& call = user.Dialogs[size_t(i)];
+        QVERIFY(!call.Save);
+        QCOMPARE(call.DialogTitle, QStringLiteral("Select tga..."));
+        QCOMPARE(call.DefaultExt, QStringLiteral("*.tga"));
+        QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
+        QCOMPARE(call.FilterIndex, int16_t(1));
+        QVERIFY(call.CancelError);
+        QCOMPARE(call.FileNameOffered, offered[i]);
+    }
+    // Each cancel is reported.
+    QCOMPARE(user.MessageTexts(),
+             (QStringList{QStringLiteral("Wrong format"), QStringLiteral("Wrong format")}));
+}
+
+void TestOpen::sourceOpen_data() {
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("updownOn");
+    QTest::addColumn<bool>("sideOn");
+    QTest::addColumn<int>("updownMax");
+    QTest::addColumn<int>("sideMax");
+
+    QTest::newRow("256x477 fits") << Route::SourceButton << 256 << 477 << false << false << 0 << 0;
+    QTest::newRow("257x478 one more") << Route::SourceMenu << 257 << 478 << true << true << 1 << 1;
+    QTest::newRow("256x2048") << Route::SourceButton << 256 << 2048 << true << false << 1571 << 0;
+    QTest::newRow("512x512 button")
+        << Route::SourceButton << 512 << 512 << true << true << 35 << 256;
+    QTest::newRow("512x512 menu") << Route::SourceMenu << 512 << 512 << true << true << 35 << 256;
+    QTest::newRow("100x50 small") << Route::SourceMenu << 100 << 50 << false << false << -427
+                                  << -156;
+    QTest::newRow("1x1") << Route::SourceButton << 1 << 1 << false << false << -476 << -255;
+}
+
+void TestOpen::sourceOpen() {
+    QFETCH(Route, route);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, updownOn);
+    QFETCH(bool, sideOn);
+    QFETCH(int, updownMax);
+    QFETCH(int, sideMax);
+    const QString name = QStringLiteral("wall %1.tga").arg(width);
+    const QString path = Put(name, Tga(width, height));
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    const QString targetCaption = frm.cmdtarget->text();
+
+    Open(frm, user, route, path);
+
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(int(user.Dialogs.size()), 1);
+    // The full width is named, though the view is cut to the viewing width.
+    QCOMPARE(frm.cmdsource->text(), Caption(name, width, height));
+    QCOMPARE(frm.pbox1->geometry(), QRect(0, 20, qMin(width, 256), height));
+    COMPARE_BAR(StateOf(frm.updown1), (BarState{updownOn, int16_t(updownMax), 0}));
+    COMPARE_BAR(StateOf(frm.side1), (BarState{sideOn, int16_t(sideMax), 0}));
+    VERIFY_PATTERN(frm.pbox1->Picture(), QSize(width, height));
+    VERIFY_PATTERN(frm.pbox1->Image(), QSize(qMin(width, 256), height));
+    QCOMPARE(CurImage.Width, width);
+    QCOMPARE(CurImage.Height, height);
+    // The target side is not touched.
+    QCOMPARE(frm.cmdtarget->text(), targetCaption);
+    QCOMPARE(frm.pbox2->geometry(), QRect(450, 20, 256, 2048));
+}
+
+void TestOpen::targetOpen_data() {
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<QSize>("before");    // target opened first; empty: none
+    QTest::addColumn<QPoint>("scrolled"); // side2, updown2 positions set before the open
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("updownOn");
+    QTest::addColumn<bool>("sideOn");
+    QTest::addColumn<int>("updownMax");
+    QTest::addColumn<int>("sideMax");
+    QTest::addColumn<QPoint>("position"); // side2, updown2 afterwards
+
+    // The start-up target's vertical bar is on and stays on, whatever fits.
+    QTest::newRow("300x300 at start-up")
+        << Route::TargetButton << QSize() << QPoint(0, 0) << QSize(300, 300) << true << true << -177
+        << 44 << QPoint(0, 0);
+    QTest::newRow("256x256 after 256x2048 scrolled to 1000")
+        << Route::TargetMenu << QSize(256, 2048) << QPoint(0, 1000) << QSize(256, 256) << true
+        << false << -221 << 0 << QPoint(0, 0);
+    QTest::newRow("256x768 after 256x2048 scrolled to 1500")
+        << Route::TargetButton << QSize(256, 2048) << QPoint(0, 1500) << QSize(256, 768) << true
+        << false << 291 << 0 << QPoint(0, 291);
+    QTest::newRow("256x2048 after 256x768 scrolled to 200")
+        << Route::TargetMenu << QSize(256, 768) << QPoint(0, 200) << QSize(256, 2048) << true
+        << false << 1571 << 0 << QPoint(0, 200);
+    QTest::newRow("300x300 after 512x600 scrolled to 200,100")
+        << Route::TargetButton << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << true
+        << true << -177 << 44 << QPoint(44, 0);
+    // A horizontal bar once on stays on.
+    QTest::newRow("256x256 after 512x256 scrolled to 100")
+        << Route::TargetMenu << QSize(512, 256) << QPoint(100, 0) << QSize(256, 256) << true << true
+        << -221 << 0 << QPoint(0, 0);
+    QTest::newRow("1000x1000 after 300x300 scrolled to 44")
+        << Route::TargetButton << QSize(300, 300) << QPoint(44, 0) << QSize(1000, 1000) << true
+        << true << 523 << 744 << QPoint(44, 0);
+}
+
+void TestOpen::targetOpen() {
+    QFETCH(Route, route);
+    QFETCH(QSize, before);
+    QFETCH(QPoint, scrolled);
+    QFETCH(QSize, size);
+    QFETCH(bool, updownOn);
+    QFETCH(bool, sideOn);
+    QFETCH(int, updownMax);
+    QFETCH(int, sideMax);
+    QFETCH(QPoint, position);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    if (!before.isEmpty()) {
+        Open(frm, user, Route::TargetMenu,
+             Put(QStringLiteral("before.tga"), Tga(before.width(), before.height(), true)));
+        QCOMPARE(frm.pbox2->size(), before);
+    }
+    frm.side2->setValue(int16_t(scrolled.x()));
+    frm.updown2->setValue(int16_t(scrolled.y()));
+    QCOMPARE(frm.pbox2->pos(), QPoint(450, 20) - scrolled);
+    const QString sourceCaption = frm.cmdsource->text();
+
+    const QString name = QStringLiteral("sheet.tga");
+    Open(frm, user, route, Put(name, Tga(size.width(), size.height())));
+
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.cmdtarget->text(), Caption(name, size.width(), size.height()));
+    COMPARE_BAR(StateOf(frm.updown2),
+                (BarState{updownOn, int16_t(updownMax), int16_t(position.y())}));
+    COMPARE_BAR(StateOf(frm.side2), (BarState{sideOn, int16_t(sideMax), int16_t(position.x())}));
+    // The target keeps its full width; it is placed as its bars say.
+    QCOMPARE(frm.pbox2->geometry(), QRect(QPoint(450, 20) - position, size));
+    VERIFY_PATTERN(frm.pbox2->Picture(), size);
+    VERIFY_PATTERN(frm.pbox2->Image(), size);
+    QCOMPARE(frm.cmdsource->text(), sourceCaption);
+
+    // On screen: the viewing area's corners show the image scrolled by the bars.
+    const QImage shown = Shown(frm);
+    for (const QPoint at :
+         {QPoint(450, 20), QPoint(705, 20), QPoint(450, 496), QPoint(705, 496), QPoint(577, 250)}) {
+        const QPoint pixel = at - QPoint(450, 20) + position;
+        if (!QRect(QPoint(0, 0), size).contains(pixel))
+            continue;
+        QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(pixel.x(), pixel.y()));
+    }
+}
+
+void TestOpen::failedOpenKeepsEverything_data() {
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<QString>("kind");
+    const struct {
+        Route route;
+        const char* name;
+    } routes[] = {{Route::SourceButton, "source button"},
+                  {Route::SourceMenu, "Open Source..."},
+                  {Route::TargetButton, "target button"},
+                  {Route::TargetMenu, "Open Target..."}};
+    for (const auto& r : routes) {
+        for (const char* kind : {"cancel", "missing file", "32-bit", "run-length", "not a TGA"})
+            QTest::addRow("%s, %s", r.name, kind) << r.route << QString::fromLatin1(kind);
+    }
+}
+
+void TestOpen::failedOpenKeepsEverything() {
+    QFETCH(Route, route);
+    QFETCH(QString, kind);
+    std::optional<QString> wrong;
+    if (kind == QLatin1String("missing file")) {
+        wrong = dir_->filePath(QStringLiteral("nowhere.tga"));
+    } else if (kind == QLatin1String("32-bit")) {
+        wrong = Put(QStringLiteral("deep.tga"),
+                    TgaBytes(64, 64, QByteArray(4 * 64 * 64, '\x40'), 0x20, 2, 32));
+    } else if (kind == QLatin1String("run-length")) {
+        // One packet of 128 equal pixels, repeated to cover 64 x 64.
+        QByteArray packets;
+        for (int i = 0; i < 32; ++i)
+            packets += QByteArray("\xFF\x10\x20\x30", 4);
+        wrong = Put(QStringLiteral("packed.tga"), TgaBytes(64, 64, packets, 0x20, 10, 24));
+    } else if (kind == QLatin1String("not a TGA")) {
+        wrong = Put(QStringLiteral("notes.tga"), QByteArray("just some text\n"));
+    }
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(384, 768, true)));
+    frm.side1->setValue(100);
+    frm.updown1->setValue(20);
+    frm.side2->setValue(64);
+    frm.updown2->setValue(50);
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(170, 70));
+    QVERIFY(!frm.pboxsmall->Picture().isNull());
+    QCOMPARE(user.MessageTexts(), QStringList());
+
+    const ViewState source = StateOf(frm.pbox1, frm.cmdsource);
+    const ViewState target = StateOf(frm.pbox2, frm.cmdtarget);
+    const QImage tile = frm.pboxsmall->Picture();
+    BarState bars[] = {StateOf(frm.updown1), StateOf(frm.side1), StateOf(frm.updown2),
+                       StateOf(frm.side2)};
+    const ImageData decoded = CurImage;
+    const QImage shownBefore = Shown(frm);
+
+    Open(frm, user, route, wrong);
+
+    QCOMPARE(int(user.Dialogs.size()), 3);
+    QCOMPARE(int(user.Messages.size()), 1);
+    const MsgBoxCall& call = user.Messages.front();
+    QCOMPARE(call.Text, QStringLiteral("Wrong format"));
+    QCOMPARE(call.Buttons, MsgButtons::OK);
+    QCOMPARE(call.Title, QStringLiteral("Patchery"));
+    QCOMPARE(call.Icon, MsgIcon::None);
+
+    COMPARE_VIEW(StateOf(frm.pbox1, frm.cmdsource), source);
+    COMPARE_VIEW(StateOf(frm.pbox2, frm.cmdtarget), target);
+    QVERIFY(frm.pboxsmall->Picture() == tile);
+    QCOMPARE(CurImage.Width, decoded.Width);
+    QCOMPARE(CurImage.Height, decoded.Height);
+    QCOMPARE(CurImage.Bits, decoded.Bits);
+    QVERIFY(CurImage.Pixels == decoded.Pixels);
+    // A source command still switches its bars off first; nothing else moves.
+    if (IsSource(route)) {
+        bars[0].enabled = false;
+        bars[1].enabled = false;
+    }
+    COMPARE_BAR(StateOf(frm.updown1), bars[0]);
+    COMPARE_BAR(StateOf(frm.side1), bars[1]);
+    COMPARE_BAR(StateOf(frm.updown2), bars[2]);
+    COMPARE_BAR(StateOf(frm.side2), bars[3]);
+    // Switched-off bars look different; a target command leaves the window exactly as it was.
+    if (!IsSource(route))
+        QVERIFY(Shown(frm) == shownBefore);
+}
+
+void TestOpen::targetOpenLeavesSourceAlone_data() {
+    QTest::addColumn<Route>("route");
+    QTest::newRow("target button") << Route::TargetButton;
+    QTest::newRow("Open Target...") << Route::TargetMenu;
+}
+
+void TestOpen::targetOpenLeavesSourceAlone() {
+    QFETCH(Route, route);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    Open(frm, user, Route::SourceMenu, Put(QStringLiteral("source.tga"), Tga(300, 600)));
+    frm.side1->setValue(44);
+    frm.updown1->setValue(100);
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(200, 150));
+    const ViewState source = StateOf(frm.pbox1, frm.cmdsource);
+    const QImage tile = frm.pboxsmall->Picture();
+    const BarState updown1 = StateOf(frm.updown1);
+    const BarState side1 = StateOf(frm.side1);
+    // The tile of the cell at 192, 128.
+    VERIFY_PATTERN(tile, QSize(64, 64), false, QPoint(192, 128));
+
+    Open(frm, user, route, Put(QStringLiteral("target.tga"), Tga(256, 1024, true)));
+
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.pbox2->size(), QSize(256, 1024));
+    COMPARE_VIEW(StateOf(frm.pbox1, frm.cmdsource), source);
+    QVERIFY(frm.pboxsmall->Picture() == tile);
+    COMPARE_BAR(StateOf(frm.updown1), updown1);
+    COMPARE_BAR(StateOf(frm.side1), side1);
+}
+
+void TestOpen::drawnRightWayUp_data() {
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<int>("descriptor");
+    QTest::newRow("source, top-left origin") << Route::SourceButton << 0x20;
+    QTest::newRow("source, bottom-left origin") << Route::SourceMenu << 0x00;
+    QTest::newRow("target, top-left origin") << Route::TargetButton << 0x20;
+    QTest::newRow("target, bottom-left origin") << Route::TargetMenu << 0x00;
+}
+
+void TestOpen::drawnRightWayUp() {
+    QFETCH(Route, route);
+    QFETCH(int, descriptor);
+    // Wider than the viewing area, so the source's picture and view differ in width.
+    const QSize size(320, 500);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    Open(frm, user, route,
+         Put(QStringLiteral("image.tga"),
+             Tga(size.width(), size.height(), false, uint8_t(descriptor))));
+
+    QCOMPARE(user.MessageTexts(), QStringList());
+    PictureBox* view = IsSource(route) ? frm.pbox1 : frm.pbox2;
+    VERIFY_PATTERN(view->Picture(), size);
+    VERIFY_PATTERN(view->Image(), IsSource(route) ? QSize(256, size.height()) : size);
+    // The window shows the top row at the top of the viewing area.
+    const QImage shown = Shown(frm);
+    const int left = IsSource(route) ? 0 : 450;
+    for (const int x : {0, 100, 255}) {
+        QCOMPARE(ShownAt(shown, left + x, 20), Expected(x, 0));
+        QCOMPARE(ShownAt(shown, left + x, 496), Expected(x, 476));
+    }
+}
+
+void TestOpen::scrolledViewsShowTheirImages_data() {
+    QTest::addColumn<int>("step"); // 0: start, 1: middle, 2: end of every bar
+    QTest::newRow("offset 0") << 0;
+    QTest::newRow("middle") << 1;
+    QTest::newRow("maximum") << 2;
+}
+
+void TestOpen::scrolledViewsShowTheirImages() {
+    QFETCH(int, step);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(384, 1536, true)));
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.side1->Max(), int16_t(256));
+    QCOMPARE(frm.updown1->Max(), int16_t(547));
+    QCOMPARE(frm.side2->Max(), int16_t(128));
+    QCOMPARE(frm.updown2->Max(), int16_t(1059));
+
+    for (ScrollBar* bar : {frm.side1, frm.updown1, frm.side2, frm.updown2}) {
+        if (step == 1)
+            bar->setValue(int16_t(bar->Max() / 2));
+        else if (step == 2)
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    }
+    const int sx = frm.side1->Value(), sy = frm.updown1->Value();
+    const int tx = frm.side2->Value(), ty = frm.updown2->Value();
+    QCOMPARE(sx, step * 256 / 2);
+    QCOMPARE(sy, step == 2 ? 547 : step * 273);
+    QCOMPARE(tx, step * 128 / 2);
+    QCOMPARE(ty, step == 2 ? 1059 : step * 529);
+
+    // The source grows to the left and always ends at window column 256.
+    QCOMPARE(frm.pbox1->geometry(), QRect(-sx, 20 - sy, 256 + sx, 1024));
+    QCOMPARE(frm.pbox2->geometry(), QRect(450 - tx, 20 - ty, 384, 1536));
+
+    const QImage shown = Shown(frm);
+    const QRect sourceImage(0, 0, 512, 1024), targetImage(0, 0, 384, 1536);
+    // Inside each viewing area: window point -> image pixel.
+    for (const QPoint at : {QPoint(0, 20), QPoint(255, 20), QPoint(0, 496), QPoint(255, 496),
+                            QPoint(128, 250), QPoint(37, 301)})
+        QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(at.x() + sx, at.y() - 20 + sy));
+    for (const QPoint at :
+         {QPoint(450, 20), QPoint(705, 20), QPoint(450, 496), QPoint(705, 496), QPoint(577, 250)})
+        QCOMPARE(ShownAt(shown, at.x(), at.y()),
+                 Expected(at.x() - 450 + tx, at.y() - 20 + ty, true));
+    // Outside them, whatever covers the view hides it: file buttons, bars, middle panel.
+    int hidden = 0;
+    for (const QPoint at :
+         {QPoint(10, 10), QPoint(10, 505), QPoint(262, 100), QPoint(300, 100), QPoint(440, 300)}) {
+        const QPoint pixel(at.x() + sx, at.y() - 20 + sy);
+        if (!sourceImage.contains(pixel))
+            continue;
+        ++hidden;
+        QVERIFY2(ShownAt(shown, at.x(), at.y()) != Expected(pixel.x(), pixel.y()),
+                 qPrintable(QStringLiteral("source shows at %1,%2").arg(at.x()).arg(at.y())));
+    }
+    for (const QPoint at : {QPoint(440, 100), QPoint(300, 100), QPoint(712, 100), QPoint(600, 10),
+                            QPoint(600, 505)}) {
+        const QPoint pixel(at.x() - 450 + tx, at.y() - 20 + ty);
+        if (!targetImage.contains(pixel))
+            continue;
+        ++hidden;
+        QVERIFY2(ShownAt(shown, at.x(), at.y()) != Expected(pixel.x(), pixel.y(), true),
+                 qPrintable(QStringLiteral("target shows at %1,%2").arg(at.x()).arg(at.y())));
+    }
+    QVERIFY(hidden >= 3);
+
+    // A press at a window point reaches the view under it in image coordinates.
+    const QPoint sourcePoint(100, 300);
+    QCOMPARE(frm.client->childAt(sourcePoint), frm.pbox1);
+    const QPoint picked = frm.pbox1->mapFrom(frm.client, sourcePoint);
+    QCOMPARE(picked, QPoint(100 + sx, 280 + sy));
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, picked);
+    const QPoint cell(picked.x() / 64 * 64, picked.y() / 64 * 64);
+    VERIFY_PATTERN(frm.pboxsmall->Picture(), QSize(64, 64), false, cell);
+
+    const QPoint targetPoint(600, 300);
+    QCOMPARE(frm.client->childAt(targetPoint), frm.pbox2);
+    const QPoint stamped = frm.pbox2->mapFrom(frm.client, targetPoint);
+    QCOMPARE(stamped, QPoint(150 + tx, 280 + ty));
+    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, stamped);
+    const QPoint target(stamped.x() / 64 * 64, stamped.y() / 64 * 64);
+    VERIFY_PATTERN(frm.pbox2->Image().copy(QRect(target, QSize(64, 64))), QSize(64, 64), false,
+                   cell);
+}
+
+void TestOpen::sourceReopenFollowsItsBar_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("position"); // side1, updown1 afterwards
+
+    // Opened over a 512 x 1024 source scrolled to 200, 300.
+    QTest::newRow("512x512 keeps 200") << QSize(512, 512) << QPoint(200, 35);
+    QTest::newRow("1024x600 keeps 200") << QSize(1024, 600) << QPoint(200, 123);
+    QTest::newRow("300x300 clamps to 44") << QSize(300, 300) << QPoint(44, 0);
+    QTest::newRow("256x256 back to 0") << QSize(256, 256) << QPoint(0, 0);
+}
+
+void TestOpen::sourceReopenFollowsItsBar() {
+    QFETCH(QSize, size);
+    QFETCH(QPoint, position);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("first.tga"), Tga(512, 1024)));
+    frm.side1->setValue(200);
+    frm.updown1->setValue(300);
+    QCOMPARE(frm.pbox1->geometry(), QRect(-200, -280, 456, 1024));
+
+    Open(frm, user, Route::SourceMenu,
+         Put(QStringLiteral("second.tga"), Tga(size.width(), size.height(), true)));
+
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.side1->Value(), int16_t(position.x()));
+    QCOMPARE(frm.updown1->Value(), int16_t(position.y()));
+    // Placed as the bars say, reaching the viewing area's right edge and no further.
+    QCOMPARE(frm.pbox1->geometry(),
+             QRect(-position.x(), 20 - position.y(), 256 + position.x(), size.height()));
+    VERIFY_PATTERN(frm.pbox1->Picture(), size, true);
+
+    const QImage shown = Shown(frm);
+    const QRect image(QPoint(0, 0), size);
+    for (const QPoint at : {QPoint(0, 20), QPoint(255, 20), QPoint(0, 496), QPoint(255, 496)}) {
+        const QPoint pixel = at - QPoint(0, 20) + position;
+        if (image.contains(pixel))
+            QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(pixel.x(), pixel.y(), true));
+    }
+    const QPoint beside(262 + position.x(), 80 + position.y());
+    if (image.contains(beside))
+        QVERIFY(ShownAt(shown, 262, 100) != Expected(beside.x(), beside.y(), true));
+}
+
+void TestOpen::startUpTargetScrollsAndRefits() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+
+    frm.updown2->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(frm.updown2->Value(), int16_t(64));
+    QCOMPARE(frm.pbox2->y(), 20 - 64);
+
+    // At the end the sheet's last row sits on the viewing area's last row, 496.
+    frm.updown2->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(frm.updown2->Value(), int16_t(1571));
+    QCOMPARE(frm.pbox2->geometry(), QRect(450, -1551, 256, 2048));
+    QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 2047)).y(), 496);
+
+    // A smaller sheet from the list pulls the bar back into its range.
+    frm.updown2->setValue(1500);
+    QCOMPARE(frm.pbox2->y(), -1480);
+    frm.combo1->setCurrentIndex(0);
+    emit frm.combo1->activated(0);
+    QCOMPARE(frm.pbox2->size(), QSize(256, 768));
+    QCOMPARE(frm.updown2->Max(), int16_t(291));
+    QCOMPARE(frm.updown2->Value(), int16_t(291));
+    QCOMPARE(frm.pbox2->y(), -271);
+    QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 767)).y(), 496);
+}
+
+PATCHERY_WIDGET_TEST(TestOpen)
+#include "test_open.moc"
