@@ -12,6 +12,9 @@ int Px(int twips) {
 } // namespace
 
 QPixmap frmAbout::ProgramPixmap() {
+    // The picture is compiled into a static library, whose resource registration the linker
+    // leaves out unless something refers to it.
+    Q_INIT_RESOURCE(resources);
     return QPixmap(QStringLiteral(":/patchery.xpm"));
 }
 QIcon frmAbout::ProgramIcon() {

@@ -1,0 +1,166 @@
+// The About box, opened from Help > "&About ".
+
+#include "TestSupport.h"
+
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "platform/Application.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
+// dialog that act left open is closed, so a failing check cannot leave the test waiting.
+template <typename Dialog>
+bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
+    bool found = false;
+    QTimer::singleShot(0, qApp, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+            found = true;
+            act(dialog);
+        }
+        if (modal && modal->isVisible())
+            modal->close();
+    });
+    open();
+    return found;
+}
+
+bool About(frmMain& frm, const std::function<void(frmAbout*)>& act) {
+    return WhileOpen<frmAbout>([&] { frm.mnuHelpAbout->trigger(); }, act);
+}
+
+// What the box shows, in words and numbers, to compare two openings.
+QString Appearance(const frmAbout* d) {
+    QString text =
+        QStringLiteral("%1 %2x%3 ").arg(d->windowTitle()).arg(d->width()).arg(d->height());
+    for (const QWidget* child : d->findChildren<QWidget*>()) {
+        const QRect r = child->geometry();
+        text += QStringLiteral("[%1 %2,%3 %4x%5")
+                    .arg(QString::fromLatin1(child->metaObject()->className()))
+                    .arg(r.x())
+                    .arg(r.y())
+                    .arg(r.width())
+                    .arg(r.height());
+        if (const auto* label = qobject_cast<const QLabel*>(child))
+            text += QLatin1Char(' ') + label->text();
+        if (const auto* button = qobject_cast<const QPushButton*>(child))
+            text += QLatin1Char(' ') + button->text();
+        text += QLatin1Char(']');
+    }
+    return text;
+}
+
+} // namespace
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void appearance();
+    void closes_data();
+    void closes();
+    void secondOpeningUnchanged();
+};
+
+// Showing the window reads opt.cfg: none left over may launch anything.
+void TestAbout::init() {
+    QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg"));
+}
+
+void TestAbout::appearance() {
+    frmMain frm;
+    frm.Show();
+    QVERIFY(About(frm, [&frm](frmAbout* d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("About Patchery"));
+        QCOMPARE(d->size(), QSize(391, 155));
+        // Fixed: it cannot be resized.
+        QCOMPARE(d->minimumSize(), QSize(391, 155));
+        QCOMPARE(d->maximumSize(), QSize(391, 155));
+        QCOMPARE(d->lblTitle->text(), QStringLiteral("Patchery v1.3"));
+        QVERIFY(!d->lblDescription->text().isEmpty());
+        QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+        QVERIFY(d->isModal());
+        QCOMPARE(d->parentWidget(), &frm);
+
+        // The program's own 32 x 32 picture, in at most 16 colours.
+        const QImage icon = d->picIcon->pixmap().toImage();
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QSet<QRgb> colours;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x)
+                colours.insert(icon.pixel(x, y));
+        }
+        QVERIFY2(colours.size() > 1 && colours.size() <= 16,
+                 qPrintable(QString::number(colours.size())));
+
+        // Centred over the main window, give or take a window frame's width.
+        const QPoint offset = d->frameGeometry().center() - frm.frameGeometry().center();
+        QVERIFY2(qAbs(offset.x()) <= 4 && qAbs(offset.y()) <= 4,
+                 qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
+    }));
+}
+
+void TestAbout::closes_data() {
+    QTest::addColumn<int>("how"); // a key, or 0 for the OK button, -1 for the close box
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+    QTest::newRow("OK") << 0;
+    QTest::newRow("close box") << -1;
+}
+
+void TestAbout::closes() {
+    QFETCH(int, how);
+
+    frmMain frm;
+    frm.Show();
+    bool closed = false;
+    QVERIFY(About(frm, [&](frmAbout* d) {
+        QCOMPARE(d->focusWidget(), d->cmdOK);
+        if (how == 0)
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        else if (how == -1)
+            d->close();
+        else
+            QTest::keyClick(d->focusWidget(), Qt::Key(how));
+        closed = !d->isVisible();
+    }));
+    QVERIFY(closed);
+    // Destroyed when closed: nothing of it is left.
+    QVERIFY(frm.findChildren<frmAbout*>().isEmpty());
+}
+
+void TestAbout::secondOpeningUnchanged() {
+    frmMain frm;
+    frm.Show();
+    QString first, second;
+    QImage firstLook, secondLook;
+    QVERIFY(About(frm, [&](frmAbout* d) {
+        first = Appearance(d);
+        firstLook = d->grab().toImage();
+        QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+    }));
+    QVERIFY(About(frm, [&](frmAbout* d) {
+        second = Appearance(d);
+        secondLook = d->grab().toImage();
+        QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+    }));
+    QVERIFY(!first.isEmpty());
+    QCOMPARE(second, first);
+    QVERIFY(secondLook == firstLook);
+}
+
+PATCHERY_WIDGET_TEST(TestAbout)
+#include "test_about.moc"

@@ -1,0 +1,469 @@
+// The main job end to end through the real handlers: open a source, pick tiles with presses,
+// stamp them into the target, save it, and compare the file with one built here from the
+// source's pixel pattern.
+
+#include "TestSupport.h"
+
+#include "app/frmMain.h"
+#include "imaging/ImageData.h"
+#include "platform/Application.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int Cell = 64;
+
+QString OptionsFile() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
+}
+
+// The sheet the program should write: rows top first, 3 bytes a pixel (blue, green, red).
+struct Sheet {
+    Sheet(int width, int height, const QColor& back) : Width(width), Height(height) {
+        Pixels.resize(3LL * width * height);
+        for (qsizetype i = 0; i < Pixels.size(); i += 3) {
+            Pixels[i] = char(back.blue());
+            Pixels[i + 1] = char(back.green());
+            Pixels[i + 2] = char(back.red());
+        }
+    }
+
+    // A 24-bit true-colour header with the top-left origin, then the rows.
+    QByteArray File() const {
+        QByteArray bytes = QByteArray::fromHex("000002"
+                                               "0000000000"
+                                               "00000000");
+        bytes += char(Width & 0xFF);
+        bytes += char(Width >> 8);
+        bytes += char(Height & 0xFF);
+        bytes += char(Height >> 8);
+        bytes += '\x18';
+        bytes += '\x20';
+        return bytes + Pixels;
+    }
+
+    int Width, Height;
+    QByteArray Pixels;
+};
+
+// The 64 x 64 tile a pick of cell (cx, cy) of a pattern source of the given size selects;
+// the part of the cell outside the source shows the tile view's back colour.
+QByteArray PickedTile(int sourceWidth, int sourceHeight, int cx, int cy, const QColor& outside) {
+    QByteArray tile(3 * Cell * Cell, '\0');
+    for (int y = 0; y < Cell; ++y) {
+        for (int x = 0; x < Cell; ++x) {
+            auto* p = reinterpret_cast<uint8_t*>(tile.data()) + 3 * (y * Cell + x);
+            if (cx + x < sourceWidth && cy + y < sourceHeight) {
+                PatternPixel(cx + x, cy + y, p);
+            } else {
+                p[0] = uint8_t(outside.blue());
+                p[1] = uint8_t(outside.green());
+                p[2] = uint8_t(outside.red());
+            }
+        }
+    }
+    return tile;
+}
+
+// Stamping the tile into the cell at (cx, cy), cut at the sheet's edges.
+void Stamp(Sheet& sheet, const QByteArray& tile, int cx, int cy) {
+    for (int y = 0; y < Cell && cy + y < sheet.Height; ++y) {
+        for (int x = 0; x < Cell && cx + x < sheet.Width; ++x) {
+            for (int c = 0; c < 3; ++c)
+                sheet.Pixels[3 * ((cy + y) * sheet.Width + cx + x) + c] =
+                    tile[3 * (y * Cell + x) + c];
+        }
+    }
+}
+
+// Empty when equal, else where the first difference lies.
+QString Difference(const QByteArray& actual, const QByteArray& expected, int headerSize,
+                   int width) {
+    if (actual.size() != expected.size())
+        return QStringLiteral("size %1, expected %2").arg(actual.size()).arg(expected.size());
+    for (qsizetype i = 0; i < actual.size(); ++i) {
+        if (actual[i] == expected[i])
+            continue;
+        if (i < headerSize)
+            return QStringLiteral("header byte %1 differs").arg(i);
+        const qsizetype pixel = (i - headerSize) / 3;
+        return QStringLiteral("pixel (%1, %2) byte %3: %4, expected %5")
+            .arg(pixel % width)
+            .arg(pixel / width)
+            .arg((i - headerSize) % 3)
+            .arg(uint8_t(actual[i]))
+            .arg(uint8_t(expected[i]));
+    }
+    return {};
+}
+
+// The target view's persistent image as rows of blue, green, red.
+QByteArray ImageBytes(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    bytes.reserve(3LL * rgb.width() * rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            bytes += char(qBlue(line[x]));
+            bytes += char(qGreen(line[x]));
+            bytes += char(qRed(line[x]));
+        }
+    }
+    return bytes;
+}
+
+void ChooseSize(frmMain& frm, const QString& text) {
+    const int index = frm.combo1->findText(text);
+    QVERIFY(index >= 0);
+    frm.combo1->setCurrentIndex(index);
+    emit frm.combo1->activated(index);
+}
+
+void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path) {
+    user.Files.push_back(path);
+    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+}
+
+void Save(frmMain& frm, ScriptedUser& user, const QString& path) {
+    user.Files.push_back(path);
+    frm.mnuFilesavtar->trigger();
+}
+
+// A press at any position: QTest takes (0, 0) for "the centre" and has no fractions.
+void PressAt(QWidget* view, QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), button, button, mods);
+    QCoreApplication::sendEvent(view, &press);
+}
+
+bool SameImage(const ImageData& a, const ImageData& b) {
+    return a.Width == b.Width && a.Height == b.Height && a.Bits == b.Bits && a.Pixels == b.Pixels;
+}
+
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden,
+                                  QDir::Name);
+}
+
+} // namespace
+
+class TestJob : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void pickStampSaveReopen();
+    void pickPastSourceEdge();
+    void blankStartUpTargetSavesWhole();
+    void saveReplacesLongerFile();
+    void cancelledSaveLeavesNoTrace();
+    void failedSaveIsReportedAndKeepsOldFile_data();
+    void failedSaveIsReportedAndKeepsOldFile();
+    void temporaryFolderIsPrivateAndGoesAtShutdown();
+};
+
+// The window writes opt.cfg beside the executable when it closes; no run may see another's.
+void TestJob::init() {
+    QFile::remove(OptionsFile());
+}
+void TestJob::cleanup() {
+    QFile::remove(OptionsFile());
+}
+
+void TestJob::pickStampSaveReopen() {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.tga"));
+    constexpr int SourceWidth = 512, SourceHeight = 1024;
+    QVERIFY(WriteFile(source, PatternTga(SourceWidth, SourceHeight)));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    OpenSource(frm, user, source);
+    QCOMPARE(frm.cmdsource->text(), QStringLiteral("source.tga - 512x1024"));
+
+    const QColor tileBack = frm.pboxsmall->BackColor();
+    auto tile = [&](int cx, int cy) {
+        return PickedTile(SourceWidth, SourceHeight, cx, cy, tileBack);
+    };
+    Sheet sheet(256, 768, frm.pbox2->BackColor());
+
+    // Stamped on the 256 x 2048 start-up target below row 768: gone once the sheet shrinks.
+    PressAt(frm.pbox1, QPointF(0, 0), Qt::LeftButton, {});
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 1000));
+    ChooseSize(frm, QStringLiteral("256x768"));
+    QCOMPARE(frm.pbox2->Height(), 768);
+
+    // The tile still selected from the press at (0, 0).
+    PressAt(frm.pbox2, QPointF(0, 0), Qt::LeftButton, {});
+    Stamp(sheet, tile(0, 0), 0, 0);
+
+    QTest::mousePress(frm.pbox1, Qt::MiddleButton, Qt::ControlModifier, QPoint(64, 128));
+    QTest::mousePress(frm.pbox2, Qt::RightButton, Qt::AltModifier, QPoint(200, 10));
+    Stamp(sheet, tile(64, 128), 192, 0);
+
+    PressAt(frm.pbox1, QPointF(63.5, 10), Qt::RightButton, Qt::ShiftModifier);
+    PressAt(frm.pbox2, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::ShiftModifier);
+    Stamp(sheet, tile(0, 0), 64, 0);
+
+    // Scrolled source: press positions stay image positions.
+    QVERIFY(frm.side1->isEnabled() && frm.updown1->isEnabled());
+    frm.side1->setValue(256);
+    frm.updown1->setValue(547);
+    QTest::mousePress(frm.pbox1, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
+                      QPoint(300, 600));
+    // The last row of the sheet.
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(130, 767));
+    PressAt(frm.pbox2, QPointF(255.5, 704), Qt::RightButton, Qt::ControlModifier);
+    Stamp(sheet, tile(256, 576), 128, 704);
+    Stamp(sheet, tile(256, 576), 192, 704);
+
+    // The source's last cell; the target scrolled to its end; the same cell stamped twice.
+    QTest::mousePress(frm.pbox1, Qt::MiddleButton, {}, QPoint(511, 1023));
+    QVERIFY(frm.updown2->isEnabled());
+    frm.updown2->setValue(291);
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 700));
+    QTest::mousePress(frm.pbox2, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
+    Stamp(sheet, tile(448, 960), 0, 640);
+
+    const QString saved = dir.filePath(QStringLiteral("sheet.tga"));
+    Save(frm, user, saved);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    QCOMPARE(user.Dialogs.size(), size_t(2));
+    const DialogCall& dialog = user.Dialogs.back();
+    QVERIFY(dialog.Save);
+    QCOMPARE(dialog.DialogTitle, QStringLiteral("Save tga..."));
+    QCOMPARE(dialog.DefaultExt, QStringLiteral("*.tga"));
+    QCOMPARE(dialog.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
+    QCOMPARE(dialog.FilterIndex, int16_t(1));
+    QVERIFY(dialog.CancelError);
+    QCOMPARE(dialog.Flags, int32_t(2));
+    // The dialog offers what its last use, the open, left in it.
+    QCOMPARE(dialog.FileNameOffered, source);
+
+    const QString difference = Difference(ReadFile(saved), sheet.File(), 18, sheet.Width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QVERIFY(frm.pboxfinal->isHidden());
+    QCOMPARE(CurImage.Width, 256);
+    QCOMPARE(CurImage.Height, 768);
+    QVERIFY(QByteArray(reinterpret_cast<const char*>(CurImage.Pixels.data()),
+                       qsizetype(CurImage.Pixels.size())) == sheet.Pixels);
+    // The view itself is untouched by the save: still scrolled, still 256 x 768.
+    QCOMPARE(frm.updown2->Value(), int16_t(291));
+    QCOMPARE(frm.pbox2->Height(), 768);
+
+    // Opened again as the target, the sheet is the right way up.
+    user.Files.push_back(saved);
+    QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("sheet.tga - 256x768"));
+    const QString reopened =
+        Difference(ImageBytes(frm.pbox2->Image()), sheet.Pixels, 0, sheet.Width);
+    QVERIFY2(reopened.isEmpty(), qPrintable(reopened));
+}
+
+// A cell that runs past the source's edge: the outside part is blank, not left over from the
+// tile picked before.
+void TestJob::pickPastSourceEdge() {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("odd.tga"));
+    QVERIFY(WriteFile(source, PatternTga(100, 90)));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    OpenSource(frm, user, source);
+    ChooseSize(frm, QStringLiteral("256x768"));
+
+    Sheet sheet(256, 768, frm.pbox2->BackColor());
+    PressAt(frm.pbox1, QPointF(0, 0), Qt::LeftButton, {});
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 0));
+    Stamp(sheet, PickedTile(100, 90, 0, 0, frm.pboxsmall->BackColor()), 64, 0);
+    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(80, 70));
+    PressAt(frm.pbox2, QPointF(0, 0), Qt::LeftButton, {});
+    Stamp(sheet, PickedTile(100, 90, 64, 64, frm.pboxsmall->BackColor()), 0, 0);
+
+    const QString saved = dir.filePath(QStringLiteral("edge.tga"));
+    Save(frm, user, saved);
+    QVERIFY(user.Messages.empty());
+    const QString difference = Difference(ReadFile(saved), sheet.File(), 18, sheet.Width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestJob::blankStartUpTargetSavesWhole() {
+    QTemporaryDir dir;
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    const QString saved = dir.filePath(QStringLiteral("blank.tga"));
+    Save(frm, user, saved);
+    QVERIFY(user.Messages.empty());
+
+    const QByteArray bytes = ReadFile(saved);
+    QCOMPARE(bytes.size(), 18 + 3 * 256 * 2048);
+    const Sheet sheet(256, 2048, frm.pbox2->BackColor());
+    const QString difference = Difference(bytes, sheet.File(), 18, sheet.Width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QVERIFY(frm.pboxfinal->isHidden());
+}
+
+void TestJob::saveReplacesLongerFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.tga"));
+    QVERIFY(WriteFile(path, QByteArray(4 * 1024 * 1024, '\xAB')));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    ChooseSize(frm, QStringLiteral("256x768"));
+    Save(frm, user, path);
+    QVERIFY(user.Messages.empty());
+
+    const Sheet sheet(256, 768, frm.pbox2->BackColor());
+    const QString difference = Difference(ReadFile(path), sheet.File(), 18, sheet.Width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
+}
+
+void TestJob::cancelledSaveLeavesNoTrace() {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.tga"));
+    QVERIFY(WriteFile(source, PatternTga(64, 128)));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    OpenSource(frm, user, source);
+    const ImageData before = CurImage;
+    QCOMPARE(before.Width, 64);
+
+    frm.mnuFilesavtar->trigger(); // no answer queued: the dialog is cancelled
+    QCOMPARE(user.Dialogs.size(), size_t(2));
+    QVERIFY(user.Dialogs.back().Save);
+    QVERIFY(user.Messages.empty());
+    QVERIFY(SameImage(CurImage, before));
+    QVERIFY(frm.pboxfinal->isHidden());
+    QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.tga")});
+    QVERIFY(frm.TempFolderPath().isEmpty());
+    QCOMPARE(QDir(QDir::tempPath())
+                 .entryList({QStringLiteral("patchery-*")},
+                            QDir::AllEntries | QDir::Hidden | QDir::CaseSensitive),
+             QStringList());
+}
+
+void TestJob::failedSaveIsReportedAndKeepsOldFile_data() {
+    QTest::addColumn<bool>("folderIsFile");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("path through a file") << true << QStringLiteral("Not a directory");
+    QTest::newRow("file size limit") << false << QStringLiteral("File too large");
+}
+
+void TestJob::failedSaveIsReportedAndKeepsOldFile() {
+    QFETCH(bool, folderIsFile);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("sheet.tga"));
+    const QByteArray oldBytes = PatternTga(8, 8);
+    QVERIFY(WriteFile(old, oldBytes));
+    const QString path = folderIsFile ? old + QStringLiteral("/inner.tga") : old;
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    ChooseSize(frm, QStringLiteral("256x768"));
+
+    if (folderIsFile) {
+        Save(frm, user, path);
+    } else {
+        // Past the limit a write fails with EFBIG instead of the process being killed.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limited = saved;
+        limited.rlim_cur = 100000;
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        Save(frm, user, path);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+    QCOMPARE(user.Messages.size(), size_t(1));
+    const MsgBoxCall& message = user.Messages.front();
+    const QString prefix = QStringLiteral("Could not save ") + path + QStringLiteral(": ");
+    QVERIFY2(message.Text.startsWith(prefix) && message.Text.contains(reason),
+             qPrintable(message.Text));
+    QCOMPARE(message.Buttons, MsgButtons::OK);
+    QCOMPARE(ReadFile(old), oldBytes);
+    QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
+    QVERIFY(frm.pboxfinal->isHidden());
+
+    // Nothing is left broken: the next save goes through.
+    const QString retry = dir.filePath(QStringLiteral("retry.tga"));
+    Save(frm, user, retry);
+    QCOMPARE(user.Messages.size(), size_t(1));
+    const Sheet sheet(256, 768, frm.pbox2->BackColor());
+    const QString difference = Difference(ReadFile(retry), sheet.File(), 18, sheet.Width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {
+    QTemporaryDir dir;
+    ScriptedUser user;
+    auto frm = std::make_unique<frmMain>();
+    frm->Show();
+    ChooseSize(*frm, QStringLiteral("256x768"));
+    Save(*frm, user, dir.filePath(QStringLiteral("a.tga")));
+    QVERIFY(user.Messages.empty());
+
+    const QString folder = frm->TempFolderPath();
+    QVERIFY(!folder.isEmpty());
+    const QFileInfo info(folder);
+    QVERIFY(info.isDir());
+    QCOMPARE(QFileInfo(info.absolutePath()).canonicalFilePath(),
+             QFileInfo(QDir::tempPath()).canonicalFilePath());
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^patchery-.{6}$")).match(info.fileName()).hasMatch(),
+        qPrintable(info.fileName()));
+    struct stat status {};
+    QCOMPARE(stat(QFile::encodeName(folder).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0700));
+
+    // A second save reuses the folder.
+    Save(*frm, user, dir.filePath(QStringLiteral("b.tga")));
+    QCOMPARE(frm->TempFolderPath(), folder);
+
+    user.Answers.push_back(MsgResult::No);
+    QVERIFY(!frm->close());
+    QVERIFY(QFileInfo::exists(folder));
+    user.Answers.push_back(MsgResult::Yes);
+    QVERIFY(frm->close());
+    QCOMPARE(user.MessageTexts(),
+             (QStringList{QStringLiteral("Really Quit?"), QStringLiteral("Really Quit?")}));
+    QVERIFY(!QFileInfo::exists(folder));
+    frm.reset();
+    QCOMPARE(QDir(QDir::tempPath())
+                 .entryList({QStringLiteral("patchery-*")},
+                            QDir::AllEntries | QDir::Hidden | QDir::CaseSensitive),
+             QStringList());
+}
+
+PATCHERY_WIDGET_TEST(TestJob)
+#include "test_job.moc"

@@ -1,0 +1,449 @@
+// The launch options: opt.cfg beside the executable, the start-up launch, the Options dialog.
+
+#include "TestSupport.h"
+
+#include "app/Options.h"
+#include "app/frmMain.h"
+#include "app/ooop.h"
+#include "platform/Application.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+QString OptionsFile() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
+}
+
+void RemoveOptionsFile() {
+    if (QFileInfo(OptionsFile()).isDir())
+        QDir(OptionsFile()).removeRecursively();
+    else
+        QFile::remove(OptionsFile());
+}
+
+// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
+// dialog that act left open is closed, so a failing check cannot leave the test waiting.
+template <typename Dialog>
+bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
+    bool found = false;
+    QTimer::singleShot(0, qApp, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+            found = true;
+            act(dialog);
+        }
+        if (modal && modal->isVisible())
+            modal->close();
+    });
+    open();
+    return found;
+}
+
+bool Options(frmMain& frm, const std::function<void(ooop*)>& act) {
+    return WhileOpen<ooop>([&] { frm.mnuFileopti->trigger(); }, act);
+}
+
+// A click on the box itself, left of its caption.
+void ClickCheckBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// "ticked, path and Browse enabled" and the like, to compare the dialog's state at once.
+QString State(const ooop* d) {
+    return QStringLiteral("%1, path %2, Browse %3")
+        .arg(d->Check1->isChecked() ? QStringLiteral("ticked") : QStringLiteral("clear"))
+        .arg(d->Text1->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(d->cmdbrowse->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
+QString StateFor(bool ticked) {
+    return ticked ? QStringLiteral("ticked, path on, Browse on")
+                  : QStringLiteral("clear, path off, Browse off");
+}
+
+// A script that records how many arguments it got in the marker file.
+QString WriteMarkerScript(const QString& path, const QString& marker, bool executable) {
+    const QByteArray script = "#!/bin/sh\nprintf '%s\\n' \"$#\" > '" + QFile::encodeName(marker) +
+                              ".part' && mv '" + QFile::encodeName(marker) + ".part' '" +
+                              QFile::encodeName(marker) + "'\n";
+    if (!WriteFile(path, script))
+        return QStringLiteral("cannot write ") + path;
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner |
+                      (executable ? QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther
+                                  : QFileDevice::Permissions());
+    if (!QFile::setPermissions(path, mode))
+        return QStringLiteral("cannot make executable: ") + path;
+    return {};
+}
+
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void writtenAtShutdownAndReadBack_data();
+    void writtenAtShutdownAndReadBack();
+    void handMadeFile_data();
+    void handMadeFile();
+    void launchAtStart_data();
+    void launchAtStart();
+    void failedLaunchIgnored_data();
+    void failedLaunchIgnored();
+    void checkBoxActsAtOnce_data();
+    void checkBoxActsAtOnce();
+    void browse_data();
+    void browse();
+    void closingKeys_data();
+    void closingKeys();
+    void focusOrder();
+};
+
+void TestOptions::init() {
+    RemoveOptionsFile();
+}
+void TestOptions::cleanup() {
+    RemoveOptionsFile();
+}
+
+void TestOptions::writtenAtShutdownAndReadBack_data() {
+    QTest::addColumn<int>("launch");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("0, empty path") << 0 << QString() << QByteArray(" 0 \r\n\r\n");
+    QTest::newRow("1, blanks and commas")
+        << 1 << QStringLiteral("/opt/level tools/editor, v2 (beta).sh")
+        << QByteArray(" 1 \r\n/opt/level tools/editor, v2 (beta).sh\r\n");
+    QTest::newRow("0 keeps the path") << 0 << QStringLiteral("/usr/local/bin/editor")
+                                      << QByteArray(" 0 \r\n/usr/local/bin/editor\r\n");
+    QTest::newRow("negative") << -1 << QStringLiteral("p") << QByteArray("-1 \r\np\r\n");
+    QTest::newRow("largest") << 32767 << QString() << QByteArray(" 32767 \r\n\r\n");
+    QTest::newRow("non-ASCII") << 1 << QStringLiteral("/tmp/Bl\u00e4ser \u00fc.sh")
+                               << QByteArray(" 1 \r\n/tmp/Bl\xc3\xa4ser \xc3\xbc.sh\r\n");
+}
+
+void TestOptions::writtenAtShutdownAndReadBack() {
+    QFETCH(int, launch);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, bytes);
+
+    ScriptedUser user;
+    {
+        frmMain frm;
+        frm.Show();
+        LaunchAtStart = int16_t(launch);
+        LaunchPath = path;
+        QVERIFY(frm.close());
+    }
+    QCOMPARE(ReadFile(OptionsFile()), bytes);
+
+    LaunchAtStart = 99;
+    LaunchPath = QStringLiteral("not read");
+    frmMain again;
+    again.Show();
+    QCOMPARE(LaunchAtStart, int16_t(launch));
+    QCOMPARE(LaunchPath, path);
+    QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Really Quit?")});
+}
+
+void TestOptions::handMadeFile_data() {
+    QTest::addColumn<QByteArray>("bytes"); // null: no file
+    QTest::addColumn<int>("launch");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("folder"); // a folder in the file's place
+    QTest::newRow("CR LF") << QByteArray(" 1 \r\n/a b, c\r\n") << 1 << QStringLiteral("/a b, c")
+                           << false;
+    QTest::newRow("LF only") << QByteArray(" 1 \n/x/y z\n") << 1 << QStringLiteral("/x/y z")
+                             << false;
+    QTest::newRow("no blanks") << QByteArray("1\r\n/p\r\n") << 1 << QStringLiteral("/p") << false;
+    QTest::newRow("other positive")
+        << QByteArray(" 2 \r\n/p\r\n") << 2 << QStringLiteral("/p") << false;
+    QTest::newRow("negative") << QByteArray("-1 \r\n/p\r\n") << -1 << QStringLiteral("/p") << false;
+    QTest::newRow("empty path") << QByteArray(" 1 \r\n\r\n") << 1 << QString() << false;
+    QTest::newRow("last line end missing")
+        << QByteArray(" 0 \r\n/p") << 0 << QStringLiteral("/p") << false;
+    QTest::newRow("not a number") << QByteArray("yes\r\n/p\r\n") << 0 << QString() << false;
+    QTest::newRow("number and letters") << QByteArray(" 1x \r\n/p\r\n") << 0 << QString() << false;
+    QTest::newRow("beyond 16 bits") << QByteArray(" 40000 \r\n/p\r\n") << 0 << QString() << false;
+    QTest::newRow("second line missing") << QByteArray(" 1 \r\n") << 0 << QString() << false;
+    QTest::newRow("one line without end") << QByteArray(" 1 ") << 0 << QString() << false;
+    QTest::newRow("empty file") << QByteArray("") << 0 << QString() << false;
+    QTest::newRow("no file") << QByteArray() << 0 << QString() << false;
+    QTest::newRow("a folder in its place") << QByteArray() << 0 << QString() << true;
+}
+
+// Read when the window loads, and shown by the Options dialog.
+void TestOptions::handMadeFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, launch);
+    QFETCH(QString, path);
+    QFETCH(bool, folder);
+
+    if (!bytes.isNull())
+        QVERIFY(WriteFile(OptionsFile(), bytes));
+    if (folder)
+        QVERIFY(QDir().mkdir(OptionsFile()));
+    LaunchAtStart = 99;
+    LaunchPath = QStringLiteral("not read");
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QCOMPARE(LaunchAtStart, int16_t(launch));
+    QCOMPARE(LaunchPath, path);
+    QVERIFY(user.Messages.empty());
+
+    QString state, shownPath;
+    QVERIFY(Options(frm, [&](ooop* d) {
+        state = State(d);
+        shownPath = d->Text1->text();
+    }));
+    QCOMPARE(state, StateFor(launch > 0));
+    QCOMPARE(shownPath, path);
+}
+
+void TestOptions::launchAtStart_data() {
+    QTest::addColumn<int>("launch");
+    QTest::addColumn<bool>("withPath");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("1 with a path") << 1 << true << true;
+    QTest::newRow("2 with a path") << 2 << true << true;
+    QTest::newRow("0 with a path") << 0 << true << false;
+    QTest::newRow("-1 with a path") << -1 << true << false;
+    QTest::newRow("1 without a path") << 1 << false << false;
+}
+
+// The path is the program itself: blanks and commas in it split nothing, no arguments follow.
+void TestOptions::launchAtStart() {
+    QFETCH(int, launch);
+    QFETCH(bool, withPath);
+    QFETCH(bool, runs);
+
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("level editor, v2")));
+    const QString script = dir.filePath(QStringLiteral("level editor, v2/run me.sh"));
+    const QString marker = dir.filePath(QStringLiteral("ran"));
+    const QString written = WriteMarkerScript(script, marker, true);
+    QVERIFY2(written.isEmpty(), qPrintable(written));
+
+    QVERIFY(WriteFile(OptionsFile(), (launch < 0 ? "" : " ") + QByteArray::number(launch) +
+                                         " \r\n" + (withPath ? QFile::encodeName(script) : "") +
+                                         "\r\n"));
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(user.Messages.empty());
+    if (runs) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 20000);
+        QCOMPARE(ReadFile(marker), QByteArray("0\n"));
+    } else {
+        // A launch would have left the marker well within this.
+        QTest::qWait(1500);
+        QVERIFY(!QFile::exists(marker));
+    }
+}
+
+void TestOptions::failedLaunchIgnored_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("no such file") << QStringLiteral("missing");
+    QTest::newRow("not executable") << QStringLiteral("plain");
+    QTest::newRow("a folder") << QStringLiteral("folder");
+}
+
+void TestOptions::failedLaunchIgnored() {
+    QFETCH(QString, kind);
+
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("ran"));
+    QString program = dir.filePath(QStringLiteral("level editor"));
+    if (kind == QLatin1String("plain")) {
+        const QString written = WriteMarkerScript(program, marker, false);
+        QVERIFY2(written.isEmpty(), qPrintable(written));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("level editor")));
+    }
+    QVERIFY(WriteFile(OptionsFile(), " 1 \r\n" + QFile::encodeName(program) + "\r\n"));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(user.Messages.empty());
+    // Loading went on past the launch: the blank start-up target is there.
+    QVERIFY(frm.isVisible());
+    QCOMPARE(frm.pbox2->Height(), 2048);
+    QCOMPARE(frm.updown2->Max(), int16_t(1571));
+    QCOMPARE(LaunchPath, program);
+    QTest::qWait(500);
+    QVERIFY(!QFile::exists(marker));
+}
+
+void TestOptions::checkBoxActsAtOnce_data() {
+    QTest::addColumn<int>("launch");
+    QTest::addColumn<int>("closeBy"); // 0 OK, 1 Cancel, 2 Esc
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("tick, Cancel") << 0 << 1 << QByteArray(" 1 \r\n/opt/ed\r\n");
+    QTest::newRow("tick, Esc") << 0 << 2 << QByteArray(" 1 \r\n/opt/ed\r\n");
+    QTest::newRow("clear, OK") << 1 << 0 << QByteArray(" 0 \r\n/opt/ed\r\n");
+    QTest::newRow("clear, Cancel") << 1 << 1 << QByteArray(" 0 \r\n/opt/ed\r\n");
+}
+
+// A change of the box takes effect when made; Cancel undoes nothing; shutdown writes it.
+void TestOptions::checkBoxActsAtOnce() {
+    QFETCH(int, launch);
+    QFETCH(int, closeBy);
+    QFETCH(QByteArray, written);
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    LaunchAtStart = int16_t(launch);
+    LaunchPath = QStringLiteral("/opt/ed");
+    DialogAccepted = closeBy == 0 ? 0 : -1;
+
+    QStringList states;
+    int16_t afterClick = -5;
+    QString shownPath;
+    QVERIFY(Options(frm, [&](ooop* d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("Options"));
+        states << State(d);
+        ClickCheckBox(d->Check1);
+        states << State(d);
+        afterClick = LaunchAtStart;
+        // The path box takes no typing.
+        QTest::keyClicks(d->Text1, QStringLiteral("/x"));
+        shownPath = d->Text1->text();
+        if (closeBy == 0)
+            QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        else if (closeBy == 1)
+            QTest::mouseClick(d->CancelButton, Qt::LeftButton);
+        else
+            QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+        QVERIFY2(!d->isVisible(), "the dialog stayed open");
+    }));
+    QCOMPARE(states, (QStringList{StateFor(launch > 0), StateFor(launch == 0)}));
+    QCOMPARE(afterClick, int16_t(launch == 0 ? 1 : 0));
+    QCOMPARE(shownPath, QStringLiteral("/opt/ed"));
+    QCOMPARE(DialogAccepted, int16_t(closeBy == 0 ? -1 : 0));
+    QCOMPARE(LaunchAtStart, int16_t(launch == 0 ? 1 : 0));
+    QCOMPARE(LaunchPath, QStringLiteral("/opt/ed"));
+
+    QVERIFY(frm.close());
+    QCOMPARE(ReadFile(OptionsFile()), written);
+}
+
+void TestOptions::browse_data() {
+    QTest::addColumn<bool>("picked");
+    QTest::newRow("a program picked") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestOptions::browse() {
+    QFETCH(bool, picked);
+    const QString chosen = QStringLiteral("/home/u/level editor, v2/run.sh");
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    LaunchAtStart = 1;
+    LaunchPath = QStringLiteral("/old/prog");
+    if (picked)
+        user.Files.push_back(chosen);
+
+    QString shownPath, heldPath;
+    bool stillOpen = false;
+    QVERIFY(Options(frm, [&](ooop* d) {
+        QTest::mouseClick(d->cmdbrowse, Qt::LeftButton);
+        shownPath = d->Text1->text();
+        heldPath = LaunchPath;
+        stillOpen = d->isVisible();
+        QTest::mouseClick(d->CancelButton, Qt::LeftButton);
+    }));
+    const QString expected = picked ? chosen : QStringLiteral("/old/prog");
+    QCOMPARE(shownPath, expected);
+    QCOMPARE(heldPath, expected);
+    QVERIFY(stillOpen);
+    QCOMPARE(LaunchPath, expected);
+    QCOMPARE(LaunchAtStart, int16_t(1));
+    QVERIFY(user.Messages.empty());
+
+    QCOMPARE(user.Dialogs.size(), size_t(1));
+    const DialogCall& dialog = user.Dialogs.front();
+    QVERIFY(!dialog.Save);
+    QCOMPARE(dialog.DialogTitle, QStringLiteral("Select Executable..."));
+    QCOMPARE(dialog.DefaultExt, QStringLiteral("*.exe"));
+    QCOMPARE(dialog.Filter, QStringLiteral("Executable(*.exe)|*.exe"));
+    QCOMPARE(dialog.FilterIndex, int16_t(1));
+    QVERIFY(dialog.CancelError);
+}
+
+void TestOptions::closingKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false;
+}
+
+// Esc presses Cancel; OK is not the default button, so Enter presses nothing.
+void TestOptions::closingKeys() {
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+
+    frmMain frm;
+    frm.Show();
+    DialogAccepted = -1;
+    bool closed = false;
+    QVERIFY(Options(frm, [&](ooop* d) {
+        QTest::keyClick(d->focusWidget(), Qt::Key(key));
+        closed = !d->isVisible();
+    }));
+    QCOMPARE(closed, closes);
+    QCOMPARE(DialogAccepted, int16_t(0)); // Cancel, by the key or when the test closed it
+}
+
+// OK, Cancel, the box, the path, Browse, and round again; OK has the focus at first.
+void TestOptions::focusOrder() {
+    frmMain frm;
+    frm.Show();
+    LaunchAtStart = 1;
+    QStringList order;
+    QVERIFY(Options(frm, [&order](ooop* d) {
+        const QList<QPair<QWidget*, QString>> names = {{d->OKButton, QStringLiteral("OK")},
+                                                       {d->CancelButton, QStringLiteral("Cancel")},
+                                                       {d->Check1, QStringLiteral("box")},
+                                                       {d->Text1, QStringLiteral("path")},
+                                                       {d->cmdbrowse, QStringLiteral("Browse")}};
+        auto name = [&names](QWidget* w) {
+            for (const auto& [widget, text] : names) {
+                if (widget == w)
+                    return text;
+            }
+            return w ? QString::fromLatin1(w->metaObject()->className()) : QStringLiteral("none");
+        };
+        order << name(d->focusWidget());
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
+            order << name(d->focusWidget());
+        }
+    }));
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("box"),
+                          QStringLiteral("path"), QStringLiteral("Browse"), QStringLiteral("OK")}));
+}
+
+PATCHERY_WIDGET_TEST(TestOptions)
+#include "test_options.moc"

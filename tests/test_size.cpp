@@ -1,0 +1,511 @@
+// Choosing the target's size from the size list, and the custom size dialog.
+
+#include "TestSupport.h"
+
+#include "app/Options.h"
+#include "app/frmMain.h"
+#include "platform/Application.h"
+#include "workspace/wihei.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+QString OptionsFile() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
+}
+
+void ChooseSize(frmMain& frm, const QString& text) {
+    const int index = frm.combo1->findText(text);
+    QVERIFY(index >= 0);
+    frm.combo1->setCurrentIndex(index);
+    emit frm.combo1->activated(index);
+}
+
+// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
+// dialog that act left open is closed, so a failing check cannot leave the test waiting.
+template <typename Dialog>
+bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
+    bool found = false;
+    QTimer::singleShot(0, qApp, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+            found = true;
+            act(dialog);
+        }
+        if (modal && modal->isVisible())
+            modal->close();
+    });
+    open();
+    return found;
+}
+
+// "Custom..." with the dialog handled by act.
+bool Custom(frmMain& frm, const std::function<void(wihei*)>& act) {
+    return WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); }, act);
+}
+
+// Typing a size and pressing OK.
+bool CustomSize(frmMain& frm, const QString& width, const QString& height) {
+    return Custom(frm, [&](wihei* d) {
+        QTest::keyClicks(d->txtwidth, width);
+        QTest::keyClicks(d->txtheight, height);
+        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    });
+}
+
+// The whole text of a box replaced by typing, the way a user selects it and types over it.
+void Retype(QLineEdit* box, const QString& keys) {
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClicks(box, keys);
+}
+
+QString TargetState(const frmMain& frm) {
+    return QStringLiteral("%1x%2 '%3' updown2 %4 max %5, side2 %6 max %7")
+        .arg(frm.pbox2->Width())
+        .arg(frm.pbox2->Height())
+        .arg(frm.cmdtarget->text())
+        .arg(frm.updown2->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(frm.updown2->Max())
+        .arg(frm.side2->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(frm.side2->Max());
+}
+
+QString Expected(int width, int height, bool updownOn, int updownMax, bool sideOn, int sideMax) {
+    return QStringLiteral("%1x%2 'Untitled - %1x%2' updown2 %3 max %4, side2 %5 max %6")
+        .arg(width)
+        .arg(height)
+        .arg(updownOn ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(updownMax)
+        .arg(sideOn ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(sideMax);
+}
+
+QRgb PixelAt(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+QRgb PatternRgb(int x, int y) {
+    uint8_t bgr[3];
+    PatternPixel(x, y, bgr);
+    return qRgb(bgr[2], bgr[1], bgr[0]) & 0xFFFFFF;
+}
+
+} // namespace
+
+class TestSize : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void standardSizes_data();
+    void standardSizes();
+    void standardSizeReplacesOpenedTarget();
+    void customSize();
+    void customCancelledChangesNothing_data();
+    void customCancelledChangesNothing();
+    void focusOrder();
+    void keyFilter_data();
+    void keyFilter();
+    void emptiedBoxBecomesOne_data();
+    void emptiedBoxBecomesOne();
+    void digitBeyondLimitDropped_data();
+    void digitBeyondLimitDropped();
+    void pastedText_data();
+    void pastedText();
+    void bounds_data();
+    void bounds();
+    void secondOpeningReusesValues();
+    void sizeChangeKeepsStampedPixels();
+};
+
+void TestSize::init() {
+    QFile::remove(OptionsFile());
+}
+void TestSize::cleanup() {
+    QFile::remove(OptionsFile());
+}
+
+void TestSize::standardSizes_data() {
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("updownMax");
+    QTest::newRow("256x768") << QStringLiteral("256x768") << 768 << 291;
+    QTest::newRow("256x1024") << QStringLiteral("256x1024") << 1024 << 547;
+    QTest::newRow("256x1536") << QStringLiteral("256x1536") << 1536 << 1059;
+    QTest::newRow("256x2048") << QStringLiteral("256x2048") << 2048 << 1571;
+}
+
+void TestSize::standardSizes() {
+    QFETCH(QString, choice);
+    QFETCH(int, height);
+    QFETCH(int, updownMax);
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    // From a custom size with both bars on, so that every part of the fitting shows.
+    QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("300")));
+    ChooseSize(frm, choice);
+    QCOMPARE(TargetState(frm), Expected(256, height, true, updownMax, false, 0));
+    QVERIFY(user.Messages.empty());
+}
+
+void TestSize::standardSizeReplacesOpenedTarget() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wide.tga"));
+    QVERIFY(WriteFile(path, PatternTga(512, 512)));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    user.Files.push_back(path);
+    QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
+    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("wide.tga - 512x512"));
+    QVERIFY(frm.side2->isEnabled());
+
+    ChooseSize(frm, QStringLiteral("256x1536"));
+    QCOMPARE(TargetState(frm), Expected(256, 1536, true, 1059, false, 0));
+    QVERIFY(user.Messages.empty());
+}
+
+void TestSize::customSize() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    DialogAccepted = 0;
+    QVERIFY(Custom(frm, [](wihei* d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("Target Image Size"));
+        QTest::keyClicks(d->txtwidth, QStringLiteral("300"));
+        QTest::keyClicks(d->txtheight, QStringLiteral("400"));
+        QCOMPARE(CustomWidth, int16_t(300));
+        QCOMPARE(CustomHeight, int16_t(400));
+        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        QVERIFY(!d->isVisible());
+    }));
+    QCOMPARE(DialogAccepted, int16_t(-1));
+    QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
+    QVERIFY(user.Messages.empty());
+}
+
+void TestSize::customCancelledChangesNothing_data() {
+    QTest::addColumn<int>("how");
+    QTest::newRow("Cancel button") << 0;
+    QTest::newRow("Esc on the dialog") << 1;
+    QTest::newRow("Esc while typing") << 2;
+}
+
+void TestSize::customCancelledChangesNothing() {
+    QFETCH(int, how);
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    ChooseSize(frm, QStringLiteral("256x1024"));
+    const QString before = TargetState(frm);
+    QCOMPARE(before, Expected(256, 1024, true, 547, false, 0));
+
+    DialogAccepted = -1;
+    QVERIFY(Custom(frm, [how](wihei* d) {
+        QTest::keyClicks(d->txtwidth, QStringLiteral("300"));
+        QTest::keyClicks(d->txtheight, QStringLiteral("400"));
+        if (how == 0)
+            QTest::mouseClick(d->CancelButton, Qt::LeftButton);
+        else if (how == 1)
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            QTest::keyClick(d->txtheight, Qt::Key_Escape);
+        QVERIFY2(!d->isVisible(), "the dialog stayed open");
+    }));
+    QCOMPARE(DialogAccepted, int16_t(0));
+    QCOMPARE(TargetState(frm), before);
+}
+
+// OK, Cancel, width, height, and round again; OK has the focus at first.
+void TestSize::focusOrder() {
+    frmMain frm;
+    frm.Show();
+    QStringList order;
+    QVERIFY(Custom(frm, [&order](wihei* d) {
+        const QList<QPair<QWidget*, QString>> names = {{d->OKButton, QStringLiteral("OK")},
+                                                       {d->CancelButton, QStringLiteral("Cancel")},
+                                                       {d->txtwidth, QStringLiteral("width")},
+                                                       {d->txtheight, QStringLiteral("height")}};
+        auto name = [&names](QWidget* w) {
+            for (const auto& [widget, text] : names) {
+                if (widget == w)
+                    return text;
+            }
+            return w ? QString::fromLatin1(w->metaObject()->className()) : QStringLiteral("none");
+        };
+        order << name(d->focusWidget());
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
+            order << name(d->focusWidget());
+        }
+    }));
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("width"),
+                          QStringLiteral("height"), QStringLiteral("OK")}));
+}
+
+void TestSize::keyFilter_data() {
+    QTest::addColumn<bool>("widthBox");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("1 2 a 4") << true << QStringLiteral("12a4") << QStringLiteral("124");
+    QTest::newRow("1 2 a 4, height") << false << QStringLiteral("12a4") << QStringLiteral("124");
+    QTest::newRow("minus, blank, Enter")
+        << true << QStringLiteral("-3 2\r1") << QStringLiteral("321");
+    QTest::newRow("point, comma, plus")
+        << false << QStringLiteral("9.5,+0") << QStringLiteral("950");
+    QTest::newRow("leading zero") << true << QStringLiteral("0x7F") << QStringLiteral("07");
+}
+
+void TestSize::keyFilter() {
+    QFETCH(bool, widthBox);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+
+    frmMain frm;
+    frm.Show();
+    QString shown;
+    QVERIFY(Custom(frm, [&](wihei* d) {
+        QLineEdit* box = widthBox ? d->txtwidth : d->txtheight;
+        QTest::keyClicks(box, keys);
+        shown = box->text();
+        QVERIFY(d->isVisible()); // Enter presses no button
+    }));
+    QCOMPARE(shown, text);
+    QCOMPARE(widthBox ? CustomWidth : CustomHeight, int16_t(text.toInt()));
+}
+
+void TestSize::emptiedBoxBecomesOne_data() {
+    QTest::addColumn<bool>("selectAll");
+    QTest::newRow("backspace each digit") << false;
+    QTest::newRow("select all, Delete") << true;
+}
+
+void TestSize::emptiedBoxBecomesOne() {
+    QFETCH(bool, selectAll);
+
+    frmMain frm;
+    frm.Show();
+    QString shown;
+    QVERIFY(Custom(frm, [&](wihei* d) {
+        QTest::keyClicks(d->txtwidth, QStringLiteral("57"));
+        QCOMPARE(CustomWidth, int16_t(57));
+        if (selectAll) {
+            QTest::keyClick(d->txtwidth, Qt::Key_Home, Qt::ShiftModifier);
+            QTest::keyClick(d->txtwidth, Qt::Key_Delete);
+        } else {
+            QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
+            QCOMPARE(d->txtwidth->text(), QStringLiteral("5"));
+            QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
+        }
+        shown = d->txtwidth->text();
+    }));
+    QCOMPARE(shown, QStringLiteral("1"));
+    QCOMPARE(CustomWidth, int16_t(1));
+}
+
+void TestSize::digitBeyondLimitDropped_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("edit"); // 0 none, 1 Home, 2 select to the start
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("32767 then 9") << QStringLiteral("327679") << 0 << QString()
+                                  << QStringLiteral("32767");
+    QTest::newRow("32768") << QStringLiteral("32768") << 0 << QString() << QStringLiteral("3276");
+    QTest::newRow("40000") << QStringLiteral("40000") << 0 << QString() << QStringLiteral("4000");
+    QTest::newRow("9 before 3000")
+        << QStringLiteral("3000") << 1 << QStringLiteral("9") << QStringLiteral("3000");
+    QTest::newRow("2 before 3000")
+        << QStringLiteral("3000") << 1 << QStringLiteral("2") << QStringLiteral("23000");
+    QTest::newRow("5 over selected 9999")
+        << QStringLiteral("9999") << 2 << QStringLiteral("5") << QStringLiteral("5");
+}
+
+void TestSize::digitBeyondLimitDropped() {
+    QFETCH(QString, typed);
+    QFETCH(int, edit);
+    QFETCH(QString, then);
+    QFETCH(QString, text);
+
+    frmMain frm;
+    frm.Show();
+    QString shown;
+    QVERIFY(Custom(frm, [&](wihei* d) {
+        QTest::keyClicks(d->txtheight, typed);
+        if (edit == 1)
+            QTest::keyClick(d->txtheight, Qt::Key_Home);
+        else if (edit == 2)
+            QTest::keyClick(d->txtheight, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(d->txtheight, then);
+        shown = d->txtheight->text();
+    }));
+    QCOMPARE(shown, text);
+    QCOMPARE(CustomHeight, int16_t(text.toInt()));
+}
+
+void TestSize::pastedText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("digits appended")
+        << QStringLiteral("25") << QStringLiteral("7") << QStringLiteral("257");
+    QTest::newRow("into the empty box")
+        << QString() << QStringLiteral("300") << QStringLiteral("300");
+    QTest::newRow("letters") << QStringLiteral("25") << QStringLiteral("abc")
+                             << QStringLiteral("25");
+    QTest::newRow("digits and a letter")
+        << QStringLiteral("25") << QStringLiteral("1x") << QStringLiteral("25");
+    QTest::newRow("negative") << QStringLiteral("25") << QStringLiteral("-1")
+                              << QStringLiteral("25");
+    QTest::newRow("beyond 32767") << QStringLiteral("2") << QStringLiteral("99999")
+                                  << QStringLiteral("2");
+    QTest::newRow("with a blank") << QStringLiteral("3") << QStringLiteral(" 4")
+                                  << QStringLiteral("3");
+}
+
+// Text that arrives other than by keys, as the box's Paste command brings it.
+void TestSize::pastedText() {
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+
+    frmMain frm;
+    frm.Show();
+    QString shown;
+    QVERIFY(Custom(frm, [&](wihei* d) {
+        QTest::keyClicks(d->txtwidth, typed);
+        QGuiApplication::clipboard()->setText(pasted);
+        d->txtwidth->paste();
+        shown = d->txtwidth->text();
+    }));
+    QGuiApplication::clipboard()->clear();
+    QCOMPARE(shown, text);
+    QCOMPARE(CustomWidth, int16_t(text.toInt()));
+}
+
+void TestSize::bounds_data() {
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("width 0") << QStringLiteral("0") << QStringLiteral("400") << false;
+    QTest::newRow("height 0") << QStringLiteral("300") << QStringLiteral("0") << false;
+    QTest::newRow("32767 x 32767") << QStringLiteral("32767") << QStringLiteral("32767") << false;
+    QTest::newRow("30000 x 30000") << QStringLiteral("30000") << QStringLiteral("30000") << false;
+    QTest::newRow("1 x 1") << QStringLiteral("1") << QStringLiteral("1") << true;
+    QTest::newRow("32767 x 1") << QStringLiteral("32767") << QStringLiteral("1") << true;
+    QTest::newRow("1 x 32767") << QStringLiteral("1") << QStringLiteral("32767") << true;
+}
+
+void TestSize::bounds() {
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(bool, allowed);
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    bool openAfterOK = false;
+    QVERIFY(Custom(frm, [&](wihei* d) {
+        QTest::keyClicks(d->txtwidth, width);
+        QTest::keyClicks(d->txtheight, height);
+        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        openAfterOK = d->isVisible();
+        if (!openAfterOK)
+            return;
+        // Still usable: a size within the bounds is taken.
+        Retype(d->txtwidth, QStringLiteral("200"));
+        Retype(d->txtheight, QStringLiteral("300"));
+        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        QVERIFY(!d->isVisible());
+    }));
+    QCOMPARE(openAfterOK, !allowed);
+    if (allowed) {
+        QVERIFY(user.Messages.empty());
+        QCOMPARE(frm.cmdtarget->text(), QStringLiteral("Untitled - %1x%2").arg(width, height));
+        QCOMPARE(frm.pbox2->Width(), width.toInt());
+        QCOMPARE(frm.pbox2->Height(), height.toInt());
+    } else {
+        QCOMPARE(user.Messages.size(), size_t(1));
+        QVERIFY2(user.Messages.front().Text.contains(QStringLiteral("32767")),
+                 qPrintable(user.Messages.front().Text));
+        QCOMPARE(TargetState(frm), Expected(200, 300, false, -177, false, -56));
+    }
+}
+
+void TestSize::secondOpeningReusesValues() {
+    frmMain frm;
+    frm.Show();
+    QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("400")));
+    ChooseSize(frm, QStringLiteral("256x768"));
+    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("Untitled - 256x768"));
+
+    QStringList boxes;
+    QVERIFY(Custom(frm, [&boxes](wihei* d) {
+        boxes << d->txtwidth->text() << d->txtheight->text();
+        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    }));
+    QCOMPARE(boxes, (QStringList{QString(), QString()}));
+    QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
+}
+
+// A size change keeps the stamped pixels that still fit; new area shows the back colour.
+void TestSize::sizeChangeKeepsStampedPixels() {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.tga"));
+    QVERIFY(WriteFile(source, PatternTga(128, 128)));
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    user.Files.push_back(source);
+    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70)); // cell (64, 64)
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(200, 10));
+    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 1000));
+    QVERIFY(user.Messages.empty());
+    const QRgb back = frm.pbox2->BackColor().rgb() & 0xFFFFFF;
+
+    ChooseSize(frm, QStringLiteral("256x768"));
+    QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("400")));
+    QImage image = frm.pbox2->Image();
+    QCOMPARE(image.size(), QSize(300, 400));
+    for (int y = 0; y < 400; y += 7) {
+        for (int x = 0; x < 300; x += 5) {
+            const QRgb expected =
+                x >= 192 && x < 256 && y < 64 ? PatternRgb(64 + x - 192, 64 + y) : back;
+            QVERIFY2(PixelAt(image, x, y) == expected,
+                     qPrintable(QStringLiteral("at %1, %2").arg(x).arg(y)));
+        }
+    }
+
+    // Grown back: what was cut off at the shrink stays gone.
+    ChooseSize(frm, QStringLiteral("256x2048"));
+    image = frm.pbox2->Image();
+    QCOMPARE(image.size(), QSize(256, 2048));
+    QCOMPARE(PixelAt(image, 200, 10), PatternRgb(72, 74));
+    QCOMPARE(PixelAt(image, 10, 1000), back);
+    QCOMPARE(PixelAt(image, 255, 2047), back);
+}
+
+PATCHERY_WIDGET_TEST(TestSize)
+#include "test_size.moc"
