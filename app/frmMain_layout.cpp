@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 
 #include "platform/CommandButton.h"
+#include "platform/FitText.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,11 +30,6 @@ void Stack(std::initializer_list<QWidget*> topmostFirst) {
 } // namespace
 
 void frmMain::BuildLayout() {
-    // The layout was drawn for a small dialog font, 11 pixels high.
-    QFont dialogFont = font();
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
-
     client = new QWidget(this);
     client->setFixedSize(721, 512);
     setCentralWidget(client);
@@ -70,6 +66,7 @@ void frmMain::BuildLayout() {
     pboxsmall = Place(new PictureBox(cover1), 58, 25, 64, 64);
     Frame1 = Place(new QGroupBox(QStringLiteral("Selected   Tile"), cover1), 46, 8, 86, 90);
     Label1 = Place(new QLabel(QStringLiteral("Target Image Size"), cover1), 47, 190, 86, 13);
+    FitFontToWidth(Label1, Label1->text(), Label1->width());
     Line1 = Place(new QFrame(cover1), 178, 0, 1, 477);
     Line1->setFrameShape(QFrame::VLine);
     Line1->setFrameShadow(QFrame::Plain);

@@ -1,10 +1,12 @@
 #include "app/ooop.h"
 
 #include "app/Options.h"
+#include "platform/FitText.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 ooop::ooop(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -19,6 +21,9 @@ ooop::ooop(QWidget* owner)
     CancelButton->setGeometry(310, 175, 81, 25);
     Check1 = new QCheckBox(QStringLiteral("Launch external application on start up:"), this);
     Check1->setGeometry(20, 77, 215, 32);
+    FitFontToWidth(Check1, Check1->text(),
+                   Check1->width() - style()->pixelMetric(QStyle::PM_IndicatorWidth) -
+                       style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
     Text1 = new QLineEdit(this);
     Text1->setGeometry(20, 107, 215, 19);
     Text1->setReadOnly(true);

@@ -2,9 +2,16 @@
 
 #include "platform/MsgBox.h"
 
+#include <QFont>
+
 #include <exception>
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // The windows were laid out for a small dialog font, 11 pixels high.
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

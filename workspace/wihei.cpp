@@ -1,6 +1,7 @@
 #include "workspace/wihei.h"
 
 #include "app/Options.h"
+#include "platform/FitText.h"
 #include "platform/MsgBox.h"
 #include "workspace/Workspace.h"
 
@@ -56,6 +57,7 @@ wihei::wihei(QWidget* owner)
     txtwidth->setGeometry(15, 30, 65, 20);
     Label2 = new QLabel(QStringLiteral("Width                          Height     "), this);
     Label2->setGeometry(36, 11, 153, 13);
+    FitFontToWidth(Label2, Label2->text(), Label2->width());
 
     for (QPushButton* button : {OKButton, CancelButton}) {
         button->setAutoDefault(false);

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The tile clipboard in a real X session, with no window manager: a copied tile reaches another
+# program (xclip) as image/png; a PNG put on the clipboard by xclip is pasted as the selected
+# tile (shown and stamped from its top-left 64x64 pixels) and the clipboard is emptied; Copy
+# gives the whole pasted picture back; a paste from the empty clipboard leaves no tile, so a
+# press on the target stamps nothing.
+source "$(dirname "$0")/lib.sh"
+xv_init "$@"
+
+f="$XV_TMP/files"
+src="$f/source.tga"
+python3 "$XV_IMG" pattern "$src" 256 1024 1
+python3 "$XV_IMG" png "$f/picture.png" 96 80 7
+xv_start_app
+
+xv_step "without a window manager the window itself is at 1000, 1000 twips"
+at_default() {
+    read -r frame_x frame_y < <(xv_frame_position)
+    [ "$frame_x" -ge 66 ] && [ "$frame_x" -le 67 ] && [ "$frame_y" -ge 66 ] && [ "$frame_y" -le 67 ]
+}
+xv_poll at_default || xv_fail "window at $frame_x,$frame_y, not 66.7 px"
+
+copy_button() { xv_click 361 145; }
+paste_button() { xv_click 361 185; }
+
+clipboard_offers() {
+    xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx "$1"
+}
+clipboard_empty() {
+    ! xclip -selection clipboard -t TARGETS -o >/dev/null 2>&1
+}
+
+xv_step "open the source and pick cell 128,64"
+back=$(xv_colour_at 500 200)
+xv_click 100 10
+xv_answer_file_dialog '^Select tga\.\.\.$' "$src"
+xv_expect_source "source shown" "$src" 0 0
+xv_click 140 100 1
+xv_expect_tile "tile 128,64" "$src" 128 64
+
+xv_step "Copy To Clipboard: another program reads the tile as image/png"
+copy_button
+xv_poll clipboard_offers image/png || xv_fail "the clipboard offers no image/png"
+xclip -selection clipboard -t image/png -o >"$f/copied.png" || xv_fail "xclip could not read it"
+python3 "$XV_IMG" samepng "$f/copied.png" --tga "$src" 128 64 64 64 ||
+    xv_fail "the copied picture is not the 64x64 tile"
+
+xv_step "a 96x80 PNG from another program, pasted"
+xclip -quiet -selection clipboard -t image/png -i "$f/picture.png" 2>>"$XV_TMP/xclip.log" &
+XV_XCLIP_PID=$!
+xv_poll clipboard_offers image/png || xv_fail "xclip does not serve the PNG"
+paste_button
+xv_expect_region "pasted tile: the picture's top-left 64x64" 329 45 64 64 --png "$f/picture.png" 0 0
+# Paste empties the clipboard: xclip loses the selection and ends.
+xv_poll xv_pid_ended "$XV_XCLIP_PID" || xv_fail "the clipboard was not emptied by Paste"
+XV_XCLIP_PID=""
+clipboard_empty || xv_fail "the clipboard still offers something after Paste"
+
+xv_step "stamp the pasted picture: its top-left 64x64"
+xv_click 460 30 1
+xv_expect_region "target cell 0,0" 450 20 64 64 --png "$f/picture.png" 0 0
+
+xv_step "Copy gives the whole pasted picture back"
+copy_button
+xv_poll clipboard_offers image/png || xv_fail "the clipboard offers no image/png"
+xclip -selection clipboard -t image/png -o >"$f/copied2.png"
+python3 "$XV_IMG" samepng "$f/copied2.png" --png "$f/picture.png" ||
+    xv_fail "the copied picture is not the 96x80 picture"
+
+xv_step "Paste, then Paste again from the empty clipboard: no tile"
+paste_button
+xv_poll clipboard_empty || xv_fail "the clipboard was not emptied by Paste"
+paste_button
+xv_click 530 30 1 # target cell 64,0: nothing may be stamped there
+# One arrow down on the target's bar: once the view has moved, the press was handled.
+xv_click 713 490
+xv_expect_region "target cell 0,0 after scrolling" 450 20 64 48 --png "$f/picture.png" 0 16
+xv_expect_region "target cell 64,0 stays blank" 514 20 64 48 --colour "$back"
+
+xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+xv_log "passed"

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Opening images in a real window: source and target through their buttons and through the
+# File menu, typing paths into Qt's file dialog; the views show the right pixels at several
+# positions of all four scroll bars (arrow and page clicks), keep their positions across a new
+# open as far as the new ranges allow, and a 32-bit or run-length-encoded file answers
+# "Wrong format" and leaves the view as it was.
+source "$(dirname "$0")/lib.sh"
+xv_init "$@"
+xv_start_wm
+
+f="$XV_TMP/files"
+python3 "$XV_IMG" pattern "$f/source.tga" 512 1024 1
+python3 "$XV_IMG" pattern "$f/target.tga" 320 768 2 --bottom-left
+python3 "$XV_IMG" pattern "$f/source2.tga" 256 600 3 --bottom-left
+python3 "$XV_IMG" pattern "$f/target2.tga" 256 2048 4
+python3 "$XV_IMG" pattern "$f/deep.tga" 256 256 5 --bits 32
+python3 "$XV_IMG" pattern "$f/packed.tga" 256 256 6 --rle
+
+xv_start_app
+
+# Bars (client area): arrows 7 pixels in from each end, page clicks well inside the trough.
+updown1_down() { xv_click 263 490; }
+updown1_page_down() { xv_click 263 400; }
+side1_right() { xv_click 249 504; }
+side1_page_right() { xv_click 200 504; }
+side1_page_left() { xv_click 20 504; }
+updown2_down() { xv_click 713 490; }
+updown2_page_down() { xv_click 713 400; }
+side2_page_right() { xv_click 650 504; }
+side2_left() { xv_click 457 504; }
+
+xv_step "open the source with its button"
+xv_click 100 10
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/source.tga"
+xv_expect_source "source at 0,0" "$f/source.tga" 0 0
+
+xv_step "open the target (bottom-left origin) with File > Open Target..."
+xv_file_menu open-target
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/target.tga"
+xv_expect_target "target at 0,0" "$f/target.tga" 0 0
+xv_expect_source "source untouched by the target open" "$f/source.tga" 0 0
+
+xv_step "source vertical bar: two arrow clicks, one page click"
+updown1_down
+xv_expect_source "source after one arrow" "$f/source.tga" 0 16
+updown1_down
+xv_expect_source "source after two arrows" "$f/source.tga" 0 32
+updown1_page_down
+xv_expect_source "source after a page" "$f/source.tga" 0 96
+
+xv_step "source horizontal bar: arrow, page right, page left"
+side1_right
+xv_expect_source "source scrolled right by an arrow" "$f/source.tga" 16 96
+side1_page_right
+xv_expect_source "source scrolled right by a page" "$f/source.tga" 80 96
+side1_page_left
+xv_expect_source "source scrolled back left by a page" "$f/source.tga" 16 96
+
+xv_step "target vertical bar: arrow, page"
+updown2_down
+xv_expect_target "target after one arrow" "$f/target.tga" 0 16
+updown2_page_down
+xv_expect_target "target after a page" "$f/target.tga" 0 80
+
+xv_step "target horizontal bar: page right to the end, arrow left"
+side2_page_right
+xv_expect_target "target at its right end" "$f/target.tga" 64 80
+side2_left
+xv_expect_target "target one arrow back" "$f/target.tga" 48 80
+
+xv_step "a new source with File > Open Source... keeps the bar positions the new ranges allow"
+xv_file_menu open-source
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/source2.tga"
+# 256 x 600: the horizontal bar's range shrinks to 0, the vertical one (0..123) keeps 96.
+xv_expect_source "second source" "$f/source2.tga" 0 96
+
+xv_step "a new target with its button"
+xv_click 585 10
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/target2.tga"
+xv_expect_target "second target" "$f/target2.tga" 0 80
+xv_expect_source "source untouched by the target open" "$f/source2.tga" 0 96
+
+xv_step "a 32-bit TGA as target: Wrong format, the target stays"
+xv_click 585 10
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/deep.tga"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_expect_target "target after the refused file" "$f/target2.tga" 0 80
+
+xv_step "a run-length-encoded TGA as source: Wrong format, the source stays"
+xv_file_menu open-source
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/packed.tga"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_expect_source "source after the refused file" "$f/source2.tga" 0 96
+xv_expect_target "target after the refused source" "$f/target2.tga" 0 80
+
+xv_step "the views still scroll: target one page further"
+updown2_page_down
+xv_expect_target "second target after a page" "$f/target2.tga" 0 144
+
+xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+xv_log "passed"

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Picking and stamping in a real window, saved through the real dialog: tiles picked with the
+# left, right and middle buttons, some with Shift or Ctrl held (Alt+press belongs to the window
+# manager), with the source scrolled, stamped into a 256x1024 sheet chosen from the size list
+# (with the target scrolled), saved, saved again over the file (the overwrite question, No
+# then Yes), then "Custom..." through the keyboard gives a 300x400 sheet saved at that size.
+# Every saved file is compared byte for byte with a sheet composed by the test from the source.
+source "$(dirname "$0")/lib.sh"
+xv_init "$@"
+xv_start_wm
+
+f="$XV_TMP/files"
+src="$f/source.tga"
+python3 "$XV_IMG" pattern "$src" 512 1024 1
+xv_start_app
+
+xv_step "the back colour of an empty target"
+back=$(xv_colour_at 500 200)
+xv_expect_region "blank target view" 450 20 256 477 --colour "$back"
+
+xv_step "open the source"
+xv_click 100 10
+xv_answer_file_dialog '^Select tga\.\.\.$' "$src"
+xv_expect_source "source shown" "$src" 0 0
+
+xv_step "choose 256x1024 from the size list"
+xv_choose_size 1
+
+stamps=()
+# Expects the target cell at image (tx, ty), seen with the target scrolled to (ox, oy), to hold
+# the source cell (sx, sy); records the stamp for the saved-file checks.
+expect_stamp() {
+    local sx=$1 sy=$2 tx=$3 ty=$4 ox=$5 oy=$6
+    xv_expect_region "target cell $tx,$ty holds source cell $sx,$sy" \
+        $((450 + tx - ox)) $((20 + ty - oy)) 64 64 --tga "$src" "$sx" "$sy"
+    stamps+=(--tga "$src" "$sx" "$sy" "$tx" "$ty")
+}
+
+xv_step "left button: pick at image 70,10, stamp at target 10,10"
+xv_click 70 30 1
+xv_expect_tile "tile 64,0" "$src" 64 0
+xv_click 460 30 1
+expect_stamp 64 0 0 0 0 0
+
+xv_step "right button: pick at image 200,150, stamp at target 100,200"
+xv_click 200 170 3
+xv_expect_tile "tile 192,128" "$src" 192 128
+xv_click 550 220 3
+expect_stamp 192 128 64 192 0 0
+
+xv_step "scroll the source two pages down and one page right"
+xv_click 263 400
+xv_click 263 400
+xv_click 200 504
+xv_expect_source "source scrolled to 64,128" "$src" 64 128
+
+xv_step "middle button with Ctrl on the scrolled source: window 230,320 is image 294,428"
+xv_click_with ctrl 230 320 2
+xv_expect_tile "tile 256,384" "$src" 256 384
+
+xv_step "middle button with Shift stamps at target 130,70 and again at 200,400"
+xv_click_with shift 580 90 2
+expect_stamp 256 384 128 64 0 0
+xv_click 650 420 2
+expect_stamp 256 384 192 384 0 0
+
+xv_step "scroll the target four pages down and stamp at image 5,656 with Ctrl held"
+for _ in 1 2 3 4; do xv_click 713 400; done
+xv_click 200 60 1 # pick image 264,168 first: cell 256,128
+xv_expect_tile "tile 256,128" "$src" 256 128
+xv_click_with ctrl 455 420 1
+expect_stamp 256 128 0 640 0 256
+
+xv_step "the same tile twice into one cell changes nothing more"
+xv_click 470 430 1
+expect_stamp 256 128 0 640 0 256
+
+xv_step "save through the dialog"
+out="$f/sheet.tga"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$out"
+xv_wait_file "$out"
+python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" ||
+    xv_fail "the saved sheet is not the stamped 256x1024 sheet"
+saved_first=$(md5sum <"$out")
+
+xv_step "one more stamp, save over the file: No keeps the old file"
+xv_click 20 480 1 # image 84,588: cell 64,576
+xv_expect_tile "tile 64,576" "$src" 64 576
+xv_click 700 40 1 # target image 250,276
+expect_stamp 64 576 192 256 0 256
+xv_file_menu save
+dialog=$(xv_enter_path '^Save tga\.\.\.$' "$out")
+xv_wait_dialog '^Save tga\.\.\.$' "$dialog" >/dev/null
+xv_key alt+n
+# Back in the file dialog: cancel it; a cancelled save says nothing.
+xv_wait_focus "$dialog"
+xv_key Escape
+xv_wait_gone '^Save tga\.\.\.$'
+[ "$(md5sum <"$out")" = "$saved_first" ] || xv_fail "the file changed after No"
+
+xv_step "save over the file again: Yes replaces it"
+xv_file_menu save
+dialog=$(xv_enter_path '^Save tga\.\.\.$' "$out")
+xv_wait_dialog '^Save tga\.\.\.$' "$dialog" >/dev/null
+xv_key alt+y
+xv_wait_gone '^Save tga\.\.\.$'
+sheet_now() {
+    python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" 2>"$XV_TMP/last-check.txt"
+}
+xv_poll sheet_now || xv_fail "the replaced sheet: $(cat "$XV_TMP/last-check.txt")"
+
+xv_step "Custom... through the keyboard: 300 x 400"
+xv_choose_size 4
+xv_wait_dialog '^Target Image Size$' >/dev/null
+# The focus starts on OK; Tab goes to Cancel, then to the width box, then the height box.
+# Letters and signs are dropped: only the digits reach the boxes.
+xv_key Tab Tab
+xv_type "3a0-0"
+xv_key Tab
+xv_type "4x00"
+xv_key Tab space
+xv_wait_gone '^Target Image Size$'
+
+xv_step "stamp into the partial last column: scroll the target right to its end"
+xv_click 650 504 # side2 page right: its range is 0..44
+xv_click 100 192 1 # pick image 164,300 (source scrolled 64,128): cell 128,256
+xv_expect_tile "tile 128,256" "$src" 128 256
+xv_click 700 100 1 # target image 294,80 (scrolled 44,0): cell 256,64, cut to 44 columns
+xv_expect_region "partial cell 256,64" $((450 + 256 - 44)) $((20 + 64)) 44 64 --tga "$src" 128 256
+stamps+=(--tga "$src" 128 256 256 64)
+
+xv_step "save the custom sheet"
+custom="$f/custom.tga"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$custom"
+xv_wait_file "$custom"
+python3 "$XV_IMG" sheet "$custom" 300 400 "$back" "${stamps[@]}" ||
+    xv_fail "the saved custom sheet is not the 300x400 sheet"
+
+xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+xv_log "passed"

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Start and quit in a real window under a window manager: the window and its client area, the
+# first-run position, "Really Quit?" from the close box and from the menu (No keeps everything,
+# Yes ends the program), the position and the options written at the end, and the private
+# temporary folder of a save removed at exit.
+source "$(dirname "$0")/lib.sh"
+xv_init "$@"
+xv_start_wm
+xv_start_app
+
+xv_step "window title and client area"
+read -r _ _ inner_w inner_h < <(xv_geometry "$XV_WIN")
+[ "$(xdotool getwindowname "$XV_WIN")" = "Patchery v1.3" ] || xv_fail "title is not Patchery v1.3"
+[ "$inner_w" -eq 721 ] || xv_fail "client width $inner_w"
+menu_h=$((inner_h - 512))
+[ "$menu_h" -ge 15 ] || xv_fail "only $menu_h pixels above the 512 client rows: no menu bar"
+
+xv_step "first-run position: outer frame at 1000, 1000 twips"
+# 1000 twips are 66.7 pixels.
+at_default() {
+    read -r frame_x frame_y < <(xv_frame_position)
+    [ "$frame_x" -ge 66 ] && [ "$frame_x" -le 67 ] && [ "$frame_y" -ge 66 ] && [ "$frame_y" -le 67 ]
+}
+xv_poll at_default || xv_fail "frame at $frame_x,$frame_y, not 66.7 px"
+# The frame must really be there: a title bar above the inside.
+read -r _ inner_y _ _ < <(xv_geometry "$XV_WIN")
+[ "$inner_y" -gt "$frame_y" ] || xv_fail "no window-manager frame above the window"
+
+xv_step "the empty target: one back colour over the whole target view"
+back=$(xv_colour_at 500 200)
+xv_expect_region "blank target view" 450 20 256 477 --colour "$back"
+
+# The close box of the frame: openbox draws it at the right end of the title bar.
+close_box() {
+    local extents right top
+    extents=$(xprop -id "$XV_WIN" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p')
+    right=$(echo "$extents" | cut -d, -f2 | tr -d ' ')
+    top=$(echo "$extents" | cut -d, -f3 | tr -d ' ')
+    read -r x y w _ < <(xv_geometry "$XV_WIN")
+    echo "$((x + w + right - 10)) $((y - top + top / 2))"
+}
+
+settings="$XDG_CONFIG_HOME/Patchery/Patchery.conf"
+options="$XV_TMP/app/opt.cfg"
+
+xv_step "close box, Really Quit? No"
+read -r bx by < <(close_box)
+xv_click_screen "$bx" "$by"
+xv_answer_quit no
+xv_app_running || xv_fail "the program ended after No"
+xdotool search --onlyvisible --name '^Patchery v1\.3$' >/dev/null || xv_fail "window gone after No"
+[ ! -e "$settings" ] || xv_fail "No wrote the settings file"
+[ ! -e "$options" ] || xv_fail "No wrote opt.cfg"
+
+xv_step "File > Quit, Really Quit? No"
+xv_file_menu quit
+xv_answer_quit no
+xv_app_running || xv_fail "the program ended after No"
+[ ! -e "$settings" ] || xv_fail "No wrote the settings file"
+
+xv_step "save the blank start-up sheet through the dialog"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$XV_TMP/files/blank.tga"
+xv_wait_file "$XV_TMP/files/blank.tga"
+python3 "$XV_IMG" sheet "$XV_TMP/files/blank.tga" 256 2048 "$back" ||
+    xv_fail "the blank sheet is not 256x2048 in the back colour"
+temp_dirs=("$XV_TMP"/tmp/patchery-*)
+[ -d "${temp_dirs[0]}" ] || xv_fail "the save made no private folder under TMPDIR"
+[ "$(stat -c %a "${temp_dirs[0]}")" = 700 ] || xv_fail "the temporary folder is not private"
+
+xv_step "drag the window by its title bar"
+xv_drag_window 120 90
+read -r frame_x frame_y < <(xv_frame_position)
+
+xv_step "close box, Really Quit? Yes"
+read -r bx by < <(close_box)
+xv_click_screen "$bx" "$by"
+xv_answer_quit yes
+xv_wait_app_end
+
+xv_step "what the shutdown left"
+[ ! -e "${temp_dirs[0]}" ] || xv_fail "the temporary folder ${temp_dirs[0]} is still there"
+xv_wait_file "$settings"
+grep -qx '\[Settings\]' "$settings" || xv_fail "no [Settings] group in $settings"
+grep -qx "MainLeft=$((frame_x * 15))" "$settings" ||
+    xv_fail "MainLeft is not $((frame_x * 15)) twips: $(cat "$settings")"
+grep -qx "MainTop=$((frame_y * 15))" "$settings" ||
+    xv_fail "MainTop is not $((frame_y * 15)) twips: $(cat "$settings")"
+[ "$(od -An -c "$options" | tr -s ' ')" = "$(printf ' 0 \r\n\r\n' | od -An -c | tr -s ' ')" ] ||
+    xv_fail "opt.cfg is not ' 0 ' and an empty line: $(od -c "$options")"
+xv_log "passed"
