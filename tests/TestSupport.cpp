@@ -1,9 +1,15 @@
 #include "TestSupport.h"
 
+#include "app/frmMain.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QPushButton>
+#include <QtTest>
 
+#include <csignal>
 #include <cstdlib>
 
 void PrepareTestEnvironment() {
@@ -71,6 +77,12 @@ void PatternPixel(int x, int y, uint8_t bgr[3]) {
     bgr[2] = static_cast<uint8_t>(((x >> 8) & 0x0F) | ((y >> 4) & 0xF0));
 }
 
+QRgb PatternRgb(int x, int y) {
+    uint8_t bgr[3];
+    PatternPixel(x, y, bgr);
+    return qRgb(bgr[2], bgr[1], bgr[0]) & 0xFFFFFF;
+}
+
 QByteArray PatternTga(int width, int height) {
     QByteArray rows(3 * width * height, '\0');
     for (int y = 0; y < height; ++y) {
@@ -89,4 +101,112 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QImage PatternImage(QSize size, QPoint offset) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = 0xFF000000 | PatternRgb(offset.x() + x, offset.y() + y);
+    }
+    return image;
+}
+
+QRgb RgbAt(const QImage& image, QPoint at) {
+    return image.pixel(at) & 0xFFFFFF;
+}
+
+QString ImageDifference(const QImage& actual, const QImage& expected) {
+    if (actual.size() != expected.size())
+        return QStringLiteral("size %1x%2, expected %3x%4")
+            .arg(actual.width())
+            .arg(actual.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            const QRgb a = RgbAt(actual, {x, y});
+            const QRgb e = RgbAt(expected, {x, y});
+            if (a != e)
+                return QStringLiteral("at (%1, %2): %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(a, 6, 16, QLatin1Char('0'))
+                    .arg(e, 6, 16, QLatin1Char('0'));
+        }
+    }
+    return {};
+}
+
+QByteArray Bytes(const std::vector<uint8_t>& v) {
+    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+}
+
+QString TestFolder::Put(const QString& name, const QByteArray& bytes) const {
+    const QString path = filePath(name);
+    QTest::qVerify(WriteFile(path, bytes), "WriteFile(path, bytes)",
+                   qPrintable(QStringLiteral("cannot write ") + path), __FILE__, __LINE__);
+    return path;
+}
+
+QString OptionsFile() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
+}
+
+void RemoveOptionsFile() {
+    if (QFileInfo(OptionsFile()).isDir())
+        QDir(OptionsFile()).removeRecursively();
+    else
+        QFile::remove(OptionsFile());
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    ReadLimit = getrlimit(RLIMIT_FSIZE, &saved_) == 0;
+    if (!ReadLimit)
+        return;
+    rlimit limited = saved_;
+    limited.rlim_cur = bytes;
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    Lowered = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (!ReadLimit)
+        return;
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+}
+
+void ChooseSize(frmMain& frm, const QString& text) {
+    const int index = frm.combo1->findText(text);
+    QVERIFY(index >= 0);
+    frm.combo1->setCurrentIndex(index);
+    emit frm.combo1->activated(index);
+}
+
+void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path) {
+    user.Files.push_back(path);
+    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+}
+
+QImage Shown(frmMain& frm) {
+    return frm.client->grab().toImage();
+}
+
+QStringList TabOrder(QWidget* dialog, const QList<QPair<QWidget*, QString>>& names, int tabs) {
+    auto name = [&names](QWidget* w) {
+        for (const auto& [widget, text] : names) {
+            if (widget == w)
+                return text;
+        }
+        return w ? QString::fromLatin1(w->metaObject()->className()) : QStringLiteral("none");
+    };
+    QStringList order{name(dialog->focusWidget())};
+    for (int i = 0; i < tabs; ++i) {
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+        order << name(dialog->focusWidget());
+    }
+    return order;
 }

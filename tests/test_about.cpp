@@ -6,35 +6,12 @@
 #include "app/frmMain.h"
 #include "platform/Application.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 namespace {
-
-// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
-// dialog that act left open is closed, so a failing check cannot leave the test waiting.
-template <typename Dialog>
-bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
-    bool found = false;
-    QTimer::singleShot(0, qApp, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
-            found = true;
-            act(dialog);
-        }
-        if (modal && modal->isVisible())
-            modal->close();
-    });
-    open();
-    return found;
-}
 
 bool About(frmMain& frm, const std::function<void(frmAbout*)>& act) {
     return WhileOpen<frmAbout>([&] { frm.mnuHelpAbout->trigger(); }, act);
@@ -76,7 +53,7 @@ class TestAbout : public QObject {
 
 // Showing the window reads opt.cfg: none left over may launch anything.
 void TestAbout::init() {
-    QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg"));
+    RemoveOptionsFile();
 }
 
 void TestAbout::appearance() {

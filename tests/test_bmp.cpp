@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "imaging/modFileBMP.h"
 
 #include <QFile>
@@ -36,10 +38,6 @@ QByteArray ColourTable() {
         table[4 * i + 3] = char(i / 2);
     }
     return table;
-}
-
-QByteArray Bytes(const std::vector<uint8_t>& v) {
-    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
 }
 
 // A record unlike anything a load produces, to see that failures leave it alone.

@@ -6,21 +6,12 @@
 #include "platform/Application.h"
 
 #include <QClipboard>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-QString OptionsFile() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
-}
 
 QClipboard* Clipboard() {
     return QGuiApplication::clipboard();
@@ -31,43 +22,9 @@ bool ClipboardEmpty() {
     return !data || data->formats().isEmpty();
 }
 
-QRgb PatternRgb(int x, int y) {
-    uint8_t bgr[3];
-    PatternPixel(x, y, bgr);
-    return qRgb(bgr[2], bgr[1], bgr[0]);
-}
-
 // The cell (cx, cy) of a pattern image, as a pick of it should select it.
 QImage PatternCell(int cx, int cy) {
-    QImage cell(64, 64, QImage::Format_RGB32);
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x)
-            cell.setPixel(x, y, PatternRgb(cx + x, cy + y));
-    }
-    return cell;
-}
-
-// Empty when both show the same colours everywhere, else the first place they differ.
-QString Difference(const QImage& actual, const QImage& expected) {
-    if (actual.size() != expected.size())
-        return QStringLiteral("size %1x%2, expected %3x%4")
-            .arg(actual.width())
-            .arg(actual.height())
-            .arg(expected.width())
-            .arg(expected.height());
-    for (int y = 0; y < actual.height(); ++y) {
-        for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y) & 0xFFFFFF;
-            const QRgb e = expected.pixel(x, y) & 0xFFFFFF;
-            if (a != e)
-                return QStringLiteral("at (%1, %2): %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(a, 6, 16, QLatin1Char('0'))
-                    .arg(e, 6, 16, QLatin1Char('0'));
-        }
-    }
-    return {};
+    return PatternImage(QSize(64, 64), QPoint(cx, cy));
 }
 
 // What the target holds after a stamp of picture into the cell at (cx, cy): the picture's
@@ -80,12 +37,6 @@ QImage Stamped(QImage target, const QImage& picture, int cx, int cy) {
         }
     }
     return target;
-}
-
-void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path) {
-    user.Files.push_back(path);
-    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
-    QVERIFY(user.Messages.empty());
 }
 
 } // namespace
@@ -107,40 +58,34 @@ class TestClipboard : public QObject {
 };
 
 void TestClipboard::init() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
     Clipboard()->clear();
 }
 void TestClipboard::cleanup() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
     Clipboard()->clear();
 }
 
 void TestClipboard::copyPastePasteAgain() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
-    QVERIFY(WriteFile(source, PatternTga(256, 256)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    OpenSource(frm, user, source);
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(256, 256)));
     QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(100, 140)); // cell (64, 128)
 
     QTest::mouseClick(frm.cmdcopy, Qt::LeftButton);
-    const QString copied = Difference(Clipboard()->image(), PatternCell(64, 128));
-    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+    VERIFY_NO_MISMATCH(ImageDifference(Clipboard()->image(), PatternCell(64, 128)));
 
     // A different tile selected, so that the paste visibly brings the copied one back.
     QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
-    const QString pasted = Difference(frm.pboxsmall->Picture(), PatternCell(64, 128));
-    QVERIFY2(pasted.isEmpty(), qPrintable(pasted));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pboxsmall->Picture(), PatternCell(64, 128)));
     QVERIFY(ClipboardEmpty());
 
     const QImage target = Stamped(frm.pbox2->Image(), PatternCell(64, 128), 64, 0);
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 10));
-    const QString stamped = Difference(frm.pbox2->Image(), target);
-    QVERIFY2(stamped.isEmpty(), qPrintable(stamped));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), target));
 
     // The second paste finds nothing: no tile, and a press on the target stamps nothing.
     QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
@@ -148,8 +93,7 @@ void TestClipboard::copyPastePasteAgain() {
     QVERIFY(ClipboardEmpty());
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mousePress(frm.pbox2, Qt::RightButton, {}, QPoint(70, 200));
-    const QString unchanged = Difference(frm.pbox2->Image(), target);
-    QVERIFY2(unchanged.isEmpty(), qPrintable(unchanged));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), target));
 }
 
 void TestClipboard::copyWithoutTileLeavesClipboardEmpty() {
@@ -210,22 +154,16 @@ void TestClipboard::pastedPictureOfAnyFormat() {
     Clipboard()->setImage(picture);
     QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
     QVERIFY(ClipboardEmpty());
-    const QString tile = Difference(frm.pboxsmall->Picture(), expected);
-    QVERIFY2(tile.isEmpty(), qPrintable(tile));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pboxsmall->Picture(), expected));
     QCOMPARE(frm.pboxsmall->Picture().format(), QImage::Format_RGB32);
 
     const QImage before = frm.pbox2->Image();
     QTest::mousePress(frm.pbox2, Qt::MiddleButton, Qt::ShiftModifier, QPoint(130, 1100));
-    const QString target = Difference(frm.pbox2->Image(), Stamped(before, expected, 128, 1088));
-    QVERIFY2(target.isEmpty(), qPrintable(target));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, expected, 128, 1088)));
 }
 
 void TestClipboard::largePictureStampsTopLeftAndCopiesWhole() {
-    QImage large(128, 128, QImage::Format_RGB32);
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 128; ++x)
-            large.setPixel(x, y, PatternRgb(x + 1000, y + 500));
-    }
+    const QImage large = PatternImage(QSize(128, 128), QPoint(1000, 500));
 
     frmMain frm;
     frm.Show();
@@ -235,24 +173,19 @@ void TestClipboard::largePictureStampsTopLeftAndCopiesWhole() {
 
     const QImage before = frm.pbox2->Image();
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 70));
-    const QString target = Difference(frm.pbox2->Image(), Stamped(before, large, 64, 64));
-    QVERIFY2(target.isEmpty(), qPrintable(target));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, large, 64, 64)));
 
     QTest::mouseClick(frm.cmdcopy, Qt::LeftButton);
-    const QString copied = Difference(Clipboard()->image(), large);
-    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+    VERIFY_NO_MISMATCH(ImageDifference(Clipboard()->image(), large));
 }
 
 // The part of the 64 x 64 cell that a smaller picture doesn't cover keeps what was there.
 void TestClipboard::smallPictureStampsOnlyItsPixels() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
-    QVERIFY(WriteFile(source, PatternTga(64, 64)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    OpenSource(frm, user, source);
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 64)));
     QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 5));
     const QImage before = frm.pbox2->Image();
@@ -262,19 +195,15 @@ void TestClipboard::smallPictureStampsOnlyItsPixels() {
     Clipboard()->setImage(small);
     QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(40, 40));
-    const QString target = Difference(frm.pbox2->Image(), Stamped(before, small, 0, 0));
-    QVERIFY2(target.isEmpty(), qPrintable(target));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, small, 0, 0)));
 }
 
 void TestClipboard::pasteOfTextLeavesNoTile() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
-    QVERIFY(WriteFile(source, PatternTga(64, 64)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    OpenSource(frm, user, source);
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 64)));
     QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(!frm.pboxsmall->Picture().isNull());
 
@@ -286,7 +215,7 @@ void TestClipboard::pasteOfTextLeavesNoTile() {
 
     const QImage before = frm.pbox2->Image();
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(Difference(frm.pbox2->Image(), before).isEmpty());
+    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), before));
 }
 
 PATCHERY_WIDGET_TEST(TestClipboard)

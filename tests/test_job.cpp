@@ -8,7 +8,6 @@
 #include "imaging/ImageData.h"
 #include "platform/Application.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -18,18 +17,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
 
 constexpr int Cell = 64;
-
-QString OptionsFile() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
-}
 
 // The sheet the program should write: rows top first, 3 bytes a pixel (blue, green, red).
 struct Sheet {
@@ -42,19 +35,8 @@ struct Sheet {
         }
     }
 
-    // A 24-bit true-colour header with the top-left origin, then the rows.
-    QByteArray File() const {
-        QByteArray bytes = QByteArray::fromHex("000002"
-                                               "0000000000"
-                                               "00000000");
-        bytes += char(Width & 0xFF);
-        bytes += char(Width >> 8);
-        bytes += char(Height & 0xFF);
-        bytes += char(Height >> 8);
-        bytes += '\x18';
-        bytes += '\x20';
-        return bytes + Pixels;
-    }
+    // Empty when file holds the sheet as a 24-bit top-left-origin TGA, else where it differs.
+    QString FileMismatch(const QByteArray& file) const;
 
     int Width, Height;
     QByteArray Pixels;
@@ -111,6 +93,10 @@ QString Difference(const QByteArray& actual, const QByteArray& expected, int hea
     return {};
 }
 
+QString Sheet::FileMismatch(const QByteArray& file) const {
+    return Difference(file, TgaBytes(Width, Height, Pixels), 18, Width);
+}
+
 // The target view's persistent image as rows of blue, green, red.
 QByteArray ImageBytes(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -125,19 +111,6 @@ QByteArray ImageBytes(const QImage& image) {
         }
     }
     return bytes;
-}
-
-void ChooseSize(frmMain& frm, const QString& text) {
-    const int index = frm.combo1->findText(text);
-    QVERIFY(index >= 0);
-    frm.combo1->setCurrentIndex(index);
-    emit frm.combo1->activated(index);
-}
-
-void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path) {
-    user.Files.push_back(path);
-    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
-    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
 }
 
 void Save(frmMain& frm, ScriptedUser& user, const QString& path) {
@@ -181,17 +154,17 @@ class TestJob : public QObject {
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
 void TestJob::init() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
 }
 void TestJob::cleanup() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
 }
 
 void TestJob::pickStampSaveReopen() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
+    TestFolder dir;
     constexpr int SourceWidth = 512, SourceHeight = 1024;
-    QVERIFY(WriteFile(source, PatternTga(SourceWidth, SourceHeight)));
+    const QString source =
+        dir.Put(QStringLiteral("source.tga"), PatternTga(SourceWidth, SourceHeight));
 
     ScriptedUser user;
     frmMain frm;
@@ -258,13 +231,11 @@ void TestJob::pickStampSaveReopen() {
     // The dialog offers what its last use, the open, left in it.
     QCOMPARE(dialog.FileNameOffered, source);
 
-    const QString difference = Difference(ReadFile(saved), sheet.File(), 18, sheet.Width);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
     QVERIFY(frm.pboxfinal->isHidden());
     QCOMPARE(CurImage.Width, 256);
     QCOMPARE(CurImage.Height, 768);
-    QVERIFY(QByteArray(reinterpret_cast<const char*>(CurImage.Pixels.data()),
-                       qsizetype(CurImage.Pixels.size())) == sheet.Pixels);
+    QVERIFY(Bytes(CurImage.Pixels) == sheet.Pixels);
     // The view itself is untouched by the save: still scrolled, still 256 x 768.
     QCOMPARE(frm.updown2->Value(), int16_t(291));
     QCOMPARE(frm.pbox2->Height(), 768);
@@ -274,22 +245,17 @@ void TestJob::pickStampSaveReopen() {
     QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
     QCOMPARE(frm.cmdtarget->text(), QStringLiteral("sheet.tga - 256x768"));
-    const QString reopened =
-        Difference(ImageBytes(frm.pbox2->Image()), sheet.Pixels, 0, sheet.Width);
-    QVERIFY2(reopened.isEmpty(), qPrintable(reopened));
+    VERIFY_NO_MISMATCH(Difference(ImageBytes(frm.pbox2->Image()), sheet.Pixels, 0, sheet.Width));
 }
 
 // A cell that runs past the source's edge: the outside part is blank, not left over from the
 // tile picked before.
 void TestJob::pickPastSourceEdge() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("odd.tga"));
-    QVERIFY(WriteFile(source, PatternTga(100, 90)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    OpenSource(frm, user, source);
+    OpenSource(frm, user, dir.Put(QStringLiteral("odd.tga"), PatternTga(100, 90)));
     ChooseSize(frm, QStringLiteral("256x768"));
 
     Sheet sheet(256, 768, frm.pbox2->BackColor());
@@ -303,8 +269,7 @@ void TestJob::pickPastSourceEdge() {
     const QString saved = dir.filePath(QStringLiteral("edge.tga"));
     Save(frm, user, saved);
     QVERIFY(user.Messages.empty());
-    const QString difference = Difference(ReadFile(saved), sheet.File(), 18, sheet.Width);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
 }
 
 void TestJob::blankStartUpTargetSavesWhole() {
@@ -319,15 +284,13 @@ void TestJob::blankStartUpTargetSavesWhole() {
     const QByteArray bytes = ReadFile(saved);
     QCOMPARE(bytes.size(), 18 + 3 * 256 * 2048);
     const Sheet sheet(256, 2048, frm.pbox2->BackColor());
-    const QString difference = Difference(bytes, sheet.File(), 18, sheet.Width);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(bytes));
     QVERIFY(frm.pboxfinal->isHidden());
 }
 
 void TestJob::saveReplacesLongerFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("sheet.tga"));
-    QVERIFY(WriteFile(path, QByteArray(4 * 1024 * 1024, '\xAB')));
+    TestFolder dir;
+    const QString path = dir.Put(QStringLiteral("sheet.tga"), QByteArray(4 * 1024 * 1024, '\xAB'));
 
     ScriptedUser user;
     frmMain frm;
@@ -337,20 +300,16 @@ void TestJob::saveReplacesLongerFile() {
     QVERIFY(user.Messages.empty());
 
     const Sheet sheet(256, 768, frm.pbox2->BackColor());
-    const QString difference = Difference(ReadFile(path), sheet.File(), 18, sheet.Width);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(path)));
     QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
 }
 
 void TestJob::cancelledSaveLeavesNoTrace() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
-    QVERIFY(WriteFile(source, PatternTga(64, 128)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    OpenSource(frm, user, source);
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 128)));
     const ImageData before = CurImage;
     QCOMPARE(before.Width, 64);
 
@@ -379,10 +338,9 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     QFETCH(bool, folderIsFile);
     QFETCH(QString, reason);
 
-    QTemporaryDir dir;
-    const QString old = dir.filePath(QStringLiteral("sheet.tga"));
+    TestFolder dir;
     const QByteArray oldBytes = PatternTga(8, 8);
-    QVERIFY(WriteFile(old, oldBytes));
+    const QString old = dir.Put(QStringLiteral("sheet.tga"), oldBytes);
     const QString path = folderIsFile ? old + QStringLiteral("/inner.tga") : old;
 
     ScriptedUser user;
@@ -393,16 +351,10 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     if (folderIsFile) {
         Save(frm, user, path);
     } else {
-        // Past the limit a write fails with EFBIG instead of the process being killed.
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limited = saved;
-        limited.rlim_cur = 100000;
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const FileSizeLimit limit(100000);
+        QVERIFY(limit.ReadLimit);
+        QVERIFY(limit.Lowered);
         Save(frm, user, path);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
     }
 
     QCOMPARE(user.Messages.size(), size_t(1));
@@ -420,8 +372,7 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     Save(frm, user, retry);
     QCOMPARE(user.Messages.size(), size_t(1));
     const Sheet sheet(256, 768, frm.pbox2->BackColor());
-    const QString difference = Difference(ReadFile(retry), sheet.File(), 18, sheet.Width);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(retry)));
 }
 
 void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {

@@ -42,51 +42,31 @@ struct Placed {
     bool moves;
 };
 
+// A row's name and the way to reach the control of that name.
+#define CONTROL(member) #member, [](frmMain & f) -> QWidget* { return f.member; }
+
 const Placed Layout[] = {
-    {"Picture1",
-     [](frmMain& f) -> QWidget* { return f.Picture1; },
-     false,
-     {271, 0, 179, 20},
-     false},
-    {"cmdtarget",
-     [](frmMain& f) -> QWidget* { return f.cmdtarget; },
-     false,
-     {450, 0, 271, 20},
-     false},
-    {"cmdsource",
-     [](frmMain& f) -> QWidget* { return f.cmdsource; },
-     false,
-     {0, 0, 271, 20},
-     false},
-    {"updown2", [](frmMain& f) -> QWidget* { return f.updown2; }, false, {706, 20, 15, 477}, false},
-    {"side2", [](frmMain& f) -> QWidget* { return f.side2; }, false, {450, 497, 256, 15}, false},
-    {"side1", [](frmMain& f) -> QWidget* { return f.side1; }, false, {0, 497, 256, 15}, false},
-    {"pbox1", [](frmMain& f) -> QWidget* { return f.pbox1; }, false, {0, 20, 256, 477}, true},
-    {"cover1", [](frmMain& f) -> QWidget* { return f.cover1; }, false, {271, 20, 179, 477}, false},
-    {"updown1", [](frmMain& f) -> QWidget* { return f.updown1; }, false, {256, 20, 15, 477}, false},
-    {"coverbot",
-     [](frmMain& f) -> QWidget* { return f.coverbot; },
-     false,
-     {0, 497, 721, 15},
-     false},
-    {"pbox2", [](frmMain& f) -> QWidget* { return f.pbox2; }, false, {450, 20, 256, 2048}, true},
-    {"pboxfinal",
-     [](frmMain& f) -> QWidget* { return f.pboxfinal; },
-     true,
-     {106, 477, 28, 27},
-     false},
-    {"combo1", [](frmMain& f) -> QWidget* { return f.combo1; }, true, {47, 210, 86, 21}, false},
-    {"cmdpaste", [](frmMain& f) -> QWidget* { return f.cmdpaste; }, true, {47, 150, 86, 30}, false},
-    {"cmdcopy", [](frmMain& f) -> QWidget* { return f.cmdcopy; }, true, {47, 110, 86, 30}, false},
-    {"pboxsmall",
-     [](frmMain& f) -> QWidget* { return f.pboxsmall; },
-     true,
-     {58, 25, 64, 64},
-     false},
-    {"Frame1", [](frmMain& f) -> QWidget* { return f.Frame1; }, true, {46, 8, 86, 90}, false},
-    {"Label1", [](frmMain& f) -> QWidget* { return f.Label1; }, true, {47, 190, 86, 13}, false},
-    {"Line1", [](frmMain& f) -> QWidget* { return f.Line1; }, true, {178, 0, 1, 477}, false},
+    {CONTROL(Picture1), false, {271, 0, 179, 20}, false},
+    {CONTROL(cmdtarget), false, {450, 0, 271, 20}, false},
+    {CONTROL(cmdsource), false, {0, 0, 271, 20}, false},
+    {CONTROL(updown2), false, {706, 20, 15, 477}, false},
+    {CONTROL(side2), false, {450, 497, 256, 15}, false},
+    {CONTROL(side1), false, {0, 497, 256, 15}, false},
+    {CONTROL(pbox1), false, {0, 20, 256, 477}, true},
+    {CONTROL(cover1), false, {271, 20, 179, 477}, false},
+    {CONTROL(updown1), false, {256, 20, 15, 477}, false},
+    {CONTROL(coverbot), false, {0, 497, 721, 15}, false},
+    {CONTROL(pbox2), false, {450, 20, 256, 2048}, true},
+    {CONTROL(pboxfinal), true, {106, 477, 28, 27}, false},
+    {CONTROL(combo1), true, {47, 210, 86, 21}, false},
+    {CONTROL(cmdpaste), true, {47, 150, 86, 30}, false},
+    {CONTROL(cmdcopy), true, {47, 110, 86, 30}, false},
+    {CONTROL(pboxsmall), true, {58, 25, 64, 64}, false},
+    {CONTROL(Frame1), true, {46, 8, 86, 90}, false},
+    {CONTROL(Label1), true, {47, 190, 86, 13}, false},
+    {CONTROL(Line1), true, {178, 0, 1, 477}, false},
 };
+#undef CONTROL
 
 QString ConfPath() {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Patchery/Patchery.conf");
@@ -96,6 +76,14 @@ void ClearSettings() {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, App, App);
     store.clear();
     store.sync();
+}
+
+// The window position in twips as an earlier run stored it; a null string stores nothing.
+void StorePosition(const QString& left, const QString& top) {
+    if (!left.isNull())
+        SaveSetting(App, Section, QStringLiteral("MainLeft"), left);
+    if (!top.isNull())
+        SaveSetting(App, Section, QStringLiteral("MainTop"), top);
 }
 
 QString Stored(const char* key) {
@@ -231,12 +219,12 @@ void TestMainWindow::stackingOrder() {
     QImage red(64, 64, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
     frm.pboxsmall->setPicture(red);
-    const QImage shown = frm.client->grab().toImage();
+    const QImage shown = Shown(frm);
     const QPoint tile = frm.pboxsmall->mapTo(frm.client, QPoint(0, 0));
     QCOMPARE(tile, QPoint(271 + 58, 20 + 25));
     for (const QPoint at :
          {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63), QPoint(32, 32)})
-        QCOMPARE(shown.pixel(tile + at) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
+        QCOMPARE(RgbAt(shown, tile + at), qRgb(255, 0, 0) & 0xFFFFFF);
 }
 
 void TestMainWindow::windowFrame() {
@@ -435,10 +423,7 @@ void TestMainWindow::storedPosition() {
     QFETCH(QString, left);
     QFETCH(QString, top);
     QFETCH(QPoint, expected);
-    if (!left.isNull())
-        SaveSetting(App, Section, QStringLiteral("MainLeft"), left);
-    if (!top.isNull())
-        SaveSetting(App, Section, QStringLiteral("MainTop"), top);
+    StorePosition(left, top);
 
     ScriptedUser user;
     frmMain frm;
@@ -467,8 +452,7 @@ void TestMainWindow::storedPosition() {
 }
 
 void TestMainWindow::positionRoundTrip() {
-    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("1500"));
-    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("3000"));
+    StorePosition(QStringLiteral("1500"), QStringLiteral("3000"));
     ScriptedUser user;
     {
         frmMain frm;
@@ -505,8 +489,7 @@ void TestMainWindow::quitAskedOncePerRequest_data() {
 
 void TestMainWindow::quitAskedOncePerRequest() {
     QFETCH(Close, how);
-    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("3000"));
-    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("1500"));
+    StorePosition(QStringLiteral("3000"), QStringLiteral("1500"));
     const QByteArray confBefore = ReadFile(ConfPath());
 
     ScriptedUser user;
@@ -555,8 +538,7 @@ void TestMainWindow::quitAskedOncePerRequest() {
 }
 
 void TestMainWindow::quitWhileMinimizedKeepsPosition() {
-    SaveSetting(App, Section, QStringLiteral("MainLeft"), QStringLiteral("2250"));
-    SaveSetting(App, Section, QStringLiteral("MainTop"), QStringLiteral("1500"));
+    StorePosition(QStringLiteral("2250"), QStringLiteral("1500"));
 
     ScriptedUser user;
     frmMain frm;

@@ -9,10 +9,10 @@
 #include "platform/Application.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
@@ -24,9 +24,7 @@ bool IsSource(Route route) {
 
 // The pixel the test files hold at (x, y); the inverted variant tells two files apart.
 QRgb Expected(int x, int y, bool inverted = false) {
-    uint8_t bgr[3];
-    PatternPixel(x, y, bgr);
-    const QRgb rgb = qRgb(bgr[2], bgr[1], bgr[0]) & 0xFFFFFF;
+    const QRgb rgb = PatternRgb(x, y);
     return inverted ? ~rgb & 0xFFFFFF : rgb;
 }
 
@@ -50,39 +48,15 @@ QByteArray Tga(int width, int height, bool inverted = false, uint8_t descriptor 
 // offset (image pixel (x, y) shows pattern pixel (x + offset.x, y + offset.y)).
 QString PatternMismatch(const QImage& image, QSize size, bool inverted = false,
                         QPoint offset = {}) {
-    if (image.size() != size)
-        return QStringLiteral("size %1x%2, expected %3x%4")
-            .arg(image.width())
-            .arg(image.height())
-            .arg(size.width())
-            .arg(size.height());
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb want = Expected(x + offset.x(), y + offset.y(), inverted);
-            const QRgb got = image.pixel(x, y) & 0xFFFFFF;
-            if (got != want)
-                return QStringLiteral("pixel %1,%2 is %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(got, 6, 16, QLatin1Char('0'))
-                    .arg(want, 6, 16, QLatin1Char('0'));
-        }
-    }
-    return {};
+    QImage pattern = PatternImage(size, offset);
+    if (inverted)
+        pattern.invertPixels();
+    return ImageDifference(image, pattern);
 }
 
 QString Caption(const QString& name, int width, int height) {
     return name + QStringLiteral(" - ") + QString::number(width) + QLatin1Char('x') +
            QString::number(height);
-}
-
-// What the window shows in its client area.
-QImage Shown(frmMain& frm) {
-    return frm.client->grab().toImage();
-}
-
-QRgb ShownAt(const QImage& shown, int x, int y) {
-    return shown.pixel(x, y) & 0xFFFFFF;
 }
 
 void Press(frmMain& frm, Route route) {
@@ -150,11 +124,7 @@ Q_DECLARE_METATYPE(Route)
         QVERIFY(a_.picture == e_.picture);                                                         \
     } while (false)
 
-#define VERIFY_PATTERN(...)                                                                        \
-    do {                                                                                           \
-        const QString why_ = PatternMismatch(__VA_ARGS__);                                         \
-        QVERIFY2(why_.isEmpty(), qPrintable(why_));                                                \
-    } while (false)
+#define VERIFY_PATTERN(...) VERIFY_NO_MISMATCH(PatternMismatch(__VA_ARGS__))
 
 class TestOpen : public QObject {
     Q_OBJECT
@@ -183,9 +153,11 @@ class TestOpen : public QObject {
     void startUpTargetScrollsAndRefits();
 
   private:
-    QString Put(const QString& name, const QByteArray& bytes);
+    QString Put(const QString& name, const QByteArray& bytes) const {
+        return dir_->Put(name, bytes);
+    }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestFolder> dir_;
 };
 
 void TestOpen::initTestCase() {
@@ -193,19 +165,12 @@ void TestOpen::initTestCase() {
 }
 
 void TestOpen::init() {
-    dir_ = std::make_unique<QTemporaryDir>();
+    dir_ = std::make_unique<TestFolder>();
     QVERIFY(dir_->isValid());
 }
 
 void TestOpen::cleanup() {
     dir_.reset();
-}
-
-QString TestOpen::Put(const QString& name, const QByteArray& bytes) {
-    const QString path = dir_->filePath(name);
-    if (!WriteFile(path, bytes))
-        qFatal("cannot write a test file");
-    return path;
 }
 
 void TestOpen::dialogProperties_data() {
@@ -389,7 +354,7 @@ void TestOpen::targetOpen() {
         const QPoint pixel = at - QPoint(450, 20) + position;
         if (!QRect(QPoint(0, 0), size).contains(pixel))
             continue;
-        QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(pixel.x(), pixel.y()));
+        QCOMPARE(RgbAt(shown, at), Expected(pixel.x(), pixel.y()));
     }
 }
 
@@ -542,8 +507,8 @@ void TestOpen::drawnRightWayUp() {
     const QImage shown = Shown(frm);
     const int left = IsSource(route) ? 0 : 450;
     for (const int x : {0, 100, 255}) {
-        QCOMPARE(ShownAt(shown, left + x, 20), Expected(x, 0));
-        QCOMPARE(ShownAt(shown, left + x, 496), Expected(x, 476));
+        QCOMPARE(RgbAt(shown, {left + x, 20}), Expected(x, 0));
+        QCOMPARE(RgbAt(shown, {left + x, 496}), Expected(x, 476));
     }
 }
 
@@ -589,11 +554,10 @@ void TestOpen::scrolledViewsShowTheirImages() {
     // Inside each viewing area: window point -> image pixel.
     for (const QPoint at : {QPoint(0, 20), QPoint(255, 20), QPoint(0, 496), QPoint(255, 496),
                             QPoint(128, 250), QPoint(37, 301)})
-        QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(at.x() + sx, at.y() - 20 + sy));
+        QCOMPARE(RgbAt(shown, at), Expected(at.x() + sx, at.y() - 20 + sy));
     for (const QPoint at :
          {QPoint(450, 20), QPoint(705, 20), QPoint(450, 496), QPoint(705, 496), QPoint(577, 250)})
-        QCOMPARE(ShownAt(shown, at.x(), at.y()),
-                 Expected(at.x() - 450 + tx, at.y() - 20 + ty, true));
+        QCOMPARE(RgbAt(shown, at), Expected(at.x() - 450 + tx, at.y() - 20 + ty, true));
     // Outside them, whatever covers the view hides it: file buttons, bars, middle panel.
     int hidden = 0;
     for (const QPoint at :
@@ -602,7 +566,7 @@ void TestOpen::scrolledViewsShowTheirImages() {
         if (!sourceImage.contains(pixel))
             continue;
         ++hidden;
-        QVERIFY2(ShownAt(shown, at.x(), at.y()) != Expected(pixel.x(), pixel.y()),
+        QVERIFY2(RgbAt(shown, at) != Expected(pixel.x(), pixel.y()),
                  qPrintable(QStringLiteral("source shows at %1,%2").arg(at.x()).arg(at.y())));
     }
     for (const QPoint at : {QPoint(440, 100), QPoint(300, 100), QPoint(712, 100), QPoint(600, 10),
@@ -611,7 +575,7 @@ void TestOpen::scrolledViewsShowTheirImages() {
         if (!targetImage.contains(pixel))
             continue;
         ++hidden;
-        QVERIFY2(ShownAt(shown, at.x(), at.y()) != Expected(pixel.x(), pixel.y(), true),
+        QVERIFY2(RgbAt(shown, at) != Expected(pixel.x(), pixel.y(), true),
                  qPrintable(QStringLiteral("target shows at %1,%2").arg(at.x()).arg(at.y())));
     }
     QVERIFY(hidden >= 3);
@@ -673,11 +637,11 @@ void TestOpen::sourceReopenFollowsItsBar() {
     for (const QPoint at : {QPoint(0, 20), QPoint(255, 20), QPoint(0, 496), QPoint(255, 496)}) {
         const QPoint pixel = at - QPoint(0, 20) + position;
         if (image.contains(pixel))
-            QCOMPARE(ShownAt(shown, at.x(), at.y()), Expected(pixel.x(), pixel.y(), true));
+            QCOMPARE(RgbAt(shown, at), Expected(pixel.x(), pixel.y(), true));
     }
     const QPoint beside(262 + position.x(), 80 + position.y());
     if (image.contains(beside))
-        QVERIFY(ShownAt(shown, 262, 100) != Expected(beside.x(), beside.y(), true));
+        QVERIFY(RgbAt(shown, {262, 100}) != Expected(beside.x(), beside.y(), true));
 }
 
 void TestOpen::startUpTargetScrollsAndRefits() {
@@ -698,8 +662,7 @@ void TestOpen::startUpTargetScrollsAndRefits() {
     // A smaller sheet from the list pulls the bar back into its range.
     frm.updown2->setValue(1500);
     QCOMPARE(frm.pbox2->y(), -1480);
-    frm.combo1->setCurrentIndex(0);
-    emit frm.combo1->activated(0);
+    ChooseSize(frm, QStringLiteral("256x768"));
     QCOMPARE(frm.pbox2->size(), QSize(256, 768));
     QCOMPARE(frm.updown2->Max(), int16_t(291));
     QCOMPARE(frm.updown2->Value(), int16_t(291));

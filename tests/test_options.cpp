@@ -8,47 +8,14 @@
 #include "platform/Application.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 namespace {
-
-QString OptionsFile() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
-}
-
-void RemoveOptionsFile() {
-    if (QFileInfo(OptionsFile()).isDir())
-        QDir(OptionsFile()).removeRecursively();
-    else
-        QFile::remove(OptionsFile());
-}
-
-// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
-// dialog that act left open is closed, so a failing check cannot leave the test waiting.
-template <typename Dialog>
-bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
-    bool found = false;
-    QTimer::singleShot(0, qApp, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
-            found = true;
-            act(dialog);
-        }
-        if (modal && modal->isVisible())
-            modal->close();
-    });
-    open();
-    return found;
-}
 
 bool Options(frmMain& frm, const std::function<void(ooop*)>& act) {
     return WhileOpen<ooop>([&] { frm.mnuFileopti->trigger(); }, act);
@@ -422,23 +389,13 @@ void TestOptions::focusOrder() {
     LaunchAtStart = 1;
     QStringList order;
     QVERIFY(Options(frm, [&order](ooop* d) {
-        const QList<QPair<QWidget*, QString>> names = {{d->OKButton, QStringLiteral("OK")},
-                                                       {d->CancelButton, QStringLiteral("Cancel")},
-                                                       {d->Check1, QStringLiteral("box")},
-                                                       {d->Text1, QStringLiteral("path")},
-                                                       {d->cmdbrowse, QStringLiteral("Browse")}};
-        auto name = [&names](QWidget* w) {
-            for (const auto& [widget, text] : names) {
-                if (widget == w)
-                    return text;
-            }
-            return w ? QString::fromLatin1(w->metaObject()->className()) : QStringLiteral("none");
-        };
-        order << name(d->focusWidget());
-        for (int i = 0; i < 5; ++i) {
-            QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
-            order << name(d->focusWidget());
-        }
+        order = TabOrder(d,
+                         {{d->OKButton, QStringLiteral("OK")},
+                          {d->CancelButton, QStringLiteral("Cancel")},
+                          {d->Check1, QStringLiteral("box")},
+                          {d->Text1, QStringLiteral("path")},
+                          {d->cmdbrowse, QStringLiteral("Browse")}},
+                         5);
     }));
     QCOMPARE(order,
              (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("box"),

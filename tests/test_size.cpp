@@ -8,49 +8,12 @@
 #include "workspace/wihei.h"
 
 #include <QClipboard>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 namespace {
-
-QString OptionsFile() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
-}
-
-void ChooseSize(frmMain& frm, const QString& text) {
-    const int index = frm.combo1->findText(text);
-    QVERIFY(index >= 0);
-    frm.combo1->setCurrentIndex(index);
-    emit frm.combo1->activated(index);
-}
-
-// Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
-// dialog that act left open is closed, so a failing check cannot leave the test waiting.
-template <typename Dialog>
-bool WhileOpen(const std::function<void()>& open, const std::function<void(Dialog*)>& act) {
-    bool found = false;
-    QTimer::singleShot(0, qApp, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
-            found = true;
-            act(dialog);
-        }
-        if (modal && modal->isVisible())
-            modal->close();
-    });
-    open();
-    return found;
-}
 
 // "Custom..." with the dialog handled by act.
 bool Custom(frmMain& frm, const std::function<void(wihei*)>& act) {
@@ -94,16 +57,6 @@ QString Expected(int width, int height, bool updownOn, int updownMax, bool sideO
         .arg(sideMax);
 }
 
-QRgb PixelAt(const QImage& image, int x, int y) {
-    return image.pixel(x, y) & 0xFFFFFF;
-}
-
-QRgb PatternRgb(int x, int y) {
-    uint8_t bgr[3];
-    PatternPixel(x, y, bgr);
-    return qRgb(bgr[2], bgr[1], bgr[0]) & 0xFFFFFF;
-}
-
 } // namespace
 
 class TestSize : public QObject {
@@ -135,10 +88,10 @@ class TestSize : public QObject {
 };
 
 void TestSize::init() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
 }
 void TestSize::cleanup() {
-    QFile::remove(OptionsFile());
+    RemoveOptionsFile();
 }
 
 void TestSize::standardSizes_data() {
@@ -167,14 +120,11 @@ void TestSize::standardSizes() {
 }
 
 void TestSize::standardSizeReplacesOpenedTarget() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("wide.tga"));
-    QVERIFY(WriteFile(path, PatternTga(512, 512)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    user.Files.push_back(path);
+    user.Files.push_back(dir.Put(QStringLiteral("wide.tga"), PatternTga(512, 512)));
     QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
     QCOMPARE(frm.cmdtarget->text(), QStringLiteral("wide.tga - 512x512"));
     QVERIFY(frm.side2->isEnabled());
@@ -242,22 +192,12 @@ void TestSize::focusOrder() {
     frm.Show();
     QStringList order;
     QVERIFY(Custom(frm, [&order](wihei* d) {
-        const QList<QPair<QWidget*, QString>> names = {{d->OKButton, QStringLiteral("OK")},
-                                                       {d->CancelButton, QStringLiteral("Cancel")},
-                                                       {d->txtwidth, QStringLiteral("width")},
-                                                       {d->txtheight, QStringLiteral("height")}};
-        auto name = [&names](QWidget* w) {
-            for (const auto& [widget, text] : names) {
-                if (widget == w)
-                    return text;
-            }
-            return w ? QString::fromLatin1(w->metaObject()->className()) : QStringLiteral("none");
-        };
-        order << name(d->focusWidget());
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
-            order << name(d->focusWidget());
-        }
+        order = TabOrder(d,
+                         {{d->OKButton, QStringLiteral("OK")},
+                          {d->CancelButton, QStringLiteral("Cancel")},
+                          {d->txtwidth, QStringLiteral("width")},
+                          {d->txtheight, QStringLiteral("height")}},
+                         4);
     }));
     QCOMPARE(order,
              (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("width"),
@@ -470,15 +410,11 @@ void TestSize::secondOpeningReusesValues() {
 
 // A size change keeps the stamped pixels that still fit; new area shows the back colour.
 void TestSize::sizeChangeKeepsStampedPixels() {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.tga"));
-    QVERIFY(WriteFile(source, PatternTga(128, 128)));
-
+    TestFolder dir;
     ScriptedUser user;
     frmMain frm;
     frm.Show();
-    user.Files.push_back(source);
-    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(128, 128)));
     QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70)); // cell (64, 64)
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(200, 10));
     QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 1000));
@@ -493,7 +429,7 @@ void TestSize::sizeChangeKeepsStampedPixels() {
         for (int x = 0; x < 300; x += 5) {
             const QRgb expected =
                 x >= 192 && x < 256 && y < 64 ? PatternRgb(64 + x - 192, 64 + y) : back;
-            QVERIFY2(PixelAt(image, x, y) == expected,
+            QVERIFY2(RgbAt(image, {x, y}) == expected,
                      qPrintable(QStringLiteral("at %1, %2").arg(x).arg(y)));
         }
     }
@@ -502,9 +438,9 @@ void TestSize::sizeChangeKeepsStampedPixels() {
     ChooseSize(frm, QStringLiteral("256x2048"));
     image = frm.pbox2->Image();
     QCOMPARE(image.size(), QSize(256, 2048));
-    QCOMPARE(PixelAt(image, 200, 10), PatternRgb(72, 74));
-    QCOMPARE(PixelAt(image, 10, 1000), back);
-    QCOMPARE(PixelAt(image, 255, 2047), back);
+    QCOMPARE(RgbAt(image, {200, 10}), PatternRgb(72, 74));
+    QCOMPARE(RgbAt(image, {10, 1000}), back);
+    QCOMPARE(RgbAt(image, {255, 2047}), back);
 }
 
 PATCHERY_WIDGET_TEST(TestSize)

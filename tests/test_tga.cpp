@@ -1,12 +1,11 @@
+#include "TestSupport.h"
+
 #include "imaging/TGALS.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 Q_DECLARE_METATYPE(ImageData)
@@ -15,32 +14,7 @@ namespace {
 
 // An 18-byte header of a 24-bit true-colour file; callers patch other fields by offset.
 QByteArray Header(int width, int height, uint8_t descriptor) {
-    QByteArray h(18, '\0');
-    h[2] = 2;
-    h[12] = char(width & 0xFF);
-    h[13] = char(width >> 8);
-    h[14] = char(height & 0xFF);
-    h[15] = char(height >> 8);
-    h[16] = 24;
-    h[17] = char(descriptor);
-    return h;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QByteArray Bytes(const std::vector<uint8_t>& v) {
-    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+    return TgaBytes(width, height, {}, descriptor);
 }
 
 // A record unlike anything a load produces, to see that failures leave it alone.
@@ -140,7 +114,7 @@ void TestTga::saveWritesHeaderAndRowsTopFirst() {
 void TestTga::saveReplacesLongerFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sheet.tga"));
-    WriteFile(path, QByteArray(100000, 'x'));
+    QVERIFY(WriteFile(path, QByteArray(100000, 'x')));
     const ImageData image = Image24(4, 2);
 
     SaveTGA(Std(path), image);
@@ -213,7 +187,7 @@ void TestTga::loadRefusesWithoutTouchingRecord() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.tga"));
     if (!file.isNull())
-        WriteFile(path, file);
+        QVERIFY(WriteFile(path, file));
     ImageData image = Sentinel();
 
     try {
@@ -242,7 +216,7 @@ void TestTga::loadHonoursOrigin() {
     QFETCH(QByteArray, pixels);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.tga"));
-    WriteFile(path, Header(2, 3, uint8_t(descriptor)) + "abcdefghijklmnopqr");
+    QVERIFY(WriteFile(path, Header(2, 3, uint8_t(descriptor)) + "abcdefghijklmnopqr"));
     ImageData image = Sentinel();
 
     LoadTGA(Std(path), image);
@@ -281,7 +255,7 @@ void TestTga::loadSkipsIdAndColourMap() {
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.tga"));
-    WriteFile(path, file);
+    QVERIFY(WriteFile(path, file));
     ImageData image;
 
     LoadTGA(Std(path), image);
@@ -304,7 +278,7 @@ void TestTga::loadReadsMissingBytesAsZero() {
     QFETCH(QByteArray, pixels);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.tga"));
-    WriteFile(path, Header(2, 2, uint8_t(descriptor)) + "abcdefghij");
+    QVERIFY(WriteFile(path, Header(2, 2, uint8_t(descriptor)) + "abcdefghij"));
     ImageData image;
     image.Pixels.assign(12, 0xEE);
 
@@ -317,7 +291,7 @@ void TestTga::saveThenLoadRoundTrips() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.tga"));
     // A bottom-left file comes back top-left: saving it again puts its top row first.
-    WriteFile(path, Header(1, 3, 0x00) + "abcdefghi");
+    QVERIFY(WriteFile(path, Header(1, 3, 0x00) + "abcdefghi"));
     ImageData image;
     LoadTGA(Std(path), image);
     SaveTGA(Std(path), image);
@@ -334,7 +308,7 @@ void TestTga::saveThenLoadRoundTrips() {
     const QByteArray rows = Bytes(original.Pixels);
     for (int y = 1099; y >= 0; --y)
         bottomUp += rows.mid(y * 37 * 3, 37 * 3);
-    WriteFile(path, bottomUp);
+    QVERIFY(WriteFile(path, bottomUp));
     LoadTGA(Std(path), loaded);
     QVERIFY(Same(loaded, original));
 }
@@ -385,7 +359,7 @@ void TestTga::failedSaveKeepsDestination() {
     const QDir folder(dir.path());
     QVERIFY(folder.mkdir(QStringLiteral("sub")));
     const QByteArray oldBytes = Header(1, 1, 0x20) + "old";
-    WriteFile(folder.filePath(QStringLiteral("old.tga")), oldBytes);
+    QVERIFY(WriteFile(folder.filePath(QStringLiteral("old.tga")), oldBytes));
     const QString path = folder.filePath(target);
 
     try {
@@ -404,23 +378,19 @@ void TestTga::saveFailsOnFileSizeLimit() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("old.tga"));
     const QByteArray oldBytes = Header(1, 1, 0x20) + "old";
-    WriteFile(path, oldBytes);
+    QVERIFY(WriteFile(path, oldBytes));
 
-    // Past the limit write() fails with EFBIG instead of the process being killed.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limited = saved;
-    limited.rlim_cur = 1000;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     QString message;
-    try {
-        SaveTGA(Std(path), Image24(40, 40));
-    } catch (const std::exception& e) {
-        message = QString::fromStdString(e.what());
+    {
+        const FileSizeLimit limit(1000);
+        QVERIFY(limit.ReadLimit);
+        QVERIFY(limit.Lowered);
+        try {
+            SaveTGA(Std(path), Image24(40, 40));
+        } catch (const std::exception& e) {
+            message = QString::fromStdString(e.what());
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
 
     QCOMPARE(message, QStringLiteral("cannot save %1: File too large").arg(path));
     QCOMPARE(ReadFile(path), oldBytes);
@@ -446,7 +416,7 @@ void TestTga::savedFileMode() {
     QTemporaryDir dir;
     const std::string path = Std(dir.filePath(QStringLiteral("a.tga")));
     if (existingMode >= 0) {
-        WriteFile(QString::fromStdString(path), "old");
+        QVERIFY(WriteFile(QString::fromStdString(path), "old"));
         QCOMPARE(chmod(path.c_str(), mode_t(existingMode)), 0);
     }
 
