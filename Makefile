@@ -26,6 +26,32 @@ build-test: deps
 test: build-test
 	cd $(TEST) && ctest --output-on-failure
 
+# Benchmarks of a Release build: `make bench`, extra options in BENCH_ARGS (e.g.
+# BENCH_ARGS=--benchmark_filter=LoadTGA). Prints the ratio table at the end.
+BENCH := build/bench
+REPETITIONS ?= 5
+bench: deps
+	@scripts/install-deps bench
+	@cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DPATCHERY_TESTS=OFF -DPATCHERY_BENCH=ON >/dev/null
+	@cmake --build $(BENCH) -j$(JOBS) --target patchery_bench
+	$(BENCH)/bench/patchery_bench --benchmark_repetitions=$(REPETITIONS) \
+	    --benchmark_report_aggregates_only=true $(BENCH_ARGS)
+
+# libFuzzer targets of the file readers, built with clang in their own folder; each runs for
+# SECONDS (default 60): `make fuzz SECONDS=600`. Findings are copied to fuzz/crashes/.
+FUZZ := build/fuzz
+SECONDS ?= 60
+fuzz: deps
+	@scripts/install-deps fuzz
+	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DPATCHERY_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_tga fuzz_bmp fuzz_draw
+	fuzz/run.sh $(FUZZ)/fuzz $(SECONDS)
+
+# The README's picture, made by the Release program under Xvfb.
+screenshot: build-release
+	@scripts/screenshot $(RELEASE)/patchery docs/screenshot.png
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 

@@ -3,10 +3,12 @@
 #include "imaging/Checked.h"
 #include "imaging/FileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@ using fileio::SystemError;
 
 constexpr size_t HeadersSize = 54; // file header and a 40-byte info header
 constexpr size_t ColourTableSize = 256 * sizeof(PaletteEntry);
+constexpr size_t ChunkBytes = size_t{256} << 10;
 
 // Reads until count bytes arrived or the file ended; returns how many arrived.
 size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
@@ -34,6 +37,16 @@ size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std:
         done += static_cast<size_t>(n);
     }
     return done;
+}
+
+// Asks for 2 MB pages where the buffer spans them: a fresh 48 MB image otherwise costs 12,000
+// page faults, more than its copying. Only a hint; refused, it changes nothing.
+void AdviseHugePages(const uint8_t* data, size_t size) {
+    constexpr uintptr_t Huge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(Huge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 struct Layout {
@@ -52,6 +65,36 @@ Layout Measure(int32_t width, int32_t height, int32_t bits) {
         throw std::overflow_error("image of " + std::to_string(width) + " x " +
                                   std::to_string(height) + " pixels is too large");
     }
+}
+
+// The file stores the bottom row first, each padded; the record is top row first, unpadded. The
+// record grows a quarter megabyte at a time, each part zeroed and filled from a scratch buffer
+// while it is in the cache: one pass over the image's memory, and no buffer the size of the file.
+std::vector<uint8_t> ReadRows(int fd, off_t dataOffset, const Layout& layout, int32_t height,
+                              uint32_t sizeImage, const std::string& path) {
+    const auto rowBytes = static_cast<size_t>(layout.rowBytes);
+    const auto storedBytes = static_cast<size_t>(layout.storedBytes);
+    const auto rows = static_cast<size_t>(height);
+    const size_t chunkRows = std::min(rows, std::max<size_t>(1, ChunkBytes / storedBytes));
+    const auto scratch = std::make_unique_for_overwrite<uint8_t[]>(chunkRows * storedBytes);
+    std::vector<uint8_t> pixels;
+    pixels.reserve(static_cast<size_t>(layout.imageBytes));
+    AdviseHugePages(pixels.data(), static_cast<size_t>(layout.imageBytes));
+    for (size_t top = 0; top < rows; top += chunkRows) {
+        const size_t count = std::min(chunkRows, rows - top);
+        const size_t first = rows - top - count; // stored row of the chunk's bottom row
+        if (ReadFully(fd, scratch.get(), count * storedBytes,
+                      dataOffset + static_cast<off_t>(first * storedBytes),
+                      path) < count * storedBytes)
+            throw std::runtime_error("file holds fewer than the " + std::to_string(sizeImage) +
+                                     " bytes of pixel data its header promises");
+        pixels.resize((top + count) * rowBytes);
+        uint8_t* chunk = pixels.data() + top * rowBytes;
+        for (size_t k = 0; k < count; ++k)
+            std::memcpy(chunk + (count - 1 - k) * rowBytes, scratch.get() + k * storedBytes,
+                        rowBytes);
+    }
+    return pixels;
 }
 
 } // namespace
@@ -101,19 +144,7 @@ void LoadBMP(const std::string& path, ImageData& image) {
         throw std::runtime_error("file holds fewer than the " + std::to_string(sizeImage) +
                                  " bytes of pixel data its header promises");
 
-    const auto stored = std::make_unique_for_overwrite<uint8_t[]>(sizeImage);
-    if (ReadFully(file.get(), stored.get(), sizeImage, dataOffset, path) < sizeImage)
-        throw std::runtime_error("file holds fewer than the " + std::to_string(sizeImage) +
-                                 " bytes of pixel data its header promises");
-
-    // The file stores the bottom row first, each padded; the record is top row first, unpadded.
-    std::vector<uint8_t> pixels(static_cast<size_t>(layout.imageBytes));
-    const auto rowBytes = static_cast<size_t>(layout.rowBytes);
-    const auto storedBytes = static_cast<size_t>(layout.storedBytes);
-    const auto rows = static_cast<size_t>(height);
-    for (size_t k = 0; k < rows; ++k)
-        std::memcpy(pixels.data() + (rows - 1 - k) * rowBytes, stored.get() + k * storedBytes,
-                    rowBytes);
+    std::vector<uint8_t> pixels = ReadRows(file.get(), dataOffset, layout, height, sizeImage, path);
 
     image.Width = width;
     image.Height = height;

@@ -7,6 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -150,6 +152,33 @@ void PutLE(uint8_t* at, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
+
+// One row of 32-bit pixels (blue, green, red, unused) as 24-bit ones, four pixels from two
+// 64-bit words at a time: twice the speed of a byte at a time. (Packing into an array of 32-bit
+// words and copying that out is slower than bytes: the copy waits on the array's stores.)
+void PackRow(const uint8_t* from, uint8_t* to, int width) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 4 <= width; x += 4, from += 16, to += 12) {
+            uint64_t a, b;
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + 8, 8);
+            const uint64_t low = (a & 0xFFFFFF) | (a >> 8 & 0xFFFFFF000000) | b << 48;
+            const auto high = static_cast<uint32_t>((b >> 16 & 0xFF) | (b >> 32 & 0xFFFFFF) << 8);
+            std::memcpy(to, &low, 8);
+            std::memcpy(to + 8, &high, 4);
+        }
+    }
+    for (; x < width; ++x, from += 4, to += 3) {
+        to[0] = from[0];
+        to[1] = from[1];
+        to[2] = from[2];
+    }
+}
+
+// Rows converted per write: a buffer the size of the file would be fresh memory at every
+// save, whose page faults cost more than the conversion.
+constexpr size_t ChunkBytes = size_t{256} << 10;
 } // namespace
 
 void SavePicture(const QImage& picture, const QString& path) {
@@ -165,10 +194,7 @@ void SavePicture(const QImage& picture, const QString& path) {
     const int32_t sizeImage = checked::Mul32({stored, height});
     const int32_t fileSize = checked::ToInt32(54LL + sizeImage);
 
-    std::vector<uint8_t> file(static_cast<size_t>(fileSize), 0);
-    uint8_t* h = file.data();
-    h[0] = 'B';
-    h[1] = 'M';
+    uint8_t h[54] = {'B', 'M'};
     PutLE(h + 2, static_cast<uint32_t>(fileSize), 4);
     PutLE(h + 10, 54, 4);
     PutLE(h + 14, 40, 4);
@@ -180,20 +206,35 @@ void SavePicture(const QImage& picture, const QString& path) {
     PutLE(h + 38, 3780, 4); // 96 dots per inch
     PutLE(h + 42, 3780, 4);
 
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = image.constScanLine(height - 1 - y);
-        uint8_t* to = h + 54 + static_cast<size_t>(y) * static_cast<size_t>(stored);
-        for (int x = 0; x < width; ++x, from += 4, to += 3) {
-            to[0] = from[0];
-            to[1] = from[1];
-            to[2] = from[2];
-        }
-    }
+    const auto rowBytes = static_cast<size_t>(stored);
+    const int chunkRows =
+        static_cast<int>(std::min<size_t>(height, std::max<size_t>(1, ChunkBytes / rowBytes)));
+    // Zeroed once: the rows' padding stays 0.
+    std::vector<uint8_t> chunk(static_cast<size_t>(chunkRows) * rowBytes, 0);
 
+    // Rewritten in place and cut to length: on ext4, a file truncated to nothing and written
+    // again is flushed to disk when closed, which made every save wait for the disk.
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        out.write(reinterpret_cast<const char*>(file.data()), fileSize) != fileSize ||
-        !out.flush()) {
+    bool written = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    // A short write (disk full, file-size limit) sets no error: writing the rest makes the
+    // failing call record the reason.
+    const auto put = [&](const uint8_t* bytes, qint64 size) {
+        for (qint64 done = 0; written && done < size;) {
+            const qint64 n = out.write(reinterpret_cast<const char*>(bytes) + done, size - done);
+            written = n > 0;
+            done += written ? n : 0;
+        }
+    };
+    put(h, sizeof h);
+    // Bottom row first.
+    for (int y = height - 1; written && y >= 0; y -= chunkRows) {
+        const int count = std::min(chunkRows, y + 1);
+        for (int k = 0; k < count; ++k)
+            PackRow(image.constScanLine(y - k), chunk.data() + static_cast<size_t>(k) * rowBytes,
+                    width);
+        put(chunk.data(), static_cast<qint64>(static_cast<size_t>(count) * rowBytes));
+    }
+    if (!written || !out.flush() || !out.resize(fileSize)) {
         const QString reason = out.errorString();
         out.close();
         throw std::runtime_error("cannot write " + path.toStdString() + ": " +

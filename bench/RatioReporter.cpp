@@ -1,0 +1,137 @@
+#include "RatioReporter.h"
+
+#include "Samples.h"
+
+#include <cstdio>
+#include <optional>
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+        if (run.error_occurred)
+            continue;
+        const std::string name = run.run_name.str();
+        const double seconds =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        if (run.run_type == Run::RT_Aggregate) {
+            if (run.aggregate_name == "median") {
+                seconds_[name] = seconds;
+                medians_.insert(name);
+            }
+        } else if (!medians_.contains(name)) {
+            seconds_[name] = seconds;
+        }
+    }
+}
+
+namespace {
+
+enum class Goal { AtMost, AtLeast, None };
+
+std::string Cell(std::optional<double> value, Goal goal, double bound, const char* unit) {
+    if (!value)
+        return "n/a";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f%s", *value, unit);
+    std::string cell = text;
+    if (goal == Goal::AtMost)
+        cell += *value <= bound ? " met" : " MISSED";
+    else if (goal == Goal::AtLeast)
+        cell += *value >= bound ? " met" : " MISSED";
+    return cell;
+}
+
+} // namespace
+
+void RatioReporter::Finalize() {
+    const auto time = [&](const std::string& name) -> std::optional<double> {
+        const auto it = seconds_.find(name);
+        if (it == seconds_.end())
+            return std::nullopt;
+        return it->second;
+    };
+    const auto ratio = [&](const std::string& a, const std::string& b) -> std::optional<double> {
+        const auto x = time(a);
+        const auto y = time(b);
+        if (!x || !y || *y <= 0)
+            return std::nullopt;
+        return *x / *y;
+    };
+
+    struct Row {
+        const char* label;
+        const char* numerator;
+        const char* denominator;
+        Goal goal;
+        double bound;
+    };
+    const Row rows[] = {
+        {"LoadTGA top-left / read()", "LoadTGA/top-left", "limit/read", Goal::AtMost, 1.5},
+        {"LoadTGA top-left / read() new buffer", "LoadTGA/top-left", "limit/read new buffer",
+         Goal::AtMost, 1.5},
+        {"LoadTGA bottom-left / read()", "LoadTGA/bottom-left", "limit/read", Goal::AtMost, 1.5},
+        {"stbi_load / LoadTGA, top-left", "stbi_load/top-left", "LoadTGA/top-left", Goal::AtLeast,
+         1.5},
+        {"stbi_load / LoadTGA, bottom-left", "stbi_load/bottom-left", "LoadTGA/bottom-left",
+         Goal::AtLeast, 1.5},
+        {"SaveTGA new file / write()", "SaveTGA/new", "limit/write", Goal::AtMost, 3},
+        {"SaveTGA new file / write() new file", "SaveTGA/new", "limit/write new file", Goal::AtMost,
+         3},
+        {"SaveTGA replacing / write()", "SaveTGA/replace", "limit/write", Goal::AtMost, 3},
+        {"stbi_write_tga / SaveTGA, new file", "stbi_write_tga/new", "SaveTGA/new", Goal::AtLeast,
+         3},
+        {"LoadBMP / read()", "LoadBMP", "limit/read", Goal::AtMost, 3},
+        {"LoadBMP / read() new buffer", "LoadBMP", "limit/read new buffer", Goal::AtMost, 3},
+        {"DrawImage / memcpy", "DrawImage", "limit/memcpy", Goal::None, 0},
+        {"SavePicture / write()", "SavePicture/replace", "limit/write", Goal::None, 0},
+    };
+
+    std::FILE* out = stdout;
+    std::fprintf(out, "\nRatios (ours against the limit, stb against ours), %s\n",
+                 medians_.empty() ? "single runs" : "medians of the repetitions");
+    std::fprintf(out, "%-38s", "");
+    for (const SheetSize size : Sizes)
+        std::fprintf(out, "%-18s", size.Name().c_str());
+    std::fprintf(out, "goal\n");
+    for (const Row& row : rows) {
+        std::fprintf(out, "%-38s", row.label);
+        for (const SheetSize size : Sizes) {
+            const std::string at = size.Suffix();
+            std::fprintf(
+                out, "%-18s",
+                Cell(ratio(row.numerator + at, row.denominator + at), row.goal, row.bound, "x")
+                    .c_str());
+        }
+        if (row.goal == Goal::None)
+            std::fprintf(out, "-\n");
+        else
+            std::fprintf(out, "%s %.1fx\n", row.goal == Goal::AtMost ? "<=" : ">=", row.bound);
+    }
+
+    const auto micro = [&](const std::string& name) -> std::optional<double> {
+        const auto t = time(name);
+        return t ? std::optional<double>(*t * 1e6) : std::nullopt;
+    };
+    const auto milli = [&](const std::string& name) -> std::optional<double> {
+        const auto t = time(name);
+        return t ? std::optional<double>(*t * 1e3) : std::nullopt;
+    };
+    const std::string sheet = Sizes[0].Name();
+    std::fprintf(out, "\nThrough the window (offscreen)\n");
+    std::fprintf(out, "%-38s%-18s%s\n", "stamp (the press handler)",
+                 Cell(micro("window/stamp"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
+    std::fprintf(out, "%-38s%-18s%s\n", "stamp, press event and repaint",
+                 Cell(micro("window/stamp+paint"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
+    for (const SheetSize size : Sizes)
+        std::fprintf(
+            out, "%-38s%-18s-\n", ("open target " + size.Name()).c_str(),
+            Cell(milli("window/open target/" + size.Name()), Goal::None, 0, " ms").c_str());
+    std::fprintf(out, "%-38s%-18s%s\n", ("save target " + sheet + ", new file").c_str(),
+                 Cell(milli("window/save target/new/" + sheet), Goal::AtMost, 3, " ms").c_str(),
+                 "< 3 ms");
+    std::fprintf(out, "%-38s%-18s%s\n", ("save target " + sheet + ", replacing").c_str(),
+                 Cell(milli("window/save target/replace/" + sheet), Goal::AtMost, 3, " ms").c_str(),
+                 "< 3 ms");
+    std::fflush(out);
+    ConsoleReporter::Finalize();
+}

@@ -1,0 +1,142 @@
+// Through the real main window, offscreen: a stamp, an open of a target, a whole save.
+
+#include "Samples.h"
+
+#include "app/frmMain.h"
+#include "platform/CommonDialog.h"
+#include "platform/MsgBox.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+// The window and the user who answers its dialogs: a file dialog gets Answer, a message box
+// is recorded as a failure of the benchmark running.
+struct Session {
+    frmMain Window;
+    QString Answer;
+    QStringList Messages;
+
+    Session() {
+        CommonDialog::SetResponder(
+            [this](const CommonDialog&, bool) { return std::optional<QString>(Answer); });
+        SetMsgBoxResponder([this](const MsgBoxCall& call) {
+            Messages << call.Text;
+            return MsgResult::OK;
+        });
+        Window.Show();
+        QCoreApplication::processEvents();
+    }
+};
+
+// Made after the application object and destroyed before it.
+std::unique_ptr<Session> Current;
+
+Session& TheSession() {
+    if (!Current)
+        Current = std::make_unique<Session>();
+    return *Current;
+}
+
+void SkipOnMessages(benchmark::State& state, Session& session) {
+    if (!session.Messages.isEmpty()) {
+        state.SkipWithError(session.Messages.join(QLatin1Char('\n')).toStdString().c_str());
+        session.Messages.clear();
+    }
+}
+
+void OpenTarget(Session& session, SheetSize size) {
+    session.Answer = QString::fromStdString(TgaPath(size));
+    session.Window.cmdtarget_Click();
+    QCoreApplication::processEvents();
+}
+
+// A tile picked from a source, then presses on the visible cells of the target in turn.
+void Stamp(benchmark::State& state, bool withPaint) {
+    Session& session = TheSession();
+    frmMain& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.cmdsource_Click();
+    window.pbox1_MouseDown(1, 0, 70, 70); // cell (1, 1)
+    QCoreApplication::processEvents();
+    FaultCounter faults(state);
+    int cell = 0;
+    for (auto _ : state) {
+        const QPointF at(64 * (cell % 4) + 10, 64 * (cell / 4 % 7) + 10);
+        ++cell;
+        if (withPaint) {
+            // The press as the toolkit delivers it, and the repaint of the cell it causes.
+            QMouseEvent press(QEvent::MouseButtonPress, at, window.pbox2->mapToGlobal(at),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window.pbox2, &press);
+            QCoreApplication::processEvents();
+        } else {
+            window.pbox2_MouseDown(1, 0, static_cast<float>(at.x()), static_cast<float>(at.y()));
+        }
+    }
+    SkipOnMessages(state, session);
+    // A benchmark of a press that stamps nothing would measure nothing.
+    // Source and target are the same picture: the first press put cell (1, 1) into cell (0, 0).
+    const QImage& source = window.pbox1->Picture();
+    if (window.pbox2->Image().pixel(0, 0) != source.pixel(64, 64) ||
+        source.pixel(64, 64) == source.pixel(0, 0))
+        state.SkipWithError("the press did not stamp the tile");
+}
+
+void Open(benchmark::State& state, SheetSize size) {
+    Session& session = TheSession();
+    FaultCounter faults(state);
+    for (auto _ : state)
+        OpenTarget(session, size);
+    SkipOnMessages(state, session);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
+}
+
+// File > Save Target As... answered with a path, to a fresh destination or over the last one.
+void Save(benchmark::State& state, SheetSize size, bool replace) {
+    Session& session = TheSession();
+    OpenTarget(session, size);
+    const std::string path = OutPath("target-" + size.Name() + ".tga");
+    session.Answer = QString::fromStdString(path);
+    FaultCounter faults(state);
+    for (auto _ : state) {
+        if (!replace) {
+            state.PauseTiming();
+            ::unlink(path.c_str());
+            state.ResumeTiming();
+        }
+        session.Window.mnuFilesavtar_Click();
+        QCoreApplication::processEvents();
+    }
+    SkipOnMessages(state, session);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
+}
+
+} // namespace
+
+void EndWindowBenchmarks() {
+    Current.reset();
+    CommonDialog::SetResponder(nullptr);
+    SetMsgBoxResponder(nullptr);
+}
+
+void RegisterWindowBenchmarks() {
+    benchmark::RegisterBenchmark("window/stamp", Stamp, false);
+    benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
+    for (const SheetSize size : Sizes)
+        benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size)
+            ->Unit(benchmark::kMillisecond);
+    const SheetSize sheet = Sizes[0];
+    benchmark::RegisterBenchmark(("window/save target/new/" + sheet.Name()).c_str(), Save, sheet,
+                                 false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("window/save target/replace/" + sheet.Name()).c_str(), Save,
+                                 sheet, true)
+        ->Unit(benchmark::kMillisecond);
+}
