@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <random>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -17,6 +16,7 @@
 
 namespace {
 
+using fileio::AdviseHugePages;
 using fileio::FileDescriptor;
 using fileio::Le16;
 using fileio::SystemError;
@@ -54,16 +54,6 @@ constexpr size_t ChunkBytes = size_t{256} << 10;
 // A file may end early, its missing pixels reading as black, but not by more than this: a header
 // alone must not make the reader allocate a picture the file could never have held.
 constexpr size_t MaxMissingBytes = size_t{64} << 20;
-
-// Asks for 2 MB pages where the buffer spans them: a fresh 48 MB image otherwise costs 12,000
-// page faults, more than its copying. Only a hint; refused, it changes nothing.
-void AdviseHugePages(const uint8_t* data, size_t size) {
-    constexpr uintptr_t Huge = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(Huge - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
 
 // Reads rows top row first; the file stores them top first or bottom first. Whatever the file
 // lacks stays zero. Bottom-up rows pass through a small scratch buffer, since one scattered read

@@ -8,12 +8,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+using fileio::AdviseHugePages;
 using fileio::FileDescriptor;
 using fileio::Le16;
 using fileio::Le32;
@@ -37,16 +37,6 @@ size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std:
         done += static_cast<size_t>(n);
     }
     return done;
-}
-
-// Asks for 2 MB pages where the buffer spans them: a fresh 48 MB image otherwise costs 12,000
-// page faults, more than its copying. Only a hint; refused, it changes nothing.
-void AdviseHugePages(const uint8_t* data, size_t size) {
-    constexpr uintptr_t Huge = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(Huge - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 struct Layout {
