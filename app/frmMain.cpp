@@ -18,6 +18,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 const QString AppTitle = QStringLiteral("Patchery");
 const QString Section = QStringLiteral("Settings");
@@ -117,18 +120,51 @@ float frmMain::Top() const {
     return static_cast<float>(geometry().top() - margin) * TwipsPerPixel;
 }
 
+namespace {
+// TMPDIR when it names a folder, else /tmp.
+QString TempRoot() {
+    const QByteArray dir = qgetenv("TMPDIR");
+    struct stat info {};
+    if (!dir.isEmpty() && ::stat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        return QFile::decodeName(dir);
+    return QStringLiteral("/tmp");
+}
+
+// The private folder as it was made: a real folder, not a link, ours, open to nobody else.
+bool StillPrivate(const QString& folder) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 07777) == 0700;
+}
+
+const QString TempBitmapName = QStringLiteral("temp000.bmp");
+} // namespace
+
 QString frmMain::TempBitmapPath() {
-    if (!tempDir_ || !tempDir_->isValid()) {
+    if (tempDir_ && !StillPrivate(tempDir_->path())) {
+        // Removed by a cleaner, or replaced: what is there now is not ours to delete.
+        tempDir_->setAutoRemove(false);
+        tempDir_.reset();
+    }
+    if (!tempDir_) {
         // QTemporaryDir makes the folder with mode 0700: no other user can read or replace
         // the file in it.
+        const QString root = TempRoot();
         tempDir_ =
-            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/patchery-XXXXXX"));
-        if (!tempDir_->isValid())
-            throw std::runtime_error("cannot make a temporary folder in " +
-                                     QDir::tempPath().toStdString() + ": " +
-                                     tempDir_->errorString().toStdString());
+            std::make_unique<QTemporaryDir>(QDir(root).filePath(QStringLiteral("patchery-XXXXXX")));
+        if (!tempDir_->isValid()) {
+            const QString reason = tempDir_->errorString();
+            tempDir_.reset();
+            throw std::runtime_error("cannot make a temporary folder in " + root.toStdString() +
+                                     ": " + reason.toStdString());
+        }
     }
-    return tempDir_->filePath(QStringLiteral("temp000.bmp"));
+    return tempDir_->filePath(TempBitmapName);
+}
+
+void frmMain::RemoveTempBitmap() {
+    if (tempDir_ && StillPrivate(tempDir_->path()))
+        QFile::remove(tempDir_->filePath(TempBitmapName));
 }
 
 QString frmMain::TempFolderPath() const {

@@ -33,7 +33,9 @@ class frmMain : public QMainWindow {
     float Left() const;
     float Top() const;
 
-    // The temporary composition file of the save, inside a private folder of this run.
+    // The temporary composition file of the save, inside a private folder of this run. The
+    // folder is checked at every call; if it has gone, or is no longer a private folder of
+    // ours, a new one is made and the old one left as it is.
     QString TempBitmapPath();
     QString TempFolderPath() const;
 
@@ -130,6 +132,9 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     QPoint wantedPosition_; // outer frame, pixels
     std::unique_ptr<QTemporaryDir> tempDir_;
+
+    // The save's temporary bitmap: removed as soon as the save has read it back.
+    void RemoveTempBitmap();
 };
 
 // The one main window, created by Main.

@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -120,15 +123,64 @@ void WriteFully(int fd, iovec* parts, int count, const std::string& path) {
     }
 }
 
-// The new sheet's temporary file beside the destination, removed unless it was renamed over it.
+// Where a save writes: the destination with its symbolic links followed to the file they end
+// at, which need not exist yet, and the folder that holds that file.
+struct Destination {
+    std::string File, Folder;
+    std::optional<mode_t> Mode; // of the file to be replaced
+};
+
+// Anything at the end of the links but a regular file, or nothing, is refused.
+Destination Resolve(const std::string& path) {
+    Destination to{path, {}, {}};
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(to.File.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                throw TgaSaveError(path, std::strerror(errno));
+            break; // a missing folder is found when the file is made
+        }
+        if (S_ISDIR(info.st_mode))
+            throw TgaSaveError(path, std::strerror(EISDIR));
+        if (S_ISREG(info.st_mode)) {
+            to.Mode = info.st_mode & 07777;
+            break;
+        }
+        if (!S_ISLNK(info.st_mode))
+            throw TgaSaveError(path, "not a regular file");
+        if (hops == 40)
+            throw TgaSaveError(path, std::strerror(ELOOP));
+        char link[PATH_MAX]; // a link holds less than PATH_MAX bytes
+        const ssize_t n = ::readlink(to.File.c_str(), link, sizeof link);
+        if (n < 0)
+            throw TgaSaveError(path, std::strerror(errno));
+        // A relative link starts from the folder that holds it; an absolute one replaces it all.
+        to.File =
+            (std::filesystem::path(to.File).parent_path() / std::string(link, size_t(n))).string();
+    }
+    const std::filesystem::path folder = std::filesystem::path(to.File).parent_path();
+    to.Folder = folder.empty() ? std::string(".") : folder.string();
+    return to;
+}
+
+// Waits until what was written to fd is on the disk. A filesystem that cannot sync at all
+// (EINVAL) has nothing better to offer.
+void SyncToDisk(int fd, const std::string& path) {
+    if (SaveSyncs && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        throw TgaSaveError(path, std::strerror(errno));
+}
+
+// The new sheet's temporary file in the destination's folder, removed unless it was renamed
+// over the destination. Its name is short whatever the destination is called, hidden, and
+// says whose it is: ".patchery-save-" and six letters.
 class TemporaryFile {
   public:
     // O_EXCL with mode 0666 lets the kernel apply the umask, which mkstemp's 0600 would hide.
-    explicit TemporaryFile(const std::string& destination) {
+    TemporaryFile(const std::string& folder, const std::string& destination) {
         std::random_device entropy;
         std::uniform_int_distribution<int> letter(0, 25);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            name_ = destination + ".";
+            name_ = folder + "/.patchery-save-";
             for (int i = 0; i < 6; ++i)
                 name_ += static_cast<char>('a' + letter(entropy));
             fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -148,11 +200,19 @@ class TemporaryFile {
     }
     int fd() const { return fd_; }
 
-    void CommitAs(const std::string& destination) {
+    // The data reaches the disk before the rename and the rename after it, so that a crash
+    // at any point leaves the old file or the whole new one, on any filesystem.
+    void CommitAs(const std::string& target, const std::string& folder,
+                  const std::string& destination) {
+        SyncToDisk(fd_, destination);
         const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0 || ::rename(name_.c_str(), destination.c_str()) != 0)
+        if (::close(fd) != 0 || ::rename(name_.c_str(), target.c_str()) != 0)
             throw TgaSaveError(destination, std::strerror(errno));
         renamed_ = true;
+        // A folder that cannot be opened for reading cannot be synced either.
+        const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0)
+            SyncToDisk(dir.get(), destination);
     }
 
   private:
@@ -172,7 +232,7 @@ void CheckSaveable(const std::string& path, const ImageData& image) {
             throw TgaSaveError(path, std::string(name) + " " + std::to_string(value) +
                                          " does not fit a TGA header");
         }
-        if (value < 0)
+        if (value <= 0)
             throw TgaSaveError(path, std::string(name) + " " + std::to_string(value));
     };
     fits("width", image.Width);
@@ -187,6 +247,8 @@ void CheckSaveable(const std::string& path, const ImageData& image) {
 }
 
 } // namespace
+
+bool SaveSyncs = true;
 
 void LoadTGA(const std::string& path, ImageData& image) {
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -221,8 +283,8 @@ void LoadTGA(const std::string& path, ImageData& image) {
     try {
         size = checked::Mul32({3, width, height});
     } catch (const std::overflow_error&) {
-        throw std::overflow_error("image of " + std::to_string(width) + " x " +
-                                  std::to_string(height) + " pixels is too large");
+        throw TgaError("image of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels is too large");
     }
 
     off_t pixelOffset = HeaderSize + idLength;
@@ -277,17 +339,11 @@ void SaveTGA(const std::string& path, const ImageData& image) {
     }
     const std::vector<uint8_t>& body = image.Bits == 8 ? converted : image.Pixels;
 
-    struct stat existing {};
-    const bool replacing = ::stat(path.c_str(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        throw TgaSaveError(path, std::strerror(errno));
-    }
-
-    TemporaryFile temporary(path);
-    if (replacing && ::fchmod(temporary.fd(), existing.st_mode & 07777) != 0)
+    const Destination to = Resolve(path);
+    TemporaryFile temporary(to.Folder, path);
+    if (to.Mode && ::fchmod(temporary.fd(), *to.Mode) != 0)
         throw TgaSaveError(path, std::strerror(errno));
     iovec parts[2] = {{header, HeaderSize}, {const_cast<uint8_t*>(body.data()), body.size()}};
     WriteFully(temporary.fd(), parts, 2, path);
-    temporary.CommitAs(path);
+    temporary.CommitAs(to.File, to.Folder, path);
 }

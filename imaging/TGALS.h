@@ -24,5 +24,11 @@ class TgaSaveError : public std::runtime_error {
 void LoadTGA(const std::string& path, ImageData& image);
 
 // Writes image as a 24-bit top-left-origin TGA. The destination is replaced only when the
-// new file is complete: on any failure it is exactly as it was before.
+// new file is complete and on the disk: on any failure it is exactly as it was before. A
+// destination that is a symbolic link is written at the file the link leads to, and stays a
+// link; one that is not a regular file (a FIFO, a device) is refused.
 void SaveTGA(const std::string& path, const ImageData& image);
+
+// Whether a save waits for the disk (on by default). Only the benchmarks turn it off, to show
+// what the waiting costs.
+extern bool SaveSyncs;

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <unistd.h>
 #include <vector>
 
 PictureBox::PictureBox(QWidget* parent, bool withImage) : QWidget(parent), withImage_(withImage) {
@@ -212,10 +214,17 @@ void SavePicture(const QImage& picture, const QString& path) {
     // Zeroed once: the rows' padding stays 0.
     std::vector<uint8_t> chunk(static_cast<size_t>(chunkRows) * rowBytes, 0);
 
-    // Rewritten in place and cut to length: on ext4, a file truncated to nothing and written
-    // again is flushed to disk when closed, which made every save wait for the disk.
-    QFile out(path);
-    bool written = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    // Always a new file: a link or file planted at the path is refused, never written through.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " +
+                                 std::strerror(errno));
+    QFile out;
+    bool written =
+        out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    if (!written)
+        ::close(fd);
     // A short write (disk full, file-size limit) sets no error: writing the rest makes the
     // failing call record the reason.
     const auto put = [&](const uint8_t* bytes, qint64 size) {
@@ -234,7 +243,7 @@ void SavePicture(const QImage& picture, const QString& path) {
                     width);
         put(chunk.data(), static_cast<qint64>(static_cast<size_t>(count) * rowBytes));
     }
-    if (!written || !out.flush() || !out.resize(fileSize)) {
+    if (!written || !out.flush()) {
         const QString reason = out.errorString();
         out.close();
         throw std::runtime_error("cannot write " + path.toStdString() + ": " +

@@ -75,5 +75,6 @@ inline QImage LoadPicture() {
 }
 
 // Writes picture as an uncompressed 24-bit BMP (bottom-up rows padded to 4 bytes,
-// biSizeImage filled in). Throws std::runtime_error naming the file on failure.
+// biSizeImage filled in) into a new file: anything already at path, a link included, is a
+// failure. Throws std::runtime_error naming the file on failure.
 void SavePicture(const QImage& picture, const QString& path);

@@ -8,6 +8,8 @@
 #include "platform/MsgBox.h"
 #include "workspace/Workspace.h"
 
+#include <QScopeGuard>
+
 void frmMain::mnuFilesavtar_Click() {
     dlgbox.DialogTitle = QStringLiteral("Save tga...");
     dlgbox.DefaultExt = QStringLiteral("*.tga");
@@ -50,7 +52,10 @@ void frmMain::SaveTarget() {
     pboxfinal->PaintPicture(pbox2->Image(), 0, 0, pboxfinal->Width(), pboxfinal->Height(), 0, 0,
                             pbox2->Width(), pbox2->Height());
     pboxfinal->setPicture(pboxfinal->Image());
+    // No copy of the sheet stays in the temporary folder, whether the save goes on or fails.
+    const auto removeBitmap = qScopeGuard([this] { RemoveTempBitmap(); });
     SavePicture(pboxfinal->Picture(), TempBitmapPath());
     Lload3();
+    RemoveTempBitmap();
     SaveTGA(LocalPath(dlgbox.FileName), CurImage);
 }
