@@ -3,10 +3,17 @@
 #include "imaging/TGALS.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
+#include <map>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(ImageData)
 
@@ -75,6 +82,8 @@ class TestTga : public QObject {
     void failedSaveKeepsDestination_data();
     void failedSaveKeepsDestination();
     void saveFailsOnFileSizeLimit();
+    void saveFollowsLinksAndRefusesSpecialFiles_data();
+    void saveFollowsLinksAndRefusesSpecialFiles();
     void savedFileMode_data();
     void savedFileMode();
 };
@@ -174,6 +183,8 @@ void TestTga::loadRefusesWithoutTouchingRecord_data() {
     QTest::newRow("width FFFF") << Header(0xFFFF, 1, 0x20) + pixel << QStringLiteral("width -1");
     QTest::newRow("height 32768") << Header(1, 0x8000, 0x20) + pixel
                                   << QStringLiteral("height -32768");
+    QTest::newRow("3 x 32767 x 32767 overflows")
+        << Header(0x7FFF, 0x7FFF, 0x20) + pixel << QStringLiteral("too large");
     QTest::newRow("17 bytes") << Header(1, 1, 0x20).left(17) << QStringLiteral("too short");
     QTest::newRow("ID past end") << longId + pixel << QStringLiteral("ID field or colour map");
     QTest::newRow("colour map past end")
@@ -329,6 +340,11 @@ void TestTga::failedSaveKeepsDestination_data() {
     deep.Pixels.resize(16);
     ImageData negative = good;
     negative.Height = -2;
+    ImageData noWidth = good;
+    noWidth.Width = 0;
+    noWidth.Pixels.clear();
+    ImageData noHeight = noWidth;
+    std::swap(noHeight.Width, noHeight.Height);
     ImageData shortPixels = good;
     shortPixels.Pixels.pop_back();
     ImageData smallPalette;
@@ -344,6 +360,8 @@ void TestTga::failedSaveKeepsDestination_data() {
                             << QStringLiteral("an image of 0 bits per pixel cannot be saved");
     QTest::newRow("32 bits") << deep << old << QStringLiteral("32 bits per pixel");
     QTest::newRow("negative height") << negative << old << QStringLiteral("height -2");
+    QTest::newRow("width 0") << noWidth << old << QStringLiteral("width 0");
+    QTest::newRow("height 0") << noHeight << old << QStringLiteral("height 0");
     QTest::newRow("pixels short") << shortPixels << old << QStringLiteral("11 bytes");
     QTest::newRow("palette short") << smallPalette << old << QStringLiteral("255 entries");
     QTest::newRow("a folder") << good << QStringLiteral("sub") << QStringLiteral("Is a directory");
@@ -396,6 +414,103 @@ void TestTga::saveFailsOnFileSizeLimit() {
     QCOMPARE(ReadFile(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{QStringLiteral("old.tga")});
+}
+
+void TestTga::saveFollowsLinksAndRefusesSpecialFiles_data() {
+    QTest::addColumn<QStringList>("links"); // "name>target" in the folder; @ is the folder
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("written"); // the file that gets the sheet
+    QTest::addColumn<QString>("reason");  // why the save is refused; empty when it is not
+    const QString a = QStringLiteral("a.tga"), old = QStringLiteral("old.tga");
+    const QString longName = QString(251, u'n') + QStringLiteral(".tga"); // NAME_MAX
+    QTest::newRow("link") << QStringList{QStringLiteral("a.tga>old.tga")} << a << old << QString();
+    QTest::newRow("chain through a folder")
+        << QStringList{QStringLiteral("a.tga>sub/b.tga"), QStringLiteral("sub/b.tga>../old.tga")}
+        << a << old << QString();
+    QTest::newRow("absolute link")
+        << QStringList{QStringLiteral("a.tga>@/old.tga")} << a << old << QString();
+    QTest::newRow("link to a new file") << QStringList{QStringLiteral("a.tga>sub/new.tga")} << a
+                                        << QStringLiteral("sub/new.tga") << QString();
+    QTest::newRow("255-byte name") << QStringList() << longName << longName << QString();
+    const QString special = QStringLiteral("not a regular file");
+    QTest::newRow("FIFO") << QStringList() << QStringLiteral("fifo") << QString() << special;
+    QTest::newRow("link to a FIFO")
+        << QStringList{QStringLiteral("a.tga>fifo")} << a << QString() << special;
+    // Not a device: a save that went wrong as root would replace it for the whole machine.
+    QTest::newRow("socket") << QStringList() << QStringLiteral("socket") << QString() << special;
+    QTest::newRow("link loop") << QStringList{QStringLiteral("a.tga>b.tga"),
+                                              QStringLiteral("b.tga>a.tga")}
+                               << a << QString()
+                               << QStringLiteral("Too many levels of symbolic links");
+}
+
+void TestTga::saveFollowsLinksAndRefusesSpecialFiles() {
+    QFETCH(QStringList, links);
+    QFETCH(QString, destination);
+    QFETCH(QString, written);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    QVERIFY(folder.mkdir(QStringLiteral("sub")));
+    const QByteArray oldBytes = Header(1, 1, 0x20) + "old";
+    QVERIFY(WriteFile(folder.filePath(QStringLiteral("old.tga")), oldBytes));
+    QCOMPARE(mkfifo(Std(folder.filePath(QStringLiteral("fifo"))).c_str(), 0600), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = Std(folder.filePath(QStringLiteral("socket")));
+    QVERIFY(socketPath.size() < sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(sock >= 0);
+    const auto closeSocket = qScopeGuard([sock] { close(sock); });
+    QCOMPARE(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::map<QString, QString> made; // link -> what it holds
+    for (const QString& link : links) {
+        const QStringList parts = link.split(u'>');
+        const QString target = QString(parts[1]).replace(u'@', dir.path());
+        QCOMPARE(symlink(Std(target).c_str(), Std(folder.filePath(parts[0])).c_str()), 0);
+        made[parts[0]] = target;
+    }
+    const auto everything = [&] {
+        QStringList names;
+        QDirIterator it(dir.path(),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            names << folder.relativeFilePath(it.next());
+        names.sort();
+        return names;
+    };
+    QStringList expectedEntries = everything();
+    if (!written.isEmpty() && !expectedEntries.contains(written)) {
+        expectedEntries << written;
+        expectedEntries.sort();
+    }
+    const ImageData image = Image24(2, 1);
+
+    QString failure;
+    try {
+        SaveTGA(Std(folder.filePath(destination)), image);
+    } catch (const TgaSaveError& e) {
+        failure = QString::fromStdString(e.Reason);
+    }
+
+    QCOMPARE(failure, reason);
+    if (!written.isEmpty())
+        QCOMPARE(ReadFile(folder.filePath(written)), Header(2, 1, 0x20) + Bytes(image.Pixels));
+    if (written != QStringLiteral("old.tga"))
+        QCOMPARE(ReadFile(folder.filePath(QStringLiteral("old.tga"))), oldBytes);
+    // Links stay links, to where they led; nothing else appears, not even for a moment's file.
+    for (const auto& [name, target] : made) {
+        char text[PATH_MAX];
+        const ssize_t n = readlink(Std(folder.filePath(name)).c_str(), text, sizeof text);
+        QCOMPARE(QString::fromStdString(std::string(text, size_t(std::max<ssize_t>(n, 0)))),
+                 target);
+    }
+    QCOMPARE(everything(), expectedEntries);
+    struct stat fifo {};
+    QCOMPARE(lstat(Std(folder.filePath(QStringLiteral("fifo"))).c_str(), &fifo), 0);
+    QVERIFY(S_ISFIFO(fifo.st_mode));
 }
 
 void TestTga::savedFileMode_data() {
