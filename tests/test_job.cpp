@@ -7,18 +7,22 @@
 #include "app/frmMain.h"
 #include "imaging/ImageData.h"
 #include "platform/Application.h"
+#include "workspace/wihei.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -150,6 +154,9 @@ class TestJob : public QObject {
     void failedSaveIsReportedAndKeepsOldFile_data();
     void failedSaveIsReportedAndKeepsOldFile();
     void temporaryFolderIsPrivateAndGoesAtShutdown();
+    void temporaryFolderReplacedBetweenSaves_data();
+    void temporaryFolderReplacedBetweenSaves();
+    void oddWidthCustomSheetSaves();
 };
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
@@ -365,6 +372,7 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     QCOMPARE(message.Buttons, MsgButtons::OK);
     QCOMPARE(ReadFile(old), oldBytes);
     QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
+    QCOMPARE(Entries(frm.TempFolderPath()), QStringList()); // no part of a bitmap either
     QVERIFY(frm.pboxfinal->isHidden());
 
     // Nothing is left broken: the next save goes through.
@@ -396,6 +404,8 @@ void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {
     struct stat status {};
     QCOMPARE(stat(QFile::encodeName(folder).constData(), &status), 0);
     QCOMPARE(status.st_mode & 07777, mode_t(0700));
+    // No copy of the sheet waits there for the next save.
+    QCOMPARE(Entries(folder), QStringList());
 
     // A second save reuses the folder.
     Save(*frm, user, dir.filePath(QStringLiteral("b.tga")));
@@ -414,6 +424,118 @@ void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {
                  .entryList({QStringLiteral("patchery-*")},
                             QDir::AllEntries | QDir::Hidden | QDir::CaseSensitive),
              QStringList());
+}
+
+enum class Meddling { Removed, MissingTmpdir, PlantedByAnother, LinkedElsewhere, OpenedUp };
+Q_DECLARE_METATYPE(Meddling)
+
+void TestJob::temporaryFolderReplacedBetweenSaves_data() {
+    QTest::addColumn<Meddling>("meddling");
+    QTest::newRow("removed by a cleaner") << Meddling::Removed;
+    QTest::newRow("removed, TMPDIR names nothing") << Meddling::MissingTmpdir;
+    QTest::newRow("re-made by another user, a link planted") << Meddling::PlantedByAnother;
+    QTest::newRow("a link to a private folder") << Meddling::LinkedElsewhere;
+    QTest::newRow("opened to others") << Meddling::OpenedUp;
+}
+
+// Whatever happened to the private folder since the last save, the next save works, writes
+// through nothing planted there and leaves what it found alone.
+void TestJob::temporaryFolderReplacedBetweenSaves() {
+    QFETCH(Meddling, meddling);
+    TestFolder dir;
+    const QByteArray victimBytes("the user's own file");
+    const QString victim = dir.Put(QStringLiteral("victim"), victimBytes);
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    ChooseSize(frm, QStringLiteral("256x768"));
+    Save(frm, user, dir.filePath(QStringLiteral("a.tga")));
+    const QString old = frm.TempFolderPath();
+    const QByteArray oldName = QFile::encodeName(old);
+    const QString planted = old + QStringLiteral("/temp000.bmp");
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir(old).removeRecursively());
+    const auto tidy = qScopeGuard([&] {
+        qputenv("TMPDIR", tmpdir);
+        if (!QFile::remove(old))
+            QDir(old).removeRecursively();
+    });
+    switch (meddling) {
+    case Meddling::Removed:
+        break;
+    case Meddling::MissingTmpdir:
+        qputenv("TMPDIR", tmpdir + "/gone");
+        break;
+    case Meddling::PlantedByAnother:
+        // As root the folder gets another owner; otherwise it is ours but open to all.
+        QCOMPARE(mkdir(oldName.constData(), 0), 0);
+        QCOMPARE(chmod(oldName.constData(), 0777), 0);
+        QVERIFY(QFile::link(victim, planted));
+        if (geteuid() == 0) {
+            QCOMPARE(lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+            QCOMPARE(chown(oldName.constData(), 65534, 65534), 0);
+        }
+        break;
+    case Meddling::LinkedElsewhere:
+        QCOMPARE(mkdir(QFile::encodeName(elsewhere).constData(), 0700), 0);
+        QVERIFY(QFile::link(victim, elsewhere + QStringLiteral("/temp000.bmp")));
+        QVERIFY(QFile::link(elsewhere, old));
+        break;
+    case Meddling::OpenedUp:
+        QCOMPARE(mkdir(oldName.constData(), 0), 0);
+        QCOMPARE(chmod(oldName.constData(), 0755), 0);
+        break;
+    }
+
+    const QString path = dir.filePath(QStringLiteral("b.tga"));
+    Save(frm, user, path);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    VERIFY_NO_MISMATCH(Sheet(256, 768, frm.pbox2->BackColor()).FileMismatch(ReadFile(path)));
+    QCOMPARE(ReadFile(victim), victimBytes);
+
+    const QString now = frm.TempFolderPath();
+    QVERIFY(now != old);
+    QCOMPARE(QFileInfo(now).absolutePath(), meddling == Meddling::MissingTmpdir
+                                                ? QStringLiteral("/tmp")
+                                                : QFile::decodeName(tmpdir));
+    QCOMPARE(Entries(now), QStringList());
+    // What was found is left as it was.
+    const bool removed = meddling == Meddling::Removed || meddling == Meddling::MissingTmpdir;
+    QCOMPARE(QFileInfo(old).exists(), !removed);
+    if (meddling == Meddling::PlantedByAnother)
+        QCOMPARE(QFileInfo(planted).symLinkTarget(), victim);
+}
+
+// A width whose rows need padding in the temporary bitmap: 301 pixels, 903 bytes a row.
+void TestJob::oddWidthCustomSheetSaves() {
+    TestFolder dir;
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(128, 128)));
+    QVERIFY(WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
+                             [](wihei* d) {
+                                 QTest::keyClicks(d->txtwidth, QStringLiteral("301"));
+                                 QTest::keyClicks(d->txtheight, QStringLiteral("70"));
+                                 QTest::mouseClick(d->OKButton, Qt::LeftButton);
+                             }));
+    QCOMPARE(frm.pbox2->Width(), 301);
+
+    Sheet sheet(301, 70, frm.pbox2->BackColor());
+    const QColor tileBack = frm.pboxsmall->BackColor();
+    PressAt(frm.pbox1, QPointF(0, 0), Qt::LeftButton, {});
+    PressAt(frm.pbox2, QPointF(300, 0), Qt::LeftButton, {}); // the last 45 columns
+    Stamp(sheet, PickedTile(128, 128, 0, 0, tileBack), 256, 0);
+    PressAt(frm.pbox1, QPointF(70, 70), Qt::LeftButton, {});
+    PressAt(frm.pbox2, QPointF(100, 69), Qt::LeftButton, {}); // the last 6 rows
+    Stamp(sheet, PickedTile(128, 128, 64, 64, tileBack), 64, 64);
+
+    const QString saved = dir.filePath(QStringLiteral("odd.tga"));
+    Save(frm, user, saved);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
 }
 
 PATCHERY_WIDGET_TEST(TestJob)
