@@ -230,10 +230,11 @@ xv_measure() {
     XV_CY=$((y + h - XV_CLIENT_H))
 }
 
-# Starts the program from its private folder; waits for the main window and finds it.
+# Starts the program from its private folder; waits for the main window and finds it. Words
+# given are a command that runs it, e.g. xv_start_app prlimit --fsize=1000000 --
 xv_start_app() {
     xv_step "start patchery"
-    (cd "$XV_TMP/files" && TMPDIR="$XV_TMP/tmp" exec "$XV_TMP/app/patchery") \
+    (cd "$XV_TMP/files" && TMPDIR="$XV_TMP/tmp" exec "$@" "$XV_TMP/app/patchery") \
         >>"$XV_TMP/patchery.log" 2>&1 &
     XV_APP_PID=$!
     XV_WIN=$(xv_wait_window '^Patchery v1\.3$')

@@ -5,6 +5,8 @@
 # (with the target scrolled), saved, saved again over the file (the overwrite question, No
 # then Yes), then "Custom..." through the keyboard gives a 300x400 sheet saved at that size.
 # Every saved file is compared byte for byte with a sheet composed by the test from the source.
+# The program runs under a file-size limit of 1,000,000 bytes, which those saves fit; a 256x2048
+# sheet does not, and its save must fail with one message, leaving nothing behind.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -12,7 +14,7 @@ xv_start_wm
 f="$XV_TMP/files"
 src="$f/source.tga"
 python3 "$XV_IMG" pattern "$src" 512 1024 1
-xv_start_app
+xv_start_app prlimit --fsize=1000000 --
 
 xv_step "the back colour of an empty target"
 back=$(xv_colour_at 500 200)
@@ -137,6 +139,20 @@ xv_answer_file_dialog '^Save tga\.\.\.$' "$custom"
 xv_wait_file "$custom"
 python3 "$XV_IMG" sheet "$custom" 300 400 "$back" "${stamps[@]}" ||
     xv_fail "the saved custom sheet is not the 300x400 sheet"
+
+xv_step "a 256x2048 sheet past the file-size limit: one message, the program goes on"
+xv_choose_size 3
+big="$f/big.tga"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$big"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_main_focus
+xv_window_gone '^Patchery$' || xv_fail "a second message followed the first"
+[ ! -e "$big" ] || xv_fail "$big was written"
+left=$(find "$XV_TMP/tmp" "$f" -name temp000.bmp -o -name '.patchery-save-*')
+[ -z "$left" ] || xv_fail "the failed save left: $left"
 
 xv_step "quit"
 xv_file_menu quit
