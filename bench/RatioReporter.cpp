@@ -83,7 +83,8 @@ void RatioReporter::Finalize() {
         {"LoadBMP / read()", "LoadBMP", "limit/read", Goal::AtMost, 3},
         {"LoadBMP / read() new buffer", "LoadBMP", "limit/read new buffer", Goal::AtMost, 3},
         {"DrawImage / memcpy", "DrawImage", "limit/memcpy", Goal::None, 0},
-        {"SavePicture / write()", "SavePicture/replace", "limit/write", Goal::None, 0},
+        {"SavePicture / write() new file", "SavePicture/new", "limit/write new file", Goal::None,
+         0},
     };
 
     std::FILE* out = stdout;
@@ -126,12 +127,17 @@ void RatioReporter::Finalize() {
         std::fprintf(
             out, "%-38s%-18s-\n", ("open target " + size.Name()).c_str(),
             Cell(milli("window/open target/" + size.Name()), Goal::None, 0, " ms").c_str());
-    std::fprintf(out, "%-38s%-18s%s\n", ("save target " + sheet + ", new file").c_str(),
-                 Cell(milli("window/save target/new/" + sheet), Goal::AtMost, 3, " ms").c_str(),
-                 "< 3 ms");
-    std::fprintf(out, "%-38s%-18s%s\n", ("save target " + sheet + ", replacing").c_str(),
-                 Cell(milli("window/save target/replace/" + sheet), Goal::AtMost, 3, " ms").c_str(),
-                 "< 3 ms");
+    // As the program saves, waiting for the disk, then without the waits, against the goal.
+    for (const char* kind : {"new", "replace"}) {
+        const std::string what =
+            "save target " + sheet + (kind[0] == 'n' ? ", new" : ", replacing");
+        const std::string name = std::string("window/save target/") + kind;
+        std::fprintf(out, "%-38s%-18s-\n", what.c_str(),
+                     Cell(milli(name + "/" + sheet), Goal::None, 0, " ms").c_str());
+        std::fprintf(out, "%-38s%-18s%s\n", (what + ", no sync").c_str(),
+                     Cell(milli(name + " without sync/" + sheet), Goal::AtMost, 3, " ms").c_str(),
+                     "< 3 ms");
+    }
     std::fflush(out);
     ConsoleReporter::Finalize();
 }

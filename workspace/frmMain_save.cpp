@@ -52,10 +52,11 @@ void frmMain::SaveTarget() {
     pboxfinal->PaintPicture(pbox2->Image(), 0, 0, pboxfinal->Width(), pboxfinal->Height(), 0, 0,
                             pbox2->Width(), pbox2->Height());
     pboxfinal->setPicture(pboxfinal->Image());
-    // No copy of the sheet stays in the temporary folder, whether the save goes on or fails.
-    const auto removeBitmap = qScopeGuard([this] { RemoveTempBitmap(); });
-    SavePicture(pboxfinal->Picture(), TempBitmapPath());
-    Lload3();
-    RemoveTempBitmap();
+    {
+        // No copy of the sheet stays in the temporary folder, whether the save goes on or fails.
+        const auto removeBitmap = qScopeGuard([this] { RemoveTempBitmap(); });
+        SavePicture(pboxfinal->Picture(), TempBitmapPath());
+        Lload3();
+    }
     SaveTGA(LocalPath(dlgbox.FileName), CurImage);
 }
