@@ -7,7 +7,19 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <optional>
+
 namespace {
+// The first file of a drop of local files.
+std::optional<QString> DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return std::nullopt;
+    const QUrl first = data->urls().constFirst();
+    if (!first.isLocalFile() || QFileInfo(first.toLocalFile()).isDir())
+        return std::nullopt;
+    return first.toLocalFile();
+}
+
 class FileDropFilter : public QObject {
   public:
     FileDropFilter(QWidget* widget, std::function<void(const QString&)> open)
@@ -38,15 +50,6 @@ class FileDropFilter : public QObject {
     std::function<void(const QString&)> open_;
 };
 } // namespace
-
-std::optional<QString> DroppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().isEmpty())
-        return std::nullopt;
-    const QUrl first = data->urls().constFirst();
-    if (!first.isLocalFile() || QFileInfo(first.toLocalFile()).isDir())
-        return std::nullopt;
-    return first.toLocalFile();
-}
 
 void AcceptFileDrops(QWidget* widget, std::function<void(const QString&)> open) {
     widget->setAcceptDrops(true);
