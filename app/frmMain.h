@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -116,16 +117,29 @@ class frmMain : public QMainWindow {
     void cmdpaste_Click();
     void mnuFilesavtar_Click();
 
+    // Files named on the command line or dropped on a view or its button: opened by the open
+    // commands' steps, without the dialog.
+    void OpenSourceFile(const QString& path);
+    void OpenTargetFile(const QString& path);
+
+    // Workbench: the cell under the pointer outlined, and the wheel over the views.
+    void pbox1_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void pbox2_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void BuildLayout();
     void BuildMenus();
     void Connect();
     void ApplyStoredPosition();
-    void OpenSource();
-    void OpenTarget();
+    // named: a file to take as chosen; none: ask with the dialog.
+    void OpenSource(const std::optional<QString>& named = std::nullopt);
+    void OpenTarget(const std::optional<QString>& named = std::nullopt);
+    void ChooseFile(const std::optional<QString>& named);
+    void ConnectDrops();
     void SaveTarget();
 
     bool loaded_ = false;

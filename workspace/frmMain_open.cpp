@@ -1,9 +1,10 @@
-// Opening a TGA file as the source or as the target.
+// Opening an image file as the source or as the target.
 
 #include "app/frmMain.h"
 
 #include "imaging/Checked.h"
 #include "platform/MsgBox.h"
+#include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
 #include <QPushButton>
@@ -12,7 +13,7 @@ namespace {
 void SetUpOpenDialog(CommonDialog& dialog) {
     dialog.DialogTitle = QStringLiteral("Select tga...");
     dialog.DefaultExt = QStringLiteral("*.tga");
-    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga|") + OtherImagesFilter();
     dialog.FilterIndex = 1;
     dialog.CancelError = true;
 }
@@ -50,16 +51,33 @@ void frmMain::mnuFileoptar_Click() {
     OpenTarget();
 }
 
-void frmMain::OpenSource() {
+void frmMain::OpenSourceFile(const QString& path) {
+    OpenSource(path);
+}
+void frmMain::OpenTargetFile(const QString& path) {
+    OpenTarget(path);
+}
+
+// Everything after this is the same for the dialog's choice and for a named file.
+void frmMain::ChooseFile(const std::optional<QString>& named) {
+    if (named) {
+        dlgbox.Choose(*named);
+        return;
+    }
+    SetUpOpenDialog(dlgbox);
+    dlgbox.ShowOpen(this);
+}
+
+void frmMain::OpenSource(const std::optional<QString>& named) {
     updown1->setEnabled(false);
     side1->setEnabled(false);
-    SetUpOpenDialog(dlgbox);
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox1->setAutoSize(true);
         LloaD();
         pbox1->setPicture(pbox1->Image());
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
+        pbox1->setMark({}); // the last pick was from the previous source
         FitBars(pbox1, updown1, side1);
         if (pbox1->Width() > ViewWidth) {
             pbox1->setWidth(ViewWidth);
@@ -72,10 +90,9 @@ void frmMain::OpenSource() {
     }
 }
 
-void frmMain::OpenTarget() {
-    SetUpOpenDialog(dlgbox);
+void frmMain::OpenTarget(const std::optional<QString>& named) {
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox2->setAutoSize(true);
         LloaD2();
         pbox2->setPicture(pbox2->Image());
