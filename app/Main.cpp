@@ -3,6 +3,7 @@
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "platform/Application.h"
+#include "platform/TerminationSignals.h"
 
 frmMain* MainForm = nullptr;
 
@@ -12,6 +13,7 @@ int Main(int argc, char** argv) {
     QApplication::setWindowIcon(frmAbout::ProgramIcon());
     frmMain form;
     MainForm = &form;
+    OnTerminationSignals(&form, [&form](int signal) { form.EndOnSignal(signal); });
     form.Show();
     const int result = QApplication::exec();
     MainForm = nullptr;

@@ -130,6 +130,15 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     QPoint wantedPosition_; // outer frame, pixels
     std::unique_ptr<QTemporaryDir> tempDir_;
+
+    // Surviving faults: a size that cannot be had, the end by a termination signal.
+  public:
+    // The unload steps without "Really Quit?", then the program ends with status 128 + signal.
+    void EndOnSignal(int signal);
+
+  private:
+    void ChooseTargetSize();
+    void Unload(); // Form_Unload, once
 };
 
 // The one main window, created by Main.

@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 
+#include "platform/ComboBox.h"
 #include "platform/CommandButton.h"
 #include "platform/FitText.h"
 
@@ -54,7 +55,7 @@ void frmMain::BuildLayout() {
     pboxfinal = Place(new PictureBox(cover1), 106, 477, 28, 27);
     pboxfinal->setAutoSize(true);
     pboxfinal->hide();
-    combo1 = Place(new QComboBox(cover1), 47, 210, 86, 21);
+    combo1 = Place(new ComboBox(cover1), 47, 210, 86, 21);
     combo1->addItems({QStringLiteral("256x768"), QStringLiteral("256x1024"),
                       QStringLiteral("256x1536"), QStringLiteral("256x2048"),
                       QStringLiteral("Custom...")});

@@ -23,11 +23,11 @@ QColor PictureBox::BackColor() const {
     return palette().color(QPalette::Button);
 }
 
-void PictureBox::SyncImageSize() {
-    if (!withImage_ || image_.size() == size())
-        return;
-    QImage grown(size(), QImage::Format_RGB32);
-    if (grown.isNull() && !size().isEmpty())
+// The persistent image at another size, made aside: the drawing where it fits, the background
+// picture or the back colour elsewhere.
+QImage PictureBox::ImageAtSize(QSize size) const {
+    QImage grown(size, QImage::Format_RGB32);
+    if (grown.isNull() && !size.isEmpty())
         throw std::bad_alloc();
     grown.fill(BackColor());
     QPainter painter(&grown);
@@ -37,12 +37,30 @@ void PictureBox::SyncImageSize() {
     if (!image_.isNull())
         painter.drawImage(0, 0, image_);
     painter.end();
-    image_ = std::move(grown);
+    return grown;
 }
 
+void PictureBox::SyncImageSize() {
+    if (withImage_ && image_.size() != size())
+        image_ = ImageAtSize(size());
+}
+
+// The image is made before the surface changes: without the memory for it, the surface keeps
+// its size and its drawing.
 void PictureBox::setSize(int w, int h) {
+    if (withImage_ && image_.size() != QSize(w, h))
+        image_ = ImageAtSize(QSize(w, h));
     resize(w, h);
-    SyncImageSize();
+}
+
+void PictureBox::Load(const QImage& picture) {
+    QImage image = picture.copy(); // stamps go into the image, never into the picture
+    if (image.isNull() && !picture.isNull())
+        throw std::bad_alloc();
+    picture_ = picture;
+    image_ = std::move(image);
+    resize(picture_.size());
+    update();
 }
 
 void PictureBox::setPicture(const QImage& picture) {

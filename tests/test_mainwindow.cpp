@@ -417,6 +417,13 @@ void TestMainWindow::storedPosition_data() {
         << QStringLiteral("1500") << twips(screen.top() - 100) << QPoint(def, def);
     QTest::newRow("left of the screen")
         << twips(screen.left() - 800) << QStringLiteral("1500") << QPoint(def, def);
+    // No number, or none a screen position can be: each side gets its default.
+    QTest::newRow("nan") << QStringLiteral("nan") << QStringLiteral("1500") << QPoint(def, 100);
+    QTest::newRow("inf") << QStringLiteral("1500") << QStringLiteral("inf") << QPoint(100, def);
+    QTest::newRow("-inf, 1e30") << QStringLiteral("-inf") << QStringLiteral("1e30")
+                                << QPoint(def, def);
+    QTest::newRow("-1e30, 1e10") << QStringLiteral("-1e30") << QStringLiteral("1e10")
+                                 << QPoint(def, def);
 }
 
 void TestMainWindow::storedPosition() {

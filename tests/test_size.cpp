@@ -237,12 +237,15 @@ void TestSize::keyFilter() {
 
 void TestSize::emptiedBoxBecomesOne_data() {
     QTest::addColumn<bool>("selectAll");
-    QTest::newRow("backspace each digit") << false;
-    QTest::newRow("select all, Delete") << true;
+    QTest::addColumn<QString>("deleteText"); // what the Delete key carries
+    QTest::newRow("backspace each digit") << false << QString();
+    QTest::newRow("select all, Delete") << true << QString();
+    QTest::newRow("select all, Delete with its X11 text") << true << QStringLiteral("\x7f");
 }
 
 void TestSize::emptiedBoxBecomesOne() {
     QFETCH(bool, selectAll);
+    QFETCH(QString, deleteText);
 
     frmMain frm;
     frm.Show();
@@ -252,7 +255,7 @@ void TestSize::emptiedBoxBecomesOne() {
         QCOMPARE(CustomWidth, int16_t(57));
         if (selectAll) {
             QTest::keyClick(d->txtwidth, Qt::Key_Home, Qt::ShiftModifier);
-            QTest::keyClick(d->txtwidth, Qt::Key_Delete);
+            QTest::sendKeyEvent(QTest::Click, d->txtwidth, Qt::Key_Delete, deleteText, {});
         } else {
             QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
             QCOMPARE(d->txtwidth->text(), QStringLiteral("5"));

@@ -51,14 +51,16 @@ void frmMain::mnuFileoptar_Click() {
 }
 
 void frmMain::OpenSource() {
+    // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
+    const bool verticalWasOn = updown1->isEnabled();
+    const bool horizontalWasOn = side1->isEnabled();
     updown1->setEnabled(false);
     side1->setEnabled(false);
     SetUpOpenDialog(dlgbox);
     try {
         dlgbox.ShowOpen(this);
         pbox1->setAutoSize(true);
-        LloaD();
-        pbox1->setPicture(pbox1->Image());
+        LloaD(); // the drawn image is the view's picture too
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
         FitBars(pbox1, updown1, side1);
         if (pbox1->Width() > ViewWidth) {
@@ -68,6 +70,8 @@ void frmMain::OpenSource() {
             side1_Change();
         }
     } catch (const std::exception&) {
+        updown1->setEnabled(verticalWasOn);
+        side1->setEnabled(horizontalWasOn);
         WrongFormat(this);
     }
 }
@@ -77,8 +81,7 @@ void frmMain::OpenTarget() {
     try {
         dlgbox.ShowOpen(this);
         pbox2->setAutoSize(true);
-        LloaD2();
-        pbox2->setPicture(pbox2->Image());
+        LloaD2(); // the drawn image is the view's picture too
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
         FitBars(pbox2, updown2, side2);
     } catch (const std::exception&) {
