@@ -198,7 +198,6 @@ void TestOptions::hostileFile_data() {
         << QByteArray(" 1" + QByteArray(PATH_MAX, ' ') + "\r\n/p\r\n") << 0 << QByteArray();
     QTest::newRow("path longer than a path can be")
         << QByteArray(" 1 \r\n/" + longest + "\r\n") << 0 << QByteArray();
-    QTest::newRow("8 MB without a line end") << QByteArray(8 << 20, '7') << 0 << QByteArray();
     QTest::newRow("longest path") << QByteArray(" 1 \r\n" + longest) << 1 << longest;
     QTest::newRow("Latin-1 name under UTF-8")
         << QByteArray(" 1 \r\n/tmp/caf\xe9 \xa7.sh\r\n") << 1 << QByteArray("/tmp/caf\xe9 \xa7.sh");
@@ -220,7 +219,7 @@ void TestOptions::hostileFile() {
         frm.Show(); // a FIFO's open used to wait here for a writer
         QCOMPARE(LaunchAtStart, int16_t(launch));
         QCOMPARE(LaunchPath, path);
-        LaunchAtStart = 0; // nothing to launch when the window closes
+        LaunchAtStart = 0; // written back as " 0 " and the path
         if (bytes.isNull())
             QVERIFY(QFile::remove(OptionsFile()));
         QVERIFY(frm.close());

@@ -2,8 +2,9 @@
 # Opening images in a real window: source and target through their buttons and through the
 # File menu, typing paths into Qt's file dialog; the views show the right pixels at several
 # positions of all four scroll bars (arrow and page clicks), keep their positions across a new
-# open as far as the new ranges allow, and a 32-bit or run-length-encoded file answers
-# "Wrong format" and leaves the view as it was.
+# open as far as the new ranges allow, and a 32-bit or run-length-encoded file, or a FIFO with
+# no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
+# were.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -88,6 +89,17 @@ xv_key Return
 xv_wait_gone '^Patchery$'
 xv_expect_target "target after the refused file" "$f/target2.tga" 0 80
 
+xv_step "a FIFO with no writer as source: Wrong format without waiting, the source stays"
+mkfifo "$f/pipe.tga"
+xv_file_menu open-source
+xv_enter_path '^Select tga\.\.\.$' "$f/pipe.tga" >/dev/null
+asked=$(date +%s%N)
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_log "the FIFO was refused $((($(date +%s%N) - asked) / 1000000)) ms after Return"
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_expect_source "source after the FIFO" "$f/source2.tga" 0 96
+
 xv_step "a run-length-encoded TGA as source: Wrong format, the source stays"
 xv_file_menu open-source
 xv_answer_file_dialog '^Select tga\.\.\.$' "$f/packed.tga"
@@ -97,9 +109,11 @@ xv_wait_gone '^Patchery$'
 xv_expect_source "source after the refused file" "$f/source2.tga" 0 96
 xv_expect_target "target after the refused source" "$f/target2.tga" 0 80
 
-xv_step "the views still scroll: target one page further"
+xv_step "the views still scroll: target one page further, source one arrow"
 updown2_page_down
 xv_expect_target "second target after a page" "$f/target2.tga" 0 144
+updown1_down
+xv_expect_source "second source after an arrow" "$f/source2.tga" 0 112
 
 xv_step "quit"
 xv_file_menu quit

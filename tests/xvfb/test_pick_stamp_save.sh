@@ -3,11 +3,20 @@
 # left, right and middle buttons, some with Shift or Ctrl held (Alt+press belongs to the window
 # manager), with the source scrolled, stamped into a 256x1024 sheet chosen from the size list
 # (with the target scrolled), saved, saved again over the file (the overwrite question, No
-# then Yes), then "Custom..." through the keyboard gives a 300x400 sheet saved at that size.
-# Every saved file is compared byte for byte with a sheet composed by the test from the source.
+# then Yes), and under a name typed without an extension that exists as typed; a wheel over the
+# unfocused size list changes nothing; then "Custom..." through the keyboard (Delete included)
+# gives a 300x400 sheet saved at that size, which a target open and a size change that run out
+# of memory leave exactly as it was. Every saved file is compared byte for byte with a sheet
+# composed by the test from the source.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
+
+# Out of memory: the sanitized build reserves terabytes of address space, so no address-space
+# limit can be set on it; its allocator refuses each allocation over 8 MB instead, returning
+# null as malloc does when memory is exhausted (and saying so in the program's output).
+sanitized=$(grep -c __asan_init "$XV_TMP/app/patchery" || true)
+export ASAN_OPTIONS="$ASAN_OPTIONS:allocator_may_return_null=1:max_allocation_size_mb=8"
 
 f="$XV_TMP/files"
 src="$f/source.tga"
@@ -75,6 +84,11 @@ xv_step "the same tile twice into one cell changes nothing more"
 xv_click 470 430 1
 expect_stamp 256 128 0 640 0 256
 
+xv_step "a wheel over the size list without the focus leaves the sheet's size"
+xv_key Tab # the focus leaves the list it was chosen from
+xv_measure
+xdotool mousemove $((XV_CX + 361)) $((XV_CY + 240)) click --repeat 3 --delay 100 4
+
 xv_step "save through the dialog"
 out="$f/sheet.tga"
 xv_file_menu save
@@ -110,13 +124,25 @@ sheet_now() {
 }
 xv_poll sheet_now || xv_fail "the replaced sheet: $(cat "$XV_TMP/last-check.txt")"
 
+xv_step "a name typed without an extension that exists: asked, and saved under that name"
+printf 'old\n' >"$f/copy"
+xv_click 360 10 # the window takes the focus back from the closed dialog
+xv_file_menu save
+dialog=$(xv_enter_path '^Save tga\.\.\.$' "$f/copy")
+xv_wait_dialog '^Save tga\.\.\.$' "$dialog" >/dev/null
+xv_key alt+y
+xv_wait_gone '^Save tga\.\.\.$'
+xv_poll cmp -s "$f/copy" "$out" || xv_fail "the typed name does not hold the sheet"
+
 xv_step "Custom... through the keyboard: 300 x 400"
 xv_choose_size 4
 xv_wait_dialog '^Target Image Size$' >/dev/null
 # The focus starts on OK; Tab goes to Cancel, then to the width box, then the height box.
-# Letters and signs are dropped: only the digits reach the boxes.
+# Letters and signs are dropped: only the digits reach the boxes. Delete (which carries the
+# character 0x7F under X11) deletes.
 xv_key Tab Tab
-xv_type "3a0-0"
+xv_type "93a0-0"
+xv_key Home Delete
 xv_key Tab
 xv_type "4x00"
 xv_key Tab space
@@ -137,6 +163,50 @@ xv_answer_file_dialog '^Save tga\.\.\.$' "$custom"
 xv_wait_file "$custom"
 python3 "$XV_IMG" sheet "$custom" 300 400 "$back" "${stamps[@]}" ||
     xv_fail "the saved custom sheet is not the 300x400 sheet"
+
+# The target's side of the window (caption, view, bars) stays as it was.
+target_side() {
+    xv_measure
+    import -window root -crop "271x512+$((XV_CX + 450))+$XV_CY" -depth 8 "ppm:$1" 2>/dev/null
+}
+side_unchanged() {
+    target_side "$XV_TMP/now.ppm" && cmp -s "$XV_TMP/before.ppm" "$XV_TMP/now.ppm"
+}
+answer_message_side_unchanged() {
+    xv_wait_dialog '^Patchery$' >/dev/null
+    xv_key Return
+    xv_wait_gone '^Patchery$'
+    xv_poll side_unchanged || xv_fail "the target's side of the window changed"
+}
+
+if [ "$sanitized" -gt 0 ]; then
+    xv_step "out of memory: an open of a target too large to draw"
+    python3 "$XV_IMG" pattern "$f/huge.tga" 1024 2200 7 # 6.8 MB of pixels, 9 MB drawn
+    target_side "$XV_TMP/before.ppm"
+    xv_file_menu open-target
+    xv_answer_file_dialog '^Select tga\.\.\.$' "$f/huge.tga"
+    answer_message_side_unchanged
+
+    xv_step "out of memory: Custom... 2000 x 2000"
+    xv_choose_size 4
+    xv_wait_dialog '^Target Image Size$' >/dev/null
+    xv_key Tab Tab
+    xv_type "2000"
+    xv_key Tab
+    xv_type "2000"
+    xv_key Tab space
+    answer_message_side_unchanged
+    [ "$(grep -c 'AddressSanitizer failed to allocate' "$XV_TMP/patchery.log")" -ge 2 ] ||
+        xv_fail "memory did not run out twice"
+
+    xv_step "the sheet saved after memory ran out is the one before"
+    xv_file_menu save
+    xv_answer_file_dialog '^Save tga\.\.\.$' "$f/after.tga"
+    xv_wait_file "$f/after.tga"
+    cmp -s "$f/after.tga" "$custom" || xv_fail "the sheet changed"
+else
+    xv_log "out of memory not tried: not a sanitized build"
+fi
 
 xv_step "quit"
 xv_file_menu quit
