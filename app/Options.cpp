@@ -3,7 +3,10 @@
 #include "imaging/FileIO.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <climits>
 #include <stdexcept>
@@ -13,11 +16,15 @@ int16_t LaunchAtStart = 0;
 QByteArray LaunchPath;
 int16_t DialogAccepted = 0;
 
-QString OptionsFilePath() {
+namespace {
+QString BesideExecutable() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
 }
 
-namespace {
+// An installed copy cannot write beside itself: each user keeps the options with the settings.
+bool ExecutableFolderWritable() {
+    return QFileInfo(QCoreApplication::applicationDirPath()).isWritable();
+}
 QByteArray WithoutLineEnd(QByteArray line) {
     if (line.endsWith('\n'))
         line.chop(1);
@@ -27,16 +34,27 @@ QByteArray WithoutLineEnd(QByteArray line) {
 }
 } // namespace
 
+QString OptionsFilePath() {
+    if (ExecutableFolderWritable())
+        return BesideExecutable();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Patchery/opt.cfg");
+}
+
 void ReadOptions() {
     LaunchAtStart = 0;
     LaunchPath.clear();
 
+    // The user's own file, else the one an administrator left beside the executable.
+    QString chosen = OptionsFilePath();
+    if (!QFileInfo::exists(chosen))
+        chosen = BesideExecutable();
+    const std::string path = QFile::encodeName(chosen).toStdString();
     // Two lines, each at most as long as a path can be: a longer line is not a path, and
     // reading no further keeps a huge or endless file from costing time and memory.
     constexpr qsizetype MaxLine = PATH_MAX - 1;
     QByteArray bytes(2 * (MaxLine + 2), Qt::Uninitialized);
     try {
-        const std::string path = QFile::encodeName(OptionsFilePath()).toStdString();
         const auto file = fileio::OpenForReading<std::runtime_error>(path);
         bytes.truncate(static_cast<qsizetype>(fileio::ReadFully<std::runtime_error>(
             file.get(), reinterpret_cast<uint8_t*>(bytes.data()), size_t(bytes.size()), 0, path)));
@@ -64,11 +82,14 @@ void WriteOptions() {
     text += QByteArray::number(LaunchAtStart) + " \r\n";
     text += LaunchPath + "\r\n";
 
-    QFile file(OptionsFilePath());
+    const QString path = OptionsFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
         !file.flush())
-        throw std::runtime_error("cannot write " + OptionsFilePath().toStdString() + ": " +
-                                 file.errorString().toStdString());
+        throw std::runtime_error("Could not save the options to " +
+                                 QFile::encodeName(path).toStdString() + ": " +
+                                 file.errorString().toLocal8Bit().toStdString());
 }
 
 // Qt starts a program named by text, which cannot hold every name's bytes (Latin-1 under a UTF-8

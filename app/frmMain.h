@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -114,6 +115,11 @@ class frmMain : public QMainWindow {
     void cmdpaste_Click();
     void mnuFilesavtar_Click();
 
+    // Files named on the command line or dropped on a view or its button: opened by the open
+    // commands' steps, without the dialog.
+    void OpenSourceFile(const QString& path);
+    void OpenTargetFile(const QString& path);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -122,8 +128,11 @@ class frmMain : public QMainWindow {
     void BuildMenus();
     void Connect();
     void ApplyStoredPosition();
-    void OpenSource();
-    void OpenTarget();
+    // named: a file to take as chosen; none: ask with the dialog.
+    void OpenSource(const std::optional<QString>& named = std::nullopt);
+    void OpenTarget(const std::optional<QString>& named = std::nullopt);
+    void ChooseFile(const std::optional<QString>& named);
+    void ConnectDrops();
     void SaveTarget();
 
     bool loaded_ = false;

@@ -50,15 +50,31 @@ void frmMain::mnuFileoptar_Click() {
     OpenTarget();
 }
 
-void frmMain::OpenSource() {
+void frmMain::OpenSourceFile(const QString& path) {
+    OpenSource(path);
+}
+void frmMain::OpenTargetFile(const QString& path) {
+    OpenTarget(path);
+}
+
+// Everything after this is the same for the dialog's choice and for a named file.
+void frmMain::ChooseFile(const std::optional<QString>& named) {
+    if (named) {
+        dlgbox.Choose(*named);
+        return;
+    }
+    SetUpOpenDialog(dlgbox);
+    dlgbox.ShowOpen(this);
+}
+
+void frmMain::OpenSource(const std::optional<QString>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = updown1->isEnabled();
     const bool horizontalWasOn = side1->isEnabled();
     updown1->setEnabled(false);
     side1->setEnabled(false);
-    SetUpOpenDialog(dlgbox);
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox1->setAutoSize(true);
         LloaD(); // the drawn image is the view's picture too
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
@@ -76,10 +92,9 @@ void frmMain::OpenSource() {
     }
 }
 
-void frmMain::OpenTarget() {
-    SetUpOpenDialog(dlgbox);
+void frmMain::OpenTarget(const std::optional<QString>& named) {
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox2->setAutoSize(true);
         LloaD2(); // the drawn image is the view's picture too
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
