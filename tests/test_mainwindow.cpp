@@ -570,20 +570,13 @@ void TestMainWindow::quitTellsUnwritableOptions() {
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     frm.move(300, 150);
-    QVERIFY(WriteFile(frm.TempBitmapPath(), "BM"));
-    const QString tempFolder = frm.TempFolderPath();
-
-    user.Answers = {MsgResult::Yes};
     QVERIFY(frm.close());
-
     QCOMPARE(int(user.Messages.size()), 2);
-    const MsgBoxCall& told = user.Messages.back();
-    QVERIFY2(told.Text.contains(OptionsFilePath() + QStringLiteral(": ")) &&
-                 !told.Text.endsWith(QStringLiteral(": ")),
-             qPrintable(told.Text));
-    QCOMPARE(told.Buttons, MsgButtons::OK);
+    const QString told = user.Messages.back().Text;
+    QVERIFY2(told.contains(OptionsFilePath() + QStringLiteral(": ")) &&
+                 !told.endsWith(QStringLiteral(": ")),
+             qPrintable(told));
     QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
-    QVERIFY(!QDir(tempFolder).exists());
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)
