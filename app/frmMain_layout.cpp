@@ -91,6 +91,13 @@ void frmMain::BuildMenus() {
     mnuFilequitt = mnuFile->addAction(QStringLiteral("Quit"));
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
+
+    // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
+    mnuFileopsour->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileoptar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    mnuFilesavtar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFilequitt->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuHelpAbout->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void frmMain::Connect() {
@@ -101,6 +108,10 @@ void frmMain::Connect() {
     connect(combo1, &QComboBox::activated, this, &frmMain::combo1_Click);
     connect(pbox1, &PictureBox::MouseDown, this, &frmMain::pbox1_MouseDown);
     connect(pbox2, &PictureBox::MouseDown, this, &frmMain::pbox2_MouseDown);
+    pbox1->setMouseTracking(true);
+    pbox2->setMouseTracking(true);
+    connect(pbox1, &PictureBox::MouseMove, this, &frmMain::pbox1_MouseMove);
+    connect(pbox2, &PictureBox::MouseMove, this, &frmMain::pbox2_MouseMove);
     connect(side1, &ScrollBar::Change, this, &frmMain::side1_Change);
     connect(updown1, &ScrollBar::Change, this, &frmMain::updown1_Change);
     connect(side2, &ScrollBar::Change, this, &frmMain::side2_Change);
