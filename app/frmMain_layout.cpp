@@ -89,6 +89,19 @@ void frmMain::BuildMenus() {
     mnuFileopti = mnuFile->addAction(QStringLiteral("Options..."));
     mnuFileBar2 = mnuFile->addSeparator();
     mnuFilequitt = mnuFile->addAction(QStringLiteral("Quit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEditundo = mnuEdit->addAction(QStringLiteral("&Undo"));
+    mnuEditundo->setShortcut(QKeySequence::fromString(QStringLiteral("Ctrl+Z")));
+    mnuEditundo->setEnabled(false);
+    mnuEditredo = mnuEdit->addAction(QStringLiteral("&Redo"));
+    mnuEditredo->setShortcuts({QKeySequence::fromString(QStringLiteral("Ctrl+Y")),
+                               QKeySequence::fromString(QStringLiteral("Ctrl+Shift+Z"))});
+    mnuEditredo->setEnabled(false);
+    mnuEditBar0 = mnuEdit->addSeparator();
+    mnuEditcopy = mnuEdit->addAction(QStringLiteral("&Copy Tile"));
+    mnuEditcopy->setShortcut(QKeySequence::fromString(QStringLiteral("Ctrl+C")));
+    mnuEditpaste = mnuEdit->addAction(QStringLiteral("&Paste Tile"));
+    mnuEditpaste->setShortcut(QKeySequence::fromString(QStringLiteral("Ctrl+V")));
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
 }
@@ -111,4 +124,8 @@ void frmMain::Connect() {
     connect(mnuFileopti, &QAction::triggered, this, &frmMain::mnuFileopti_Click);
     connect(mnuFilequitt, &QAction::triggered, this, &frmMain::mnuFilequitt_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(mnuEditundo, &QAction::triggered, this, &frmMain::mnuEditundo_Click);
+    connect(mnuEditredo, &QAction::triggered, this, &frmMain::mnuEditredo_Click);
+    connect(mnuEditcopy, &QAction::triggered, this, &frmMain::mnuEditcopy_Click);
+    connect(mnuEditpaste, &QAction::triggered, this, &frmMain::mnuEditpaste_Click);
 }

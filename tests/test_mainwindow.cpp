@@ -280,10 +280,12 @@ void TestMainWindow::menus() {
     frm.Show();
 
     const QList<QAction*> bar = frm.menuBar()->actions();
-    QCOMPARE(bar.size(), 2);
+    QCOMPARE(bar.size(), 3);
     QCOMPARE(bar[0], frm.mnuFile->menuAction());
-    QCOMPARE(bar[1], frm.mnuHelp->menuAction());
+    QCOMPARE(bar[1], frm.mnuEdit->menuAction());
+    QCOMPARE(bar[2], frm.mnuHelp->menuAction());
     QCOMPARE(frm.mnuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(frm.mnuEdit->title(), QStringLiteral("&Edit"));
     QCOMPARE(frm.mnuHelp->title(), QStringLiteral("&Help"));
 
     const QString separator = QStringLiteral("-");
@@ -313,6 +315,27 @@ void TestMainWindow::menus() {
         }
         QCOMPARE(captions, menu.captions);
     }
+
+    // The Edit menu: Undo and Redo start disabled, with nothing to undo or redo yet.
+    const auto keys = [](QAction* action) {
+        QStringList texts;
+        for (const QKeySequence& key : action->shortcuts())
+            texts << key.toString();
+        return texts.join(QLatin1Char(' '));
+    };
+    QCOMPARE(frm.mnuEdit->actions(),
+             (QList<QAction*>{frm.mnuEditundo, frm.mnuEditredo, frm.mnuEditBar0, frm.mnuEditcopy,
+                              frm.mnuEditpaste}));
+    QStringList edit;
+    for (QAction* action : frm.mnuEdit->actions())
+        edit << (action->isSeparator()
+                     ? separator
+                     : action->text() + QLatin1Char('|') + keys(action) +
+                           (action->isEnabled() ? QString() : QStringLiteral("|off")));
+    QCOMPARE(edit, (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
+                                QStringLiteral("&Redo|Ctrl+Y Ctrl+Shift+Z|off"), separator,
+                                QStringLiteral("&Copy Tile|Ctrl+C"),
+                                QStringLiteral("&Paste Tile|Ctrl+V")}));
 }
 
 void TestMainWindow::focusOrder() {

@@ -7,8 +7,10 @@
 #include "app/frmMain.h"
 #include "imaging/ImageData.h"
 #include "platform/Application.h"
+#include "workspace/wihei.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -103,9 +105,24 @@ ViewState StateOf(const PictureBox* view, const QPushButton* button) {
     return {view->Image(), view->Picture(), view->geometry(), button->text()};
 }
 
+// All that an undo must put back: the sheet, its picture, place, caption, bars and AutoSize.
+struct TargetState {
+    ViewState view;
+    BarState updown, side;
+    bool autoSize;
+};
+
+TargetState TargetOf(const frmMain& frm) {
+    return {StateOf(frm.pbox2, frm.cmdtarget), StateOf(frm.updown2), StateOf(frm.side2),
+            frm.pbox2->AutoSize()};
+}
+
+enum class Change { Stamp, PartialStamp, ListSize, CustomSize, Open, CustomCancel, FailedOpen };
+
 } // namespace
 
 Q_DECLARE_METATYPE(Route)
+Q_DECLARE_METATYPE(Change)
 
 #define COMPARE_BAR(actual, expected)                                                              \
     do {                                                                                           \
@@ -122,6 +139,15 @@ Q_DECLARE_METATYPE(Route)
         QCOMPARE(a_.caption, e_.caption);                                                          \
         QVERIFY(a_.image == e_.image);                                                             \
         QVERIFY(a_.picture == e_.picture);                                                         \
+    } while (false)
+
+#define COMPARE_TARGET(actual, expected)                                                           \
+    do {                                                                                           \
+        const TargetState ta_ = (actual), te_ = (expected);                                        \
+        COMPARE_VIEW(ta_.view, te_.view);                                                          \
+        COMPARE_BAR(ta_.updown, te_.updown);                                                       \
+        COMPARE_BAR(ta_.side, te_.side);                                                           \
+        QCOMPARE(ta_.autoSize, te_.autoSize);                                                      \
     } while (false)
 
 #define VERIFY_PATTERN(...) VERIFY_NO_MISMATCH(PatternMismatch(__VA_ARGS__))
@@ -151,6 +177,8 @@ class TestOpen : public QObject {
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
+    void undoRedoTarget_data();
+    void undoRedoTarget();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -668,6 +696,118 @@ void TestOpen::startUpTargetScrollsAndRefits() {
     QCOMPARE(frm.updown2->Value(), int16_t(291));
     QCOMPARE(frm.pbox2->y(), -271);
     QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 767)).y(), 496);
+}
+
+void TestOpen::undoRedoTarget_data() {
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<bool>("keys"); // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z instead of the menu
+    QTest::newRow("stamp") << Change::Stamp << false;
+    QTest::newRow("stamp cut by the sheet's edges") << Change::PartialStamp << true;
+    QTest::newRow("256x768 from the list") << Change::ListSize << true;
+    QTest::newRow("Custom... 200x300") << Change::CustomSize << false;
+    QTest::newRow("target opened") << Change::Open << true;
+    QTest::newRow("Custom... cancelled: no step") << Change::CustomCancel << false;
+    QTest::newRow("failed open: no step") << Change::FailedOpen << true;
+}
+
+void TestOpen::undoRedoTarget() {
+    QFETCH(Change, change);
+    QFETCH(bool, keys);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    const TargetState startUp = TargetOf(frm);
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods) {
+        frm.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frm));
+        QTest::keyClick(&frm, k, mods);
+    };
+    const auto undo = [&] {
+        keys ? key(Qt::Key_Z, Qt::ControlModifier) : frm.mnuEditundo->trigger();
+    };
+    const auto redo = [&](bool shifted) {
+        if (!keys)
+            frm.mnuEditredo->trigger();
+        else if (shifted)
+            key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        else
+            key(Qt::Key_Y, Qt::ControlModifier);
+    };
+    const auto custom = [&](bool accept) {
+        QVERIFY(WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
+                                 [&](wihei* d) {
+                                     QTest::keyClicks(d->txtwidth, QStringLiteral("200"));
+                                     QTest::keyClicks(d->txtheight, QStringLiteral("300"));
+                                     QTest::mouseClick(accept ? d->OKButton : d->CancelButton,
+                                                       Qt::LeftButton);
+                                 }));
+    };
+
+    // A tile, a target file scrolled away from its corner, one stamp on it.
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70));
+    Open(frm, user, Route::TargetMenu, Put(QStringLiteral("target.tga"), Tga(350, 700, true)));
+    frm.side2->setValue(64);
+    frm.updown2->setValue(200);
+    const TargetState opened = TargetOf(frm);
+    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 10));
+    const TargetState before = TargetOf(frm);
+    // The target's button, view and bars; the size list keeps showing the last choice.
+    const QRect targetSide(450, 0, 271, 512);
+    const QImage shownBefore = Shown(frm).copy(targetSide);
+
+    switch (change) {
+    case Change::Stamp:
+        QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(100, 300));
+        break;
+    case Change::PartialStamp:
+        QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(340, 690));
+        break;
+    case Change::ListSize:
+        ChooseSize(frm, QStringLiteral("256x768"));
+        break;
+    case Change::CustomSize:
+    case Change::CustomCancel:
+        custom(change == Change::CustomSize);
+        break;
+    case Change::Open:
+        Open(frm, user, Route::TargetButton, Put(QStringLiteral("b.tga"), Tga(256, 2048)));
+        break;
+    case Change::FailedOpen:
+        Open(frm, user, Route::TargetButton, Put(QStringLiteral("b.tga"), "not a TGA"));
+        break;
+    }
+    const TargetState after = TargetOf(frm);
+    QVERIFY(frm.mnuEditundo->isEnabled());
+    QVERIFY(!frm.mnuEditredo->isEnabled());
+
+    undo();
+    if (change == Change::CustomCancel || change == Change::FailedOpen) {
+        COMPARE_TARGET(TargetOf(frm), opened); // the stamp before it was undone
+        return;
+    }
+    COMPARE_TARGET(TargetOf(frm), before);
+    QVERIFY(Shown(frm).copy(targetSide) == shownBefore);
+    QVERIFY(frm.mnuEditredo->isEnabled());
+    redo(false);
+    COMPARE_TARGET(TargetOf(frm), after);
+    undo();
+    redo(true);
+    COMPARE_TARGET(TargetOf(frm), after);
+
+    // A new change forgets what could be redone.
+    undo();
+    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 10));
+    const TargetState stamped = TargetOf(frm);
+    QVERIFY(!frm.mnuEditredo->isEnabled());
+    frm.mnuEditredo_Click();
+    COMPARE_TARGET(TargetOf(frm), stamped);
+
+    // Back through every step: the start-up sheet.
+    for (int i = 0; i < 10 && frm.mnuEditundo->isEnabled(); ++i)
+        undo();
+    COMPARE_TARGET(TargetOf(frm), startUp);
+    QCOMPARE(user.MessageTexts(), QStringList());
 }
 
 PATCHERY_WIDGET_TEST(TestOpen)

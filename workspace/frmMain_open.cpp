@@ -73,6 +73,7 @@ void frmMain::OpenSource() {
 }
 
 void frmMain::OpenTarget() {
+    TargetHistory::State before = History().Sheet();
     SetUpOpenDialog(dlgbox);
     try {
         dlgbox.ShowOpen(this);
@@ -81,6 +82,7 @@ void frmMain::OpenTarget() {
         pbox2->setPicture(pbox2->Image());
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
         FitBars(pbox2, updown2, side2);
+        History().Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);
     }

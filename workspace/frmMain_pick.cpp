@@ -30,6 +30,9 @@ void frmMain::pbox1_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, fl
 void frmMain::pbox2_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
     if (pboxsmall->Picture().isNull())
         return;
-    pbox2->PaintPicture(pboxsmall->Picture(), CellEdge(X), CellEdge(Y), TileSize, TileSize, 0, 0,
+    const QRect cell(CellEdge(X), CellEdge(Y), TileSize, TileSize);
+    TargetHistory::State before = History().Cell(cell);
+    pbox2->PaintPicture(pboxsmall->Picture(), cell.x(), cell.y(), TileSize, TileSize, 0, 0,
                         TileSize, TileSize);
+    History().Record(std::move(before));
 }
