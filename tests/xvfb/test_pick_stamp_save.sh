@@ -4,6 +4,8 @@
 # manager), with the source scrolled, stamped into a 256x1024 sheet chosen from the size list
 # (with the target scrolled), saved, saved again over the file (the overwrite question, No
 # then Yes), then "Custom..." through the keyboard gives a 300x400 sheet saved at that size.
+# Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z take back and redo a stamp, and Ctrl+Z the custom size (the
+# sheet it restores saves byte for byte as before); Ctrl+Y then brings the custom size back.
 # Every saved file is compared byte for byte with a sheet composed by the test from the source.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
@@ -84,6 +86,18 @@ python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" ||
     xv_fail "the saved sheet is not the stamped 256x1024 sheet"
 saved_first=$(md5sum <"$out")
 
+xv_step "Ctrl+Z takes back the last stamp (the second one into that cell was no change)"
+undo_redo_cell() {
+    xv_main_focus
+    xv_key "$1"
+    xv_expect_region "after $1: target cell 0,640 $2" 450 404 64 64 "${@:3}"
+}
+undo_redo_cell ctrl+z "blank again" --colour "$back"
+xv_step "Ctrl+Y and Ctrl+Shift+Z stamp it again"
+undo_redo_cell ctrl+y "stamped again" --tga "$src" 256 128
+undo_redo_cell ctrl+z "blank again" --colour "$back"
+undo_redo_cell ctrl+shift+z "stamped again" --tga "$src" 256 128
+
 xv_step "one more stamp, save over the file: No keeps the old file"
 xv_click 20 480 1 # image 84,588: cell 64,576
 xv_expect_tile "tile 64,576" "$src" 64 576
@@ -121,6 +135,22 @@ xv_key Tab
 xv_type "4x00"
 xv_key Tab space
 xv_wait_gone '^Target Image Size$'
+
+xv_step "Ctrl+Z takes back the custom size: the 256x1024 sheet saves as before"
+xv_main_focus
+xv_key ctrl+z
+xv_expect_region "target cell 0,640 seen scrolled as before" 450 404 64 64 --tga "$src" 256 128
+undone="$f/undone.tga"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$undone"
+xv_wait_file "$undone"
+cmp -s "$undone" "$out" || xv_fail "the sheet after undo is not the 256x1024 sheet saved before"
+
+xv_step "Ctrl+Y brings the 300x400 sheet back"
+xv_main_focus
+xv_key ctrl+y
+xv_expect_region "target cell 0,0, scrolled to the top again" 450 20 64 64 --tga "$src" 64 0
+xv_expect_region "no stamps right of it" 514 20 192 64 --colour "$back"
 
 xv_step "stamp into the partial last column: scroll the target right to its end"
 xv_click 650 504 # side2 page right: its range is 0..44
