@@ -2,17 +2,12 @@
 
 #include <QPushButton>
 
+#include <cstring>
 #include <utility>
 
 namespace {
 // The step itself and its pictures' headers: a million one-pixel cells still count.
 constexpr int64_t StepOverhead = 256;
-
-bool Same(const TargetHistory::State& a, const TargetHistory::State& b) {
-    return a.Area == b.Area && a.Pixels == b.Pixels && a.Picture == b.Picture &&
-           a.AutoSize == b.AutoSize && a.Caption == b.Caption && a.Vertical == b.Vertical &&
-           a.Horizontal == b.Horizontal;
-}
 
 TargetHistory::Bar StateOf(const ScrollBar* bar) {
     return {bar->isEnabled(), bar->Max(), bar->Value()};
@@ -68,8 +63,29 @@ void TargetHistory::Apply(const State& state) {
     Put(target_.Horizontal, state.Horizontal);
 }
 
+// A cell compares its pixels. A whole sheet compares its pictures by identity, not content: a
+// size that changed nothing keeps the very same pixels, while an opened file always counts.
+bool TargetHistory::Unchanged(const State& before) const {
+    if (!before.Whole) {
+        const QRect& a = before.Area;
+        const QImage sheet = target_.View->Image();
+        for (int y = 0; y < a.height(); ++y) {
+            if (std::memcmp(before.Pixels.constScanLine(y),
+                            sheet.constScanLine(a.y() + y) + sizeof(QRgb) * a.x(),
+                            sizeof(QRgb) * a.width()) != 0)
+                return false;
+        }
+        return true;
+    }
+    const State now = Sheet();
+    return now.Pixels.cacheKey() == before.Pixels.cacheKey() &&
+           now.Picture.cacheKey() == before.Picture.cacheKey() && now.AutoSize == before.AutoSize &&
+           now.Caption == before.Caption && now.Vertical == before.Vertical &&
+           now.Horizontal == before.Horizontal;
+}
+
 void TargetHistory::Record(State before) {
-    if (Same(before, Capture(before)))
+    if (Unchanged(before))
         return;
     while (!redo_.empty()) {
         Account(redo_.back(), -1);

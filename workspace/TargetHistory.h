@@ -56,8 +56,8 @@ class TargetHistory {
     // whole sheet. Handed to Record once the change has succeeded.
     State Cell(QRect area) const;
     State Sheet() const;
-    // Keeps a change as the newest step and forgets what could be redone; a change that left
-    // the sheet as it was is not kept.
+    // Keeps a change as the newest step and forgets what could be redone; a stamp or size that
+    // left the sheet as it was is not kept.
     void Record(State before);
 
     bool CanUndo() const { return !undo_.empty(); }
@@ -72,6 +72,7 @@ class TargetHistory {
 
   private:
     State Capture(const State& like) const;
+    bool Unchanged(const State& before) const;
     void Apply(const State& state);
     // Undo and redo alike: applies the step taken from one list and keeps what it replaced on
     // the other.
