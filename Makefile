@@ -3,14 +3,23 @@ JOBS ?= $(shell nproc)
 RELEASE := build/release
 TEST := build/test
 
-.PHONY: deps run test build-release build-test bench fuzz screenshot format clean
+.PHONY: deps run test build-release build-test install package bench fuzz screenshot format clean
 
 deps:
 	@scripts/install-deps
 
 build-release: deps
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPATCHERY_TESTS=OFF >/dev/null
-	@cmake --build $(RELEASE) -j$(JOBS) --target patchery
+	@cmake --build $(RELEASE) -j$(JOBS) --target patchery icons
+
+# `make install PREFIX=$$HOME/.local`; DESTDIR is honoured for staged installs.
+PREFIX ?= /usr/local
+install: build-release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE) --prefix "$(PREFIX)"
+
+# The Debian package, with the same files under /usr: build/release/patchery_1.3.0_<arch>.deb.
+package: build-release
+	cd $(RELEASE) && cpack -G DEB
 
 run: build-release
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \

@@ -1,8 +1,11 @@
 #include "app/Options.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <stdexcept>
 
@@ -10,11 +13,15 @@ int16_t LaunchAtStart = 0;
 QString LaunchPath;
 int16_t DialogAccepted = 0;
 
-QString OptionsFilePath() {
+namespace {
+QString BesideExecutable() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
 }
 
-namespace {
+// An installed copy cannot write beside itself: each user keeps the options with the settings.
+bool ExecutableFolderWritable() {
+    return QFileInfo(QCoreApplication::applicationDirPath()).isWritable();
+}
 QByteArray WithoutLineEnd(QByteArray line) {
     if (line.endsWith('\n'))
         line.chop(1);
@@ -24,11 +31,22 @@ QByteArray WithoutLineEnd(QByteArray line) {
 }
 } // namespace
 
+QString OptionsFilePath() {
+    if (ExecutableFolderWritable())
+        return BesideExecutable();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Patchery/opt.cfg");
+}
+
 void ReadOptions() {
     LaunchAtStart = 0;
     LaunchPath.clear();
 
-    QFile file(OptionsFilePath());
+    // The user's own file, else the one an administrator left beside the executable.
+    QString path = OptionsFilePath();
+    if (!QFileInfo::exists(path))
+        path = BesideExecutable();
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
     const QByteArray first = file.readLine();
@@ -49,11 +67,14 @@ void WriteOptions() {
     text += QByteArray::number(LaunchAtStart) + " \r\n";
     text += QFile::encodeName(LaunchPath) + "\r\n";
 
-    QFile file(OptionsFilePath());
+    const QString path = OptionsFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
         !file.flush())
-        throw std::runtime_error("cannot write " + OptionsFilePath().toStdString() + ": " +
-                                 file.errorString().toStdString());
+        throw std::runtime_error("Could not save the options to " +
+                                 QFile::encodeName(path).toStdString() + ": " +
+                                 file.errorString().toLocal8Bit().toStdString());
 }
 
 void LaunchExternal() {

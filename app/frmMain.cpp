@@ -49,6 +49,7 @@ frmMain::frmMain()
     BuildLayout();
     BuildMenus();
     Connect();
+    ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -158,10 +159,12 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t /*UnloadMode*/) {
 }
 
 void frmMain::Form_Unload(int16_t& /*Cancel*/) {
-    // A failure to write the options must not stop the shutdown or lose the position.
+    // A failure to write the options is told, but must not stop the shutdown or lose the
+    // position.
     try {
         WriteOptions();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromLocal8Bit(e.what()), MsgButtons::OK, AppTitle, MsgIcon::Critical, this);
     }
 
     tempDir_.reset(); // removes temp000.bmp with its folder

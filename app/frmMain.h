@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -115,6 +116,11 @@ class frmMain : public QMainWindow {
     void cmdpaste_Click();
     void mnuFilesavtar_Click();
 
+    // Files named on the command line or dropped on a view or its button: opened by the open
+    // commands' steps, without the dialog.
+    void OpenSourceFile(const QString& path);
+    void OpenTargetFile(const QString& path);
+
     // Edit menu: undo and redo of every change to the target sheet, and the tile clipboard.
     QMenu* mnuEdit = nullptr;
     QAction* mnuEditundo = nullptr;
@@ -137,8 +143,11 @@ class frmMain : public QMainWindow {
     void BuildMenus();
     void Connect();
     void ApplyStoredPosition();
-    void OpenSource();
-    void OpenTarget();
+    // named: a file to take as chosen; none: ask with the dialog.
+    void OpenSource(const std::optional<QString>& named = std::nullopt);
+    void OpenTarget(const std::optional<QString>& named = std::nullopt);
+    void ChooseFile(const std::optional<QString>& named);
+    void ConnectDrops();
     void SaveTarget();
 
     bool loaded_ = false;

@@ -64,6 +64,10 @@ void CommonDialog::Show(bool save, QWidget* parent) {
             throw DialogCancelled();
         return;
     }
-    FileName = *chosen;
+    Choose(*chosen);
+}
+
+void CommonDialog::Choose(const QString& path) {
+    FileName = path;
     FileTitle = QFileInfo(FileName).fileName();
 }

@@ -29,6 +29,8 @@ class CommonDialog {
     QString FileName; // kept from one use to the next
     QString FileTitle;
 
+    // Takes path as the user's choice, as a file given on the command line or dropped is.
+    void Choose(const QString& path);
     void ShowOpen(QWidget* parent = nullptr) { Show(false, parent); }
     void ShowSave(QWidget* parent = nullptr) { Show(true, parent); }
 

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QWindow>
@@ -144,6 +145,7 @@ class TestMainWindow : public QObject {
     void quitAskedOncePerRequest_data();
     void quitAskedOncePerRequest();
     void quitWhileMinimizedKeepsPosition();
+    void quitTellsUnwritableOptions();
 
   private:
     std::optional<QByteArray> savedOptions_;
@@ -573,6 +575,32 @@ void TestMainWindow::quitWhileMinimizedKeepsPosition() {
     QCOMPARE(Stored("MainTop"), QStringLiteral("1500"));
     // The rest of the shutdown still ran.
     QCOMPARE(ReadFile(OptionsFilePath()), WrittenOptions);
+}
+
+// The options cannot be written (a folder in the file's place): one message naming the file
+// and the reason, then the rest of the shutdown.
+void TestMainWindow::quitTellsUnwritableOptions() {
+    QVERIFY(QFile::remove(OptionsFilePath()) && QDir().mkdir(OptionsFilePath()));
+    const auto removeFolder = qScopeGuard([] { QDir().rmdir(OptionsFilePath()); });
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    frm.move(300, 150);
+    QVERIFY(WriteFile(frm.TempBitmapPath(), "BM"));
+    const QString tempFolder = frm.TempFolderPath();
+
+    user.Answers = {MsgResult::Yes};
+    QVERIFY(frm.close());
+
+    QCOMPARE(int(user.Messages.size()), 2);
+    const MsgBoxCall& told = user.Messages.back();
+    QVERIFY2(told.Text.contains(OptionsFilePath() + QStringLiteral(": ")) &&
+                 !told.Text.endsWith(QStringLiteral(": ")),
+             qPrintable(told.Text));
+    QCOMPARE(told.Buttons, MsgButtons::OK);
+    QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
+    QVERIFY(!QDir(tempFolder).exists());
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

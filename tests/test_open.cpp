@@ -1,6 +1,7 @@
-// Opening TGA files into the source and the target view, and what the window shows of them as
-// they are scrolled: captions, scroll bars, pixels on screen, where presses land, and failed
-// opens that must leave everything as it was.
+// Opening TGA files into the source and the target view, through the open commands, the
+// command line and drops, and what the window shows of them as they are scrolled: captions,
+// scroll bars, pixels on screen, where presses land, and failed opens that must leave
+// everything as it was.
 
 #include "TestSupport.h"
 
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
@@ -19,10 +21,65 @@
 
 namespace {
 
-enum class Route { SourceButton, SourceMenu, TargetButton, TargetMenu };
+// The open commands with their dialog, then the files named on the command line or dropped.
+enum class Route {
+    SourceButton,
+    SourceMenu,
+    TargetButton,
+    TargetMenu,
+    SourceNamed,
+    TargetNamed,
+    SourceViewDrop,
+    SourceButtonDrop,
+    TargetViewDrop,
+    TargetButtonDrop
+};
 
 bool IsSource(Route route) {
-    return route == Route::SourceButton || route == Route::SourceMenu;
+    return route == Route::SourceButton || route == Route::SourceMenu ||
+           route == Route::SourceNamed || route == Route::SourceViewDrop ||
+           route == Route::SourceButtonDrop;
+}
+
+bool AsksForFile(Route route) {
+    return route <= Route::TargetMenu;
+}
+
+QMimeData* LocalFiles(const QStringList& paths) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    return data;
+}
+
+// Drags data over widget and drops it there as a file manager does, offering a copy or a move.
+// Whether the widget took it, as a copy.
+bool Drop(QWidget* widget, const QMimeData* data,
+          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+    const QPoint at(widget->width() / 2, 10);
+    QDragEnterEvent enter(at, offered, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent drop(at, offered, data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted())
+        QApplication::sendEvent(widget, &drop);
+    // The file opens once the drop has ended.
+    QCoreApplication::processEvents();
+    return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
+QWidget* DropPlace(frmMain& frm, Route route) {
+    switch (route) {
+    case Route::SourceViewDrop:
+        return frm.pbox1;
+    case Route::SourceButtonDrop:
+        return frm.cmdsource;
+    case Route::TargetViewDrop:
+        return frm.pbox2;
+    default:
+        return frm.cmdtarget;
+    }
 }
 
 // The pixel the test files hold at (x, y); the inverted variant tells two files apart.
@@ -76,13 +133,25 @@ void Press(frmMain& frm, Route route) {
     case Route::TargetMenu:
         frm.mnuFileoptar->trigger();
         break;
+    default:
+        QFAIL("no command to press");
     }
 }
 
-// Answers the file dialog with path (nothing: Cancel) and presses the command.
+// Answers the file dialog with path (nothing: Cancel) and presses the command; or names the
+// file, or drops it.
 void Open(frmMain& frm, ScriptedUser& user, Route route, const std::optional<QString>& path) {
-    user.Files.push_back(path);
-    Press(frm, route);
+    if (route == Route::SourceNamed) {
+        frm.OpenSourceFile(*path);
+    } else if (route == Route::TargetNamed) {
+        frm.OpenTargetFile(*path);
+    } else if (!AsksForFile(route)) {
+        const std::unique_ptr<QMimeData> data(LocalFiles({*path}));
+        QVERIFY(Drop(DropPlace(frm, route), data.get()));
+    } else {
+        user.Files.push_back(path);
+        Press(frm, route);
+    }
 }
 
 struct BarState {
@@ -155,6 +224,8 @@ class TestOpen : public QObject {
     void targetOpen();
     void failedOpenKeepsEverything_data();
     void failedOpenKeepsEverything();
+    void dropTakesOneLocalFile_data();
+    void dropTakesOneLocalFile();
     void targetOpenLeavesSourceAlone_data();
     void targetOpenLeavesSourceAlone();
     void drawnRightWayUp_data();
@@ -253,6 +324,11 @@ void TestOpen::sourceOpen_data() {
     QTest::newRow("100x50 small") << Route::SourceMenu << 100 << 50 << false << false << -427
                                   << -156;
     QTest::newRow("1x1") << Route::SourceButton << 1 << 1 << false << false << -476 << -255;
+    QTest::newRow("512x512 named") << Route::SourceNamed << 512 << 512 << true << true << 35 << 256;
+    QTest::newRow("512x512 dropped on the view")
+        << Route::SourceViewDrop << 512 << 512 << true << true << 35 << 256;
+    QTest::newRow("256x2048 dropped on the button")
+        << Route::SourceButtonDrop << 256 << 2048 << true << false << 1571 << 0;
 }
 
 void TestOpen::sourceOpen() {
@@ -273,7 +349,9 @@ void TestOpen::sourceOpen() {
     Open(frm, user, route, path);
 
     QCOMPARE(user.MessageTexts(), QStringList());
-    QCOMPARE(int(user.Dialogs.size()), 1);
+    QCOMPARE(int(user.Dialogs.size()), AsksForFile(route) ? 1 : 0);
+    // A named or dropped file is the dialog's choice, as if chosen there.
+    QCOMPARE(frm.dlgbox.FileName, path);
     // The full width is named, though the view is cut to the viewing width.
     QCOMPARE(frm.cmdsource->text(), Caption(name, width, height));
     QCOMPARE(frm.pbox1->geometry(), QRect(0, 20, qMin(width, 256), height));
@@ -322,6 +400,15 @@ void TestOpen::targetOpen_data() {
     QTest::newRow("1000x1000 after 300x300 scrolled to 44")
         << Route::TargetButton << QSize(300, 300) << QPoint(44, 0) << QSize(1000, 1000) << true
         << true << 523 << 744 << QPoint(44, 0);
+    QTest::newRow("256x768 named after 256x2048 scrolled to 1500")
+        << Route::TargetNamed << QSize(256, 2048) << QPoint(0, 1500) << QSize(256, 768) << true
+        << false << 291 << 0 << QPoint(0, 291);
+    QTest::newRow("300x300 dropped on the view after 512x600 scrolled to 200,100")
+        << Route::TargetViewDrop << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << true
+        << true << -177 << 44 << QPoint(44, 0);
+    QTest::newRow("300x300 dropped on the button at start-up")
+        << Route::TargetButtonDrop << QSize() << QPoint(0, 0) << QSize(300, 300) << true << true
+        << -177 << 44 << QPoint(0, 0);
 }
 
 void TestOpen::targetOpen() {
@@ -382,10 +469,16 @@ void TestOpen::failedOpenKeepsEverything_data() {
     } routes[] = {{Route::SourceButton, "source button"},
                   {Route::SourceMenu, "Open Source..."},
                   {Route::TargetButton, "target button"},
-                  {Route::TargetMenu, "Open Target..."}};
+                  {Route::TargetMenu, "Open Target..."},
+                  {Route::SourceNamed, "named source"},
+                  {Route::TargetNamed, "named target"},
+                  {Route::SourceViewDrop, "dropped on the source"},
+                  {Route::TargetButtonDrop, "dropped on the target button"}};
     for (const auto& r : routes) {
-        for (const char* kind : {"cancel", "missing file", "32-bit", "run-length", "not a TGA"})
-            QTest::addRow("%s, %s", r.name, kind) << r.route << QString::fromLatin1(kind);
+        for (const char* kind : {"cancel", "missing file", "32-bit", "run-length", "not a TGA"}) {
+            if (AsksForFile(r.route) || kind != QByteArrayView("cancel"))
+                QTest::addRow("%s, %s", r.name, kind) << r.route << QString::fromLatin1(kind);
+        }
     }
 }
 
@@ -431,7 +524,7 @@ void TestOpen::failedOpenKeepsEverything() {
 
     Open(frm, user, route, wrong);
 
-    QCOMPARE(int(user.Dialogs.size()), 3);
+    QCOMPARE(int(user.Dialogs.size()), AsksForFile(route) ? 3 : 2);
     QCOMPARE(int(user.Messages.size()), 1);
     const MsgBoxCall& call = user.Messages.front();
     QCOMPARE(call.Text, QStringLiteral("Wrong format"));
@@ -455,9 +548,62 @@ void TestOpen::failedOpenKeepsEverything() {
     COMPARE_BAR(StateOf(frm.side1), bars[1]);
     COMPARE_BAR(StateOf(frm.updown2), bars[2]);
     COMPARE_BAR(StateOf(frm.side2), bars[3]);
-    // Switched-off bars look different; a target command leaves the window exactly as it was.
-    if (!IsSource(route))
-        QVERIFY(Shown(frm) == shownBefore);
+    // Switched-off bars look different; a target command leaves the window exactly as it was,
+    // but for the hover look of a button that a file was dropped on.
+    if (!IsSource(route)) {
+        const QRect seen(0, route == Route::TargetButtonDrop ? 20 : 0, 721, 492);
+        VERIFY_NO_MISMATCH(ImageDifference(Shown(frm).copy(seen), shownBefore.copy(seen)));
+    }
+}
+
+void TestOpen::dropTakesOneLocalFile_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("two files: the first") << QStringLiteral("two files") << true;
+    QTest::newRow("text") << QStringLiteral("text") << false;
+    QTest::newRow("web address") << QStringLiteral("web address") << false;
+    QTest::newRow("folder") << QStringLiteral("folder") << false;
+    QTest::newRow("offered as a move only") << QStringLiteral("move only") << false;
+}
+
+// On every drop place: a drop that is refused leaves the window as it was, shows nothing.
+void TestOpen::dropTakesOneLocalFile() {
+    QFETCH(QString, what);
+    QFETCH(bool, taken);
+    const QString first = Put(QStringLiteral("first.tga"), Tga(64, 128));
+    const QString second = Put(QStringLiteral("second.tga"), Tga(128, 64, true));
+    std::unique_ptr<QMimeData> data(LocalFiles({first, second}));
+    if (what == QLatin1String("text")) {
+        data = std::make_unique<QMimeData>();
+        data->setText(first);
+    } else if (what == QLatin1String("web address")) {
+        data->setUrls({QUrl(QStringLiteral("https://example.org/first.tga"))});
+    } else if (what == QLatin1String("folder")) {
+        data.reset(LocalFiles({dir_->path(), first}));
+    }
+    const Qt::DropActions offered =
+        what == QLatin1String("move only") ? Qt::MoveAction : Qt::CopyAction | Qt::MoveAction;
+
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    for (const Route route : {Route::SourceViewDrop, Route::SourceButtonDrop, Route::TargetViewDrop,
+                              Route::TargetButtonDrop}) {
+        PictureBox* view = IsSource(route) ? frm.pbox1 : frm.pbox2;
+        QPushButton* button = IsSource(route) ? frm.cmdsource : frm.cmdtarget;
+        const ViewState before = StateOf(view, button);
+
+        QCOMPARE(Drop(DropPlace(frm, route), data.get(), offered), taken);
+
+        if (taken) {
+            QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
+            VERIFY_PATTERN(view->Picture(), QSize(64, 128));
+        } else {
+            COMPARE_VIEW(StateOf(view, button), before);
+        }
+    }
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QVERIFY(user.Dialogs.empty());
 }
 
 void TestOpen::targetOpenLeavesSourceAlone_data() {

@@ -50,12 +50,28 @@ void frmMain::mnuFileoptar_Click() {
     OpenTarget();
 }
 
-void frmMain::OpenSource() {
+void frmMain::OpenSourceFile(const QString& path) {
+    OpenSource(path);
+}
+void frmMain::OpenTargetFile(const QString& path) {
+    OpenTarget(path);
+}
+
+// Everything after this is the same for the dialog's choice and for a named file.
+void frmMain::ChooseFile(const std::optional<QString>& named) {
+    if (named) {
+        dlgbox.Choose(*named);
+        return;
+    }
+    SetUpOpenDialog(dlgbox);
+    dlgbox.ShowOpen(this);
+}
+
+void frmMain::OpenSource(const std::optional<QString>& named) {
     updown1->setEnabled(false);
     side1->setEnabled(false);
-    SetUpOpenDialog(dlgbox);
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox1->setAutoSize(true);
         LloaD();
         pbox1->setPicture(pbox1->Image());
@@ -72,11 +88,10 @@ void frmMain::OpenSource() {
     }
 }
 
-void frmMain::OpenTarget() {
+void frmMain::OpenTarget(const std::optional<QString>& named) {
     TargetHistory::State before = History().Sheet();
-    SetUpOpenDialog(dlgbox);
     try {
-        dlgbox.ShowOpen(this);
+        ChooseFile(named);
         pbox2->setAutoSize(true);
         LloaD2();
         pbox2->setPicture(pbox2->Image());

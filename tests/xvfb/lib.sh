@@ -28,6 +28,9 @@ XV_FAILED=0
 XV_WIN=""
 XV_CX=0
 XV_CY=0
+# The program xv_start_app runs, and a command to run it under (as another user, say).
+XV_APP=""
+XV_RUN_AS=()
 
 xv_log() { printf '[%s] %s\n' "${XV_NAME:-xvfb}" "$*" >&2; }
 
@@ -111,6 +114,7 @@ xv_init() {
     chmod 700 "$XV_TMP/runtime"
     # The options file is written beside the executable: each scenario has its own copy.
     cp "$binary" "$XV_TMP/app/patchery"
+    XV_APP="$XV_TMP/app/patchery"
 
     # Nothing from the caller's desktop may leak in.
     unset WAYLAND_DISPLAY XAUTHORITY SESSION_MANAGER QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE \
@@ -230,10 +234,17 @@ xv_measure() {
     XV_CY=$((y + h - XV_CLIENT_H))
 }
 
-# Starts the program from its private folder; waits for the main window and finds it.
+# Starts the program (from its private folder) with these arguments; waits for the main window
+# and finds it, and for the window to have the keyboard focus.
 xv_start_app() {
-    xv_step "start patchery"
-    (cd "$XV_TMP/files" && TMPDIR="$XV_TMP/tmp" exec "$XV_TMP/app/patchery") \
+    xv_launch "$@"
+    xv_main_focus
+}
+
+# The same without waiting for the focus, which a box over the window may have taken.
+xv_launch() {
+    xv_step "start patchery $*"
+    (cd "$XV_TMP/files" && TMPDIR="$XV_TMP/tmp" exec ${XV_RUN_AS[@]+"${XV_RUN_AS[@]}"} "$XV_APP" "$@") \
         >>"$XV_TMP/patchery.log" 2>&1 &
     XV_APP_PID=$!
     XV_WIN=$(xv_wait_window '^Patchery v1\.3$')
@@ -255,7 +266,6 @@ xv_start_app() {
         sleep 0.1
     done
     xv_measure
-    xv_main_focus
 }
 
 # A crash should say so at once, not after a wait for a window that will never come.

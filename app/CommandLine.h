@@ -1,0 +1,16 @@
+#pragma once
+// The command line: patchery [--target SHEET] [SOURCE].
+
+#include <QString>
+
+#include <optional>
+
+struct CommandLine {
+    std::optional<QString> Source; // full paths of the files named
+    std::optional<QString> Target;
+};
+
+// Reads the arguments before any window exists. Gives the exit status when the program is to
+// end at once: 0 after --help or --version (printed on standard output), 2 after a wrong
+// command line (the reason on standard error).
+std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named);
