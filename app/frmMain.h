@@ -121,6 +121,10 @@ class frmMain : public QMainWindow {
     void OpenSourceFile(const QString& path);
     void OpenTargetFile(const QString& path);
 
+    // Workbench: the cell under the pointer outlined, and the wheel over the views.
+    void pbox1_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void pbox2_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+
     // Edit menu: undo and redo of every change to the target sheet, and the tile clipboard.
     QMenu* mnuEdit = nullptr;
     QAction* mnuEditundo = nullptr;
@@ -137,6 +141,7 @@ class frmMain : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void BuildLayout();

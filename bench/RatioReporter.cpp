@@ -126,10 +126,14 @@ void RatioReporter::Finalize() {
                  Cell(micro("window/stamp"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
     std::fprintf(out, "%-38s%-18s%s\n", "stamp, press event and repaint",
                  Cell(micro("window/stamp+paint"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
+    std::fprintf(out, "%-38s%-18s%s\n", "pointer across a cell border",
+                 Cell(micro("window/outline"), Goal::AtMost, 300, " us").c_str(), "< 300 us");
     for (const SheetSize size : Sizes)
         std::fprintf(
             out, "%-38s%-18s-\n", ("open target " + size.Name()).c_str(),
             Cell(milli("window/open target/" + size.Name()), Goal::None, 0, " ms").c_str());
+    std::fprintf(out, "%-38s%-18s-\n", ("open target " + sheet + " PNG").c_str(),
+                 Cell(milli("window/open target/png/" + sheet), Goal::None, 0, " ms").c_str());
     std::fprintf(out, "%-38s%-18s%s\n", ("save target " + sheet + ", new file").c_str(),
                  Cell(milli("window/save target/new/" + sheet), Goal::AtMost, 3, " ms").c_str(),
                  "< 3 ms");

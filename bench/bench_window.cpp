@@ -1,4 +1,5 @@
-// Through the real main window, offscreen: a stamp, an open of a target, a whole save, an undo.
+// Through the real main window, offscreen: a stamp, the outline following the pointer, an open
+// of a target (TGA or PNG), a whole save, an undo.
 
 #include "Samples.h"
 
@@ -51,8 +52,8 @@ void SkipOnMessages(benchmark::State& state, Session& session) {
     }
 }
 
-void OpenTarget(Session& session, SheetSize size) {
-    session.Answer = QString::fromStdString(TgaPath(size));
+void OpenTarget(Session& session, SheetSize size, bool png = false) {
+    session.Answer = QString::fromStdString(png ? PngPath(size) : TgaPath(size));
     session.Window.cmdtarget_Click();
     QCoreApplication::processEvents();
 }
@@ -90,11 +91,31 @@ void Stamp(benchmark::State& state, bool withPaint) {
         state.SkipWithError("the press did not stamp the tile");
 }
 
-void Open(benchmark::State& state, SheetSize size) {
+// The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
+void Outline(benchmark::State& state) {
+    Session& session = TheSession();
+    frmMain& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.cmdsource_Click();
+    window.pbox1_MouseDown(1, 0, 10, 10); // a tile, without which nothing is outlined
+    int step = 0;
+    for (auto _ : state) {
+        const QPointF at(++step % 2 ? 60 : 68, 100);
+        QMouseEvent move(QEvent::MouseMove, at, window.pbox2->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.pbox2, &move);
+        QCoreApplication::processEvents();
+    }
+    if (window.pbox2->Outline() != QRect(step % 2 ? 0 : 64, 64, 64, 64))
+        state.SkipWithError("the outline did not follow the pointer");
+}
+
+void Open(benchmark::State& state, SheetSize size, bool png) {
     Session& session = TheSession();
     FaultCounter faults(state);
     for (auto _ : state)
-        OpenTarget(session, size);
+        OpenTarget(session, size, png);
     SkipOnMessages(state, session);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
 }
@@ -170,9 +191,14 @@ void EndWindowBenchmarks() {
 void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp", Stamp, false);
     benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
+    benchmark::RegisterBenchmark("window/outline", Outline);
     for (const SheetSize size : Sizes)
-        benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size)
+        benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
+                                     false)
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("window/open target/png/" + Sizes[0].Name()).c_str(), Open,
+                                 Sizes[0], true)
+        ->Unit(benchmark::kMillisecond);
     const SheetSize sheet = Sizes[0];
     benchmark::RegisterBenchmark(("window/save target/new/" + sheet.Name()).c_str(), Save, sheet,
                                  false)

@@ -304,13 +304,19 @@ void TestMainWindow::menus() {
           QStringLiteral("Quit")}},
         {frm.mnuHelp, {frm.mnuHelpAbout}, {QStringLiteral("&About ")}},
     };
+    const QHash<QAction*, QKeySequence> shortcuts = {
+        {frm.mnuFileopsour, QKeySequence(QStringLiteral("Ctrl+O"))},
+        {frm.mnuFileoptar, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
+        {frm.mnuFilesavtar, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.mnuFilequitt, QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {frm.mnuHelpAbout, QKeySequence(QStringLiteral("F1"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();
         QCOMPARE(actions, menu.members);
         QStringList captions;
         for (QAction* action : actions) {
             captions << (action->isSeparator() ? separator : action->text());
-            QVERIFY(action->shortcut().isEmpty());
+            QCOMPARE(action->shortcut(), shortcuts.value(action));
             QVERIFY(action->isEnabled());
             QVERIFY(action->isVisible());
             QVERIFY(!action->isChecked());

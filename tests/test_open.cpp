@@ -1,7 +1,7 @@
-// Opening TGA files into the source and the target view, through the open commands, the
-// command line and drops, and what the window shows of them as they are scrolled: captions,
-// scroll bars, pixels on screen, where presses land, and failed opens that must leave
-// everything as it was.
+// Opening TGA and other image files into the source and the target view, through the open
+// commands, the command line and drops, and what the window shows of them as they are scrolled
+// by their bars or the wheel: captions, scroll bars, pixels on screen, the outlined cell, where
+// presses land, and failed opens that must leave everything as it was.
 
 #include "TestSupport.h"
 
@@ -11,9 +11,12 @@
 #include "workspace/wihei.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
 
 #include <memory>
@@ -112,6 +115,26 @@ QString PatternMismatch(const QImage& image, QSize size, bool inverted = false,
     if (inverted)
         pattern.invertPixels();
     return ImageDifference(image, pattern);
+}
+
+// The pattern in another format, as Qt writes it.
+QByteArray PatternFile(QSize size, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    PatternImage(size).save(&buffer, format);
+    return bytes;
+}
+
+// A wheel turn at a window point: first to the widget under it, then to its parents while
+// nobody takes it, as one from the window system.
+void Wheel(frmMain& frm, QPoint at, QPoint angle, Qt::KeyboardModifiers mods) {
+    QWidget* under = frm.client->childAt(at);
+    const QPointF local = under->mapFrom(frm.client, QPointF(at));
+    QWheelEvent wheel(local, under->mapToGlobal(local), {}, angle, Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(under, &wheel);
 }
 
 QString Caption(const QString& name, int width, int height) {
@@ -232,6 +255,8 @@ class TestOpen : public QObject {
     void drawnRightWayUp();
     void scrolledViewsShowTheirImages_data();
     void scrolledViewsShowTheirImages();
+    void wheelScrollsAndPressesLand_data();
+    void wheelScrollsAndPressesLand();
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
@@ -296,7 +321,10 @@ void TestOpen::dialogProperties() {
         QVERIFY(!call.Save);
         QCOMPARE(call.DialogTitle, QStringLiteral("Select tga..."));
         QCOMPARE(call.DefaultExt, QStringLiteral("*.tga"));
-        QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
+        QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga|Other Images(*.png;*.jpg;"
+                                             "*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;"
+                                             "*.xpm)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
+                                             "*.ppm;*.pnm;*.xbm;*.xpm"));
         QCOMPARE(call.FilterIndex, int16_t(1));
         QVERIFY(call.CancelError);
         QCOMPARE(call.FileNameOffered, offered[i]);
@@ -475,7 +503,8 @@ void TestOpen::failedOpenKeepsEverything_data() {
                   {Route::SourceViewDrop, "dropped on the source"},
                   {Route::TargetButtonDrop, "dropped on the target button"}};
     for (const auto& r : routes) {
-        for (const char* kind : {"cancel", "missing file", "32-bit", "run-length", "not a TGA"}) {
+        for (const char* kind : {"cancel", "missing file", "32-bit", "run-length", "not a TGA",
+                                 "32-bit named .png", "cut-off PNG"}) {
             if (AsksForFile(r.route) || kind != QByteArrayView("cancel"))
                 QTest::addRow("%s, %s", r.name, kind) << r.route << QString::fromLatin1(kind);
         }
@@ -499,6 +528,12 @@ void TestOpen::failedOpenKeepsEverything() {
         wrong = Put(QStringLiteral("packed.tga"), TgaBytes(64, 64, packets, 0x20, 10, 24));
     } else if (kind == QLatin1String("not a TGA")) {
         wrong = Put(QStringLiteral("notes.tga"), QByteArray("just some text\n"));
+    } else if (kind == QLatin1String("32-bit named .png")) {
+        // Only the content counts: Qt's readers must not take a TGA that LoadTGA refuses.
+        wrong = Put(QStringLiteral("deep.png"),
+                    TgaBytes(64, 64, QByteArray(4 * 64 * 64, '\x40'), 0x20, 2, 32));
+    } else if (kind == QLatin1String("cut-off PNG")) {
+        wrong = Put(QStringLiteral("cut.png"), PatternFile({256, 256}, "png").left(100));
     }
 
     ScriptedUser user;
@@ -641,15 +676,25 @@ void TestOpen::targetOpenLeavesSourceAlone() {
 void TestOpen::drawnRightWayUp_data() {
     QTest::addColumn<Route>("route");
     QTest::addColumn<int>("descriptor");
-    QTest::newRow("source, top-left origin") << Route::SourceButton << 0x20;
-    QTest::newRow("source, bottom-left origin") << Route::SourceMenu << 0x00;
-    QTest::newRow("target, top-left origin") << Route::TargetButton << 0x20;
-    QTest::newRow("target, bottom-left origin") << Route::TargetMenu << 0x00;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format"); // as Qt writes it; empty: TGA
+    const QString tga = QStringLiteral("image.tga"), png = QStringLiteral("image.png");
+    QTest::newRow("source, top-left origin") << Route::SourceButton << 0x20 << tga << QByteArray();
+    QTest::newRow("source, bottom-left origin") << Route::SourceMenu << 0x00 << tga << QByteArray();
+    QTest::newRow("target, top-left origin") << Route::TargetButton << 0x20 << tga << QByteArray();
+    QTest::newRow("target, bottom-left origin") << Route::TargetMenu << 0x00 << tga << QByteArray();
+    // Recognised by content, whatever the name says.
+    QTest::newRow("source, PNG") << Route::SourceButton << 0 << png << QByteArray("png");
+    QTest::newRow("target, PNG named .tga") << Route::TargetMenu << 0 << tga << QByteArray("png");
+    QTest::newRow("source, BMP") << Route::SourceMenu << 0 << tga << QByteArray("bmp");
+    QTest::newRow("source, TGA named .png") << Route::SourceMenu << 0x00 << png << QByteArray();
 }
 
 void TestOpen::drawnRightWayUp() {
     QFETCH(Route, route);
     QFETCH(int, descriptor);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
     // Wider than the viewing area, so the source's picture and view differ in width.
     const QSize size(320, 500);
     ScriptedUser user;
@@ -657,11 +702,12 @@ void TestOpen::drawnRightWayUp() {
     frm.Show();
 
     Open(frm, user, route,
-         Put(QStringLiteral("image.tga"),
-             Tga(size.width(), size.height(), false, uint8_t(descriptor))));
+         Put(name, format.isEmpty() ? Tga(size.width(), size.height(), false, uint8_t(descriptor))
+                                    : PatternFile(size, format.constData())));
 
     QCOMPARE(user.MessageTexts(), QStringList());
     PictureBox* view = IsSource(route) ? frm.pbox1 : frm.pbox2;
+    QCOMPARE((IsSource(route) ? frm.cmdsource : frm.cmdtarget)->text(), Caption(name, 320, 500));
     VERIFY_PATTERN(view->Picture(), size);
     VERIFY_PATTERN(view->Image(), IsSource(route) ? QSize(256, size.height()) : size);
     // The window shows the top row at the top of the viewing area.
@@ -741,11 +787,13 @@ void TestOpen::scrolledViewsShowTheirImages() {
     }
     QVERIFY(hidden >= 3);
 
-    // A press at a window point reaches the view under it in image coordinates.
+    // A press at a window point reaches the view under it in image coordinates. The pointer
+    // is there first: its outline, and the mark of the pick, stay out of the tile and the sheet.
     const QPoint sourcePoint(100, 300);
     QCOMPARE(frm.client->childAt(sourcePoint), frm.pbox1);
     const QPoint picked = frm.pbox1->mapFrom(frm.client, sourcePoint);
     QCOMPARE(picked, QPoint(100 + sx, 280 + sy));
+    QTest::mouseMove(frm.client, sourcePoint);
     QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, picked);
     const QPoint cell(picked.x() / 64 * 64, picked.y() / 64 * 64);
     VERIFY_PATTERN(frm.pboxsmall->Picture(), QSize(64, 64), false, cell);
@@ -754,10 +802,58 @@ void TestOpen::scrolledViewsShowTheirImages() {
     QCOMPARE(frm.client->childAt(targetPoint), frm.pbox2);
     const QPoint stamped = frm.pbox2->mapFrom(frm.client, targetPoint);
     QCOMPARE(stamped, QPoint(150 + tx, 280 + ty));
+    QTest::mouseMove(frm.client, targetPoint);
     QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, stamped);
     const QPoint target(stamped.x() / 64 * 64, stamped.y() / 64 * 64);
     VERIFY_PATTERN(frm.pbox2->Image().copy(QRect(target, QSize(64, 64))), QSize(64, 64), false,
                    cell);
+    VERIFY_PATTERN(frm.pbox1->Image(), QSize(256 + sx, 1024)); // unmarked
+}
+
+void TestOpen::wheelScrollsAndPressesLand_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QList<QPoint>>("turns"); // 120 a notch; up and left are positive
+    QTest::addColumn<QPoint>("bars");         // horizontal, vertical afterwards
+    using Turns = QList<QPoint>;
+    QTest::newRow("target, a notch down") << false << false << Turns{{0, -120}} << QPoint(0, 48);
+    QTest::newRow("target, touchpad 7 x 15")
+        << false << false << Turns(7, {0, -15}) << QPoint(0, 42);
+    QTest::newRow("target, down 2, up 3")
+        << false << false << Turns{{0, -240}, {0, 360}} << QPoint(0, 0);
+    QTest::newRow("target, sideways: bar off")
+        << false << true << Turns{{0, -120}, {-120, 0}} << QPoint(0, 0);
+    QTest::newRow("source, right, then Shift: 6 down to the end")
+        << true << true << Turns{{-120, 0}, {0, -720}} << QPoint(256, 0);
+}
+
+// The wheel moves a view's bars, which place it as their arrows do: the pixel under the pointer
+// is the one a press would take, and the outline has followed it.
+void TestOpen::wheelScrollsAndPressesLand() {
+    QFETCH(bool, source);
+    QFETCH(bool, shift);
+    QFETCH(QList<QPoint>, turns);
+    QFETCH(QPoint, bars);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(10, 10)); // a tile, for the outline
+
+    const QPoint at = source ? QPoint(100, 300) : QPoint(600, 300);
+    QTest::mouseMove(frm.client, QPoint(300, 100)); // the pointer comes from the middle panel
+    QTest::mouseMove(frm.client, at);
+    for (const QPoint turn : turns)
+        Wheel(frm, at, turn, shift ? Qt::ShiftModifier : Qt::NoModifier);
+
+    ScrollBar* across = source ? frm.side1 : frm.side2;
+    ScrollBar* down = source ? frm.updown1 : frm.updown2;
+    QCOMPARE(QPoint(across->Value(), down->Value()), bars);
+    PictureBox* view = source ? frm.pbox1 : frm.pbox2;
+    const QPoint pixel = at - QPoint(source ? 0 : 450, 20) + bars;
+    QCOMPARE(view->mapFrom(frm.client, at), pixel);
+    QCOMPARE(view->Outline(), QRect(pixel.x() / 64 * 64, pixel.y() / 64 * 64, 64, 64));
 }
 
 void TestOpen::sourceReopenFollowsItsBar_data() {

@@ -1,9 +1,10 @@
-// Opening a TGA file as the source or as the target.
+// Opening an image file as the source or as the target.
 
 #include "app/frmMain.h"
 
 #include "imaging/Checked.h"
 #include "platform/MsgBox.h"
+#include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
 #include <QPushButton>
@@ -12,7 +13,7 @@ namespace {
 void SetUpOpenDialog(CommonDialog& dialog) {
     dialog.DialogTitle = QStringLiteral("Select tga...");
     dialog.DefaultExt = QStringLiteral("*.tga");
-    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga|") + OtherImagesFilter();
     dialog.FilterIndex = 1;
     dialog.CancelError = true;
 }
@@ -76,6 +77,7 @@ void frmMain::OpenSource(const std::optional<QString>& named) {
         LloaD();
         pbox1->setPicture(pbox1->Image());
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
+        pbox1->setMark({}); // the last pick was from the previous source
         FitBars(pbox1, updown1, side1);
         if (pbox1->Width() > ViewWidth) {
             pbox1->setWidth(ViewWidth);

@@ -3,8 +3,8 @@
 #include "app/frmMain.h"
 
 #include "imaging/Module1.h"
-#include "imaging/TGALS.h"
 #include "imaging/modFileBMP.h"
+#include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
 void frmMain::ClearImage() {
@@ -46,13 +46,13 @@ void frmMain::RefreshPicture3() {
 
 // The opens decode before they clear: a file that cannot be read leaves the view as it was.
 void frmMain::LloaD() {
-    LoadTGA(LocalPath(dlgbox.FileName), CurImage);
+    LoadImageFile(dlgbox.FileName, CurImage);
     ClearImage();
     RefreshPicture();
 }
 
 void frmMain::LloaD2() {
-    LoadTGA(LocalPath(dlgbox.FileName), CurImage);
+    LoadImageFile(dlgbox.FileName, CurImage);
     ClearImage2();
     RefreshPicture2();
 }
