@@ -70,6 +70,15 @@ void PictureBox::Cls() {
     update();
 }
 
+void PictureBox::Restore(const QImage& picture, const QImage& image) {
+    picture_ = picture;
+    if (withImage_)
+        image_ = image;
+    // The image already has the new size: resizing keeps it as it is.
+    resize(image.size());
+    update();
+}
+
 void PictureBox::PaintPicture(const QImage& picture, int x1, int y1, int w1, int h1, int x2, int y2,
                               int w2, int h2) {
     SyncImageSize();

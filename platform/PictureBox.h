@@ -24,6 +24,9 @@ class PictureBox : public QWidget {
     QImage Image() const;
     // Drawing reset to the background picture, back colour elsewhere.
     void Cls();
+    // Puts back a background picture and a persistent image exactly as they were taken; the
+    // surface takes the image's size. Nothing is redrawn from the picture.
+    void Restore(const QImage& picture, const QImage& image);
 
     void setAutoSize(bool on) { autoSize_ = on; }
     bool AutoSize() const { return autoSize_; }

@@ -282,10 +282,12 @@ void TestMainWindow::menus() {
     frm.Show();
 
     const QList<QAction*> bar = frm.menuBar()->actions();
-    QCOMPARE(bar.size(), 2);
+    QCOMPARE(bar.size(), 3);
     QCOMPARE(bar[0], frm.mnuFile->menuAction());
-    QCOMPARE(bar[1], frm.mnuHelp->menuAction());
+    QCOMPARE(bar[1], frm.mnuEdit->menuAction());
+    QCOMPARE(bar[2], frm.mnuHelp->menuAction());
     QCOMPARE(frm.mnuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(frm.mnuEdit->title(), QStringLiteral("&Edit"));
     QCOMPARE(frm.mnuHelp->title(), QStringLiteral("&Help"));
 
     const QString separator = QStringLiteral("-");
@@ -321,6 +323,21 @@ void TestMainWindow::menus() {
         }
         QCOMPARE(captions, menu.captions);
     }
+
+    // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.
+    QCOMPARE(frm.mnuEdit->actions(),
+             (QList<QAction*>{frm.mnuEditundo, frm.mnuEditredo, frm.mnuEditBar0, frm.mnuEditcopy,
+                              frm.mnuEditpaste}));
+    QStringList edit;
+    for (QAction* a : frm.mnuEdit->actions())
+        edit << (a->isSeparator()
+                     ? separator
+                     : a->text() + QLatin1Char('|') + QKeySequence::listToString(a->shortcuts()) +
+                           (a->isEnabled() ? QString() : QStringLiteral("|off")));
+    QCOMPARE(edit, (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
+                                QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
+                                QStringLiteral("&Copy Tile|Ctrl+C"),
+                                QStringLiteral("&Paste Tile|Ctrl+V")}));
 }
 
 void TestMainWindow::focusOrder() {

@@ -8,9 +8,11 @@
 #include "app/frmMain.h"
 #include "imaging/ImageData.h"
 #include "platform/Application.h"
+#include "workspace/wihei.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QWheelEvent>
@@ -18,6 +20,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -170,6 +173,16 @@ ViewState StateOf(const PictureBox* view, const QPushButton* button) {
     return {view->Image(), view->Picture(), view->geometry(), button->text()};
 }
 
+// All that an undo must put back: the sheet, its picture, place, caption, AutoSize and bars.
+auto TargetOf(const frmMain& f) {
+    return std::tuple(f.pbox2->Image(), f.pbox2->Picture(), f.pbox2->geometry(),
+                      f.cmdtarget->text(), f.pbox2->AutoSize(), f.updown2->isEnabled(),
+                      f.updown2->Max(), f.updown2->Value(), f.side2->isEnabled(), f.side2->Max(),
+                      f.side2->Value());
+}
+
+enum Change { Stamp, PartialStamp, ListSize, CustomSize, CustomCancel, TargetFile, FailedOpen };
+
 } // namespace
 
 Q_DECLARE_METATYPE(Route)
@@ -222,6 +235,8 @@ class TestOpen : public QObject {
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
+    void undoRedoTarget_data();
+    void undoRedoTarget();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -863,6 +878,73 @@ void TestOpen::startUpTargetScrollsAndRefits() {
     QCOMPARE(frm.updown2->Value(), int16_t(291));
     QCOMPARE(frm.pbox2->y(), -271);
     QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 767)).y(), 496);
+}
+
+void TestOpen::undoRedoTarget_data() {
+    QTest::addColumn<int>("change");
+    QTest::newRow("stamp") << int(Stamp);
+    QTest::newRow("stamp cut by the sheet's edges") << int(PartialStamp);
+    QTest::newRow("256x768 from the list") << int(ListSize);
+    QTest::newRow("Custom... 200x300") << int(CustomSize);
+    QTest::newRow("Custom... cancelled: no step") << int(CustomCancel);
+    QTest::newRow("target opened") << int(TargetFile);
+    QTest::newRow("failed open: no step") << int(FailedOpen);
+}
+
+void TestOpen::undoRedoTarget() {
+    QFETCH(int, change);
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    const auto startUp = TargetOf(frm);
+    // A tile, a target file scrolled away from its corner, one stamp on it.
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70));
+    Open(frm, user, Route::TargetMenu, Put(QStringLiteral("target.tga"), Tga(350, 700, true)));
+    frm.side2->setValue(64);
+    frm.updown2->setValue(200);
+    const auto opened = TargetOf(frm);
+    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 10));
+    const auto before = TargetOf(frm);
+
+    if (change == Stamp || change == PartialStamp) {
+        QTest::mouseClick(frm.pbox2, Qt::LeftButton, {},
+                          change == Stamp ? QPoint(100, 300) : QPoint(340, 690));
+    } else if (change == ListSize) {
+        ChooseSize(frm, QStringLiteral("256x768"));
+    } else if (change == TargetFile || change == FailedOpen) {
+        Open(frm, user, Route::TargetButton,
+             Put(QStringLiteral("b.tga"), change == TargetFile ? Tga(256, 2048) : "not a TGA"));
+    } else {
+        QVERIFY(WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
+                                 [&](wihei* d) {
+                                     QTest::keyClicks(d->txtwidth, QStringLiteral("200"));
+                                     QTest::keyClicks(d->txtheight, QStringLiteral("300"));
+                                     QTest::mouseClick(change == CustomSize ? d->OKButton
+                                                                            : d->CancelButton,
+                                                       Qt::LeftButton);
+                                 }));
+    }
+    const auto after = TargetOf(frm);
+    QVERIFY(!frm.mnuEditredo->isEnabled());
+
+    frm.mnuEditundo->trigger();
+    if (change == CustomCancel || change == FailedOpen) {
+        QVERIFY(TargetOf(frm) == opened); // no step: the stamp before it was undone
+        return;
+    }
+    QVERIFY(TargetOf(frm) == before);
+    frm.mnuEditredo->trigger();
+    QVERIFY(TargetOf(frm) == after);
+
+    // A new change forgets what could be redone.
+    frm.mnuEditundo->trigger();
+    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 10));
+    QVERIFY(!frm.mnuEditredo->isEnabled());
+    // Back through every step to the start-up sheet.
+    for (int i = 0; i < 10 && frm.mnuEditundo->isEnabled(); ++i)
+        frm.mnuEditundo->trigger();
+    QVERIFY(TargetOf(frm) == startUp);
 }
 
 PATCHERY_WIDGET_TEST(TestOpen)

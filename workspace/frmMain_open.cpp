@@ -91,6 +91,7 @@ void frmMain::OpenSource(const std::optional<QString>& named) {
 }
 
 void frmMain::OpenTarget(const std::optional<QString>& named) {
+    TargetHistory::State before = History().Sheet();
     try {
         ChooseFile(named);
         pbox2->setAutoSize(true);
@@ -98,6 +99,7 @@ void frmMain::OpenTarget(const std::optional<QString>& named) {
         pbox2->setPicture(pbox2->Image());
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
         FitBars(pbox2, updown2, side2);
+        History().Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);
     }

@@ -18,6 +18,8 @@ QString UntitledCaption(const PictureBox* view) {
 } // namespace
 
 void frmMain::combo1_Click() {
+    TargetHistory::State before = History().Sheet();
+    bool sized = false;
     // Five independent comparisons, each rereading the list's text.
     const struct {
         const char* text;
@@ -29,6 +31,7 @@ void frmMain::combo1_Click() {
             pbox2->setWidth(256);
             pbox2->setHeight(size.height);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
     if (combo1->currentText() == QLatin1String("Custom...")) {
@@ -40,6 +43,7 @@ void frmMain::combo1_Click() {
             pbox2->setHeight(CustomHeight);
             pbox2->setWidth(CustomWidth);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
 
@@ -47,4 +51,7 @@ void frmMain::combo1_Click() {
     side2->setEnabled(pbox2->Width() > ViewWidth);
     updown2->setMax(checked::ToInt16(pbox2->Height() - ViewHeight));
     side2->setMax(checked::ToInt16(pbox2->Width() - ViewWidth));
+    // A cancelled "Custom..." is no change, even where it refitted the bars.
+    if (sized)
+        History().Record(std::move(before));
 }

@@ -6,6 +6,8 @@
 # then Yes), then "Custom..." through the keyboard gives a 300x400 sheet saved at that size.
 # Presses after wheel turns land in the cell under the pointer, which is outlined on the screen
 # (and the picked cell marked) but in no tile or saved file.
+# Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z take back and redo a stamp, and Ctrl+Z the custom size (the
+# sheet it restores saves byte for byte as before); Ctrl+Y then brings the custom size back.
 # Every saved file is compared byte for byte with a sheet composed by the test from the source.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
@@ -101,6 +103,17 @@ python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" ||
     xv_fail "the saved sheet is not the stamped 256x1024 sheet"
 saved_first=$(md5sum <"$out")
 
+xv_step "Ctrl+Z takes back the last stamp; Ctrl+Y and Ctrl+Shift+Z stamp it again"
+key_cell() { # the key, then what target cell X,Y (seen scrolled to 0,256) must show
+    xv_main_focus
+    xv_key "$1"
+    xv_expect_region "after $1: target cell $2,$3" $((450 + $2)) $((20 + $3 - 256)) 64 64 "${@:4}"
+}
+key_cell ctrl+z 128 576 --colour "$back"
+key_cell ctrl+y 128 576 --tga "$src" 128 448
+key_cell ctrl+z 128 576 --colour "$back"
+key_cell ctrl+shift+z 128 576 --tga "$src" 128 448
+
 xv_step "one more stamp, save over the file: No keeps the old file"
 xv_click 20 480 1 # image 84,588: cell 64,576
 xv_expect_tile "tile 64,576" "$src" 64 576
@@ -138,6 +151,18 @@ xv_key Tab
 xv_type "4x00"
 xv_key Tab space
 xv_wait_gone '^Target Image Size$'
+
+xv_step "Ctrl+Z takes back the custom size: the 256x1024 sheet, scrolled as before, saves as before"
+key_cell ctrl+z 0 640 --tga "$src" 256 128
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$f/undone.tga"
+xv_wait_file "$f/undone.tga"
+cmp -s "$f/undone.tga" "$out" || xv_fail "the sheet after undo is not the one saved before"
+
+xv_step "Ctrl+Y brings the 300x400 sheet back, scrolled to its top"
+xv_key ctrl+y
+xv_expect_region "target cell 0,0" 450 20 64 64 --tga "$src" 64 0
+xv_expect_region "no stamps right of it" 514 20 192 64 --colour "$back"
 
 xv_step "stamp into the partial last column: scroll the target right to its end"
 xv_click 650 504 # side2 page right: its range is 0..44
