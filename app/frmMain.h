@@ -5,6 +5,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/ScrollBar.h"
+#include "workspace/TargetHistory.h"
 
 #include <QMainWindow>
 
@@ -120,8 +121,27 @@ class frmMain : public QMainWindow {
     void OpenSourceFile(const QString& path);
     void OpenTargetFile(const QString& path);
 
+    // Workbench: the cell under the pointer outlined, and the wheel over the views.
+    void pbox1_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void pbox2_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+
+    // Edit menu: undo and redo of every change to the target sheet, and the tile clipboard.
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditundo = nullptr;
+    QAction* mnuEditredo = nullptr;
+    QAction* mnuEditBar0 = nullptr;
+    QAction* mnuEditcopy = nullptr;
+    QAction* mnuEditpaste = nullptr;
+    void mnuEditundo_Click();
+    void mnuEditredo_Click();
+    void mnuEditcopy_Click();
+    void mnuEditpaste_Click();
+    // The target's steps, made on first use; stamps, size changes and target opens record here.
+    TargetHistory& History();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void BuildLayout();
@@ -139,6 +159,8 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     QPoint wantedPosition_; // outer frame, pixels
     std::unique_ptr<QTemporaryDir> tempDir_;
+    // Edit menu.
+    std::unique_ptr<TargetHistory> history_;
 
     // Surviving faults: a size that cannot be had, the end by a termination signal.
   public:

@@ -90,8 +90,28 @@ void frmMain::BuildMenus() {
     mnuFileopti = mnuFile->addAction(QStringLiteral("Options..."));
     mnuFileBar2 = mnuFile->addSeparator();
     mnuFilequitt = mnuFile->addAction(QStringLiteral("Quit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEditundo = mnuEdit->addAction(QStringLiteral("&Undo"));
+    mnuEditundo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuEditundo->setEnabled(false);
+    mnuEditredo = mnuEdit->addAction(QStringLiteral("&Redo"));
+    mnuEditredo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuEditredo->setEnabled(false);
+    mnuEditBar0 = mnuEdit->addSeparator();
+    mnuEditcopy = mnuEdit->addAction(QStringLiteral("&Copy Tile"));
+    mnuEditcopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEditpaste = mnuEdit->addAction(QStringLiteral("&Paste Tile"));
+    mnuEditpaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
+
+    // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
+    mnuFileopsour->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileoptar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    mnuFilesavtar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFilequitt->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuHelpAbout->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void frmMain::Connect() {
@@ -102,6 +122,10 @@ void frmMain::Connect() {
     connect(combo1, &QComboBox::activated, this, &frmMain::combo1_Click);
     connect(pbox1, &PictureBox::MouseDown, this, &frmMain::pbox1_MouseDown);
     connect(pbox2, &PictureBox::MouseDown, this, &frmMain::pbox2_MouseDown);
+    pbox1->setMouseTracking(true);
+    pbox2->setMouseTracking(true);
+    connect(pbox1, &PictureBox::MouseMove, this, &frmMain::pbox1_MouseMove);
+    connect(pbox2, &PictureBox::MouseMove, this, &frmMain::pbox2_MouseMove);
     connect(side1, &ScrollBar::Change, this, &frmMain::side1_Change);
     connect(updown1, &ScrollBar::Change, this, &frmMain::updown1_Change);
     connect(side2, &ScrollBar::Change, this, &frmMain::side2_Change);
@@ -112,4 +136,8 @@ void frmMain::Connect() {
     connect(mnuFileopti, &QAction::triggered, this, &frmMain::mnuFileopti_Click);
     connect(mnuFilequitt, &QAction::triggered, this, &frmMain::mnuFilequitt_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(mnuEditundo, &QAction::triggered, this, &frmMain::mnuEditundo_Click);
+    connect(mnuEditredo, &QAction::triggered, this, &frmMain::mnuEditredo_Click);
+    connect(mnuEditcopy, &QAction::triggered, this, &frmMain::mnuEditcopy_Click);
+    connect(mnuEditpaste, &QAction::triggered, this, &frmMain::mnuEditpaste_Click);
 }

@@ -61,6 +61,10 @@ std::string BmpPath(SheetSize size) {
     return Folder + "/pattern-" + size.Name() + ".bmp";
 }
 
+std::string PngPath(SheetSize size) {
+    return Folder + "/pattern-" + size.Name() + ".png";
+}
+
 std::string OutPath(const std::string& name) {
     return Folder + "/out/" + name;
 }
@@ -91,5 +95,7 @@ void MakeSamples(const std::string& folder) {
             throw std::runtime_error("cannot write " + TgaPath(size, false));
 
         SavePicture(PatternPicture(size), QString::fromStdString(BmpPath(size)));
+        if (!PatternPicture(size).save(QString::fromStdString(PngPath(size)), "png"))
+            throw std::runtime_error("cannot write " + PngPath(size));
     }
 }

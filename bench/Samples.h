@@ -32,6 +32,8 @@ void MakeSamples(const std::string& folder);
 std::string TgaPath(SheetSize size, bool topOrigin = true);
 // The 24-bit BMP SavePicture writes for the pattern.
 std::string BmpPath(SheetSize size);
+// The pattern as an RGB PNG, as Qt writes it (random pixels: zlib finds nothing to pack).
+std::string PngPath(SheetSize size);
 // A path in the folder for files the benchmarks write.
 std::string OutPath(const std::string& name);
 

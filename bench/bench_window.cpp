@@ -1,4 +1,5 @@
-// Through the real main window, offscreen: a stamp, an open of a target, a whole save.
+// Through the real main window, offscreen: a stamp, the outline following the pointer, an open
+// of a target (TGA or PNG), a whole save, an undo.
 
 #include "Samples.h"
 
@@ -6,6 +7,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/MsgBox.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMouseEvent>
 
@@ -50,8 +52,8 @@ void SkipOnMessages(benchmark::State& state, Session& session) {
     }
 }
 
-void OpenTarget(Session& session, SheetSize size) {
-    session.Answer = QString::fromStdString(TgaPath(size));
+void OpenTarget(Session& session, SheetSize size, bool png = false) {
+    session.Answer = QString::fromStdString(png ? PngPath(size) : TgaPath(size));
     session.Window.cmdtarget_Click();
     QCoreApplication::processEvents();
 }
@@ -89,11 +91,31 @@ void Stamp(benchmark::State& state, bool withPaint) {
         state.SkipWithError("the press did not stamp the tile");
 }
 
-void Open(benchmark::State& state, SheetSize size) {
+// The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
+void Outline(benchmark::State& state) {
+    Session& session = TheSession();
+    frmMain& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.cmdsource_Click();
+    window.pbox1_MouseDown(1, 0, 10, 10); // a tile, without which nothing is outlined
+    int step = 0;
+    for (auto _ : state) {
+        const QPointF at(++step % 2 ? 60 : 68, 100);
+        QMouseEvent move(QEvent::MouseMove, at, window.pbox2->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.pbox2, &move);
+        QCoreApplication::processEvents();
+    }
+    if (window.pbox2->Outline() != QRect(step % 2 ? 0 : 64, 64, 64, 64))
+        state.SkipWithError("the outline did not follow the pointer");
+}
+
+void Open(benchmark::State& state, SheetSize size, bool png) {
     Session& session = TheSession();
     FaultCounter faults(state);
     for (auto _ : state)
-        OpenTarget(session, size);
+        OpenTarget(session, size, png);
     SkipOnMessages(state, session);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
 }
@@ -118,6 +140,46 @@ void Save(benchmark::State& state, SheetSize size, bool replace) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
 }
 
+// The target's history after changes made one way, then Edit > Undo of one of them, the repaint
+// included; when none is left, all are redone with the clock stopped.
+void Undo(benchmark::State& state, bool stamps) {
+    Current = std::make_unique<Session>(); // a history of these changes only
+    frmMain& window = Current->Window;
+    OpenTarget(*Current, Sizes[0]);
+    TargetHistory& history = window.History();
+    const size_t steps = stamps ? 1000 : 100;
+    if (stamps) {
+        Current->Answer = QString::fromStdString(TgaPath(Sizes[0]));
+        window.cmdsource_Click();
+    }
+    // Every press changes its cell: each round of the sheet's 128 cells stamps the other tile.
+    for (size_t i = 0; history.UndoSteps() < steps && i < 10 * steps; ++i) {
+        if (stamps) {
+            if (i % 128 == 0)
+                window.pbox1_MouseDown(1, 0, i / 128 % 2 ? 70.0f : 10.0f, 10);
+            window.pbox2_MouseDown(1, 0, static_cast<float>(64 * (i % 4) + 10),
+                                   static_cast<float>(64 * (i / 4 % 32) + 10));
+        } else {
+            window.combo1->setCurrentIndex(static_cast<int>(i % 4));
+            window.combo1_Click();
+        }
+    }
+    state.counters["kept_MB"] = static_cast<double>(history.KeptBytes()) / (1 << 20);
+    state.counters["steps"] = static_cast<double>(history.UndoSteps());
+    for (auto _ : state) {
+        if (!history.CanUndo()) {
+            state.PauseTiming();
+            while (history.CanRedo())
+                history.Redo();
+            QCoreApplication::processEvents();
+            state.ResumeTiming();
+        }
+        window.mnuEditundo_Click();
+        QCoreApplication::processEvents();
+    }
+    SkipOnMessages(state, *Current);
+}
+
 } // namespace
 
 void EndWindowBenchmarks() {
@@ -129,9 +191,14 @@ void EndWindowBenchmarks() {
 void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp", Stamp, false);
     benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
+    benchmark::RegisterBenchmark("window/outline", Outline);
     for (const SheetSize size : Sizes)
-        benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size)
+        benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
+                                     false)
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("window/open target/png/" + Sizes[0].Name()).c_str(), Open,
+                                 Sizes[0], true)
+        ->Unit(benchmark::kMillisecond);
     const SheetSize sheet = Sizes[0];
     benchmark::RegisterBenchmark(("window/save target/new/" + sheet.Name()).c_str(), Save, sheet,
                                  false)
@@ -139,4 +206,6 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark(("window/save target/replace/" + sheet.Name()).c_str(), Save,
                                  sheet, true)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("window/undo/stamp", Undo, true);
+    benchmark::RegisterBenchmark("window/undo/size change", Undo, false);
 }

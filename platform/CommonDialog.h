@@ -22,7 +22,7 @@ class CommonDialog {
 
     QString DialogTitle;
     QString DefaultExt; // "*.tga": a name typed without an extension gets ".tga"
-    QString Filter;     // "description|pattern|description|pattern..."
+    QString Filter;     // "description|patterns|description|patterns...", patterns split by ";"
     int16_t FilterIndex = 1;
     bool CancelError = false;
     int32_t Flags = 0;
@@ -34,7 +34,8 @@ class CommonDialog {
     void ShowOpen(QWidget* parent = nullptr) { Show(false, parent); }
     void ShowSave(QWidget* parent = nullptr) { Show(true, parent); }
 
-    // Qt's form of Filter: "tga Image(*.tga)|*.tga" becomes "tga Image(*.tga) (*.tga)".
+    // Qt's form of Filter: "tga Image(*.tga)|*.tga" becomes "tga Image(*.tga) (*.tga)", and
+    // patterns "*.png;*.jpg" become "*.png *.jpg".
     QStringList NameFilters() const;
 
     // Tests answer the dialogs through one process-wide responder: it sees the dialog's

@@ -3,6 +3,7 @@
 #include "imaging/Checked.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -57,10 +58,7 @@ void PictureBox::Load(const QImage& picture) {
     QImage image = picture.copy(); // stamps go into the image, never into the picture
     if (image.isNull() && !picture.isNull())
         throw std::bad_alloc();
-    picture_ = picture;
-    image_ = std::move(image);
-    resize(picture_.size());
-    update();
+    Restore(picture, image);
 }
 
 void PictureBox::setPicture(const QImage& picture) {
@@ -84,6 +82,15 @@ void PictureBox::Cls() {
         return;
     image_ = QImage();
     SyncImageSize();
+    update();
+}
+
+void PictureBox::Restore(const QImage& picture, const QImage& image) {
+    picture_ = picture;
+    if (withImage_)
+        image_ = image;
+    // The image already has the new size: resizing keeps it as it is.
+    resize(image.size());
     update();
 }
 
@@ -119,8 +126,49 @@ void PictureBox::paintEvent(QPaintEvent* event) {
             painter.drawImage(0, 0, picture_);
         return;
     }
-    // Only the exposed part: a tall sheet shows 256 x 477 of itself.
-    painter.drawImage(event->rect(), image_, event->rect());
+    // Only the exposed parts: a tall sheet shows 256 x 477 of itself.
+    for (const QRect& exposed : event->region())
+        painter.drawImage(exposed, image_, exposed);
+    if (!mark_.isEmpty()) {
+        painter.setPen(QPen(Qt::white, 0));
+        painter.drawRect(mark_.adjusted(0, 0, -1, -1));
+        painter.setPen(QPen(Qt::black, 0));
+        painter.drawRect(mark_.adjusted(1, 1, -2, -2));
+    }
+    if (!outline_.isEmpty()) {
+        // Black dashes on white: seen on any colour.
+        const QRect ring = outline_.adjusted(-1, -1, 0, 0);
+        painter.setPen(QPen(Qt::white, 0));
+        painter.drawRect(ring);
+        QPen dashes(Qt::black, 0, Qt::CustomDashLine);
+        dashes.setDashPattern({4, 4});
+        painter.setPen(dashes);
+        painter.drawRect(ring);
+    }
+}
+
+namespace {
+// Everything a mark or outline around this rectangle covers.
+QRect Covered(const QRect& cell) {
+    return cell.isEmpty() ? QRect() : cell.adjusted(-1, -1, 1, 1);
+}
+} // namespace
+
+void PictureBox::setOutline(const QRect& cell) {
+    if (cell == outline_)
+        return;
+    // Only the cells that change are repainted.
+    update(Covered(outline_));
+    outline_ = cell;
+    update(Covered(outline_));
+}
+
+void PictureBox::setMark(const QRect& cell) {
+    if (cell == mark_)
+        return;
+    update(Covered(mark_));
+    mark_ = cell;
+    update(Covered(mark_));
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
@@ -130,30 +178,54 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
         SyncImageSize();
     } catch (const std::exception&) {
     }
+    if (pointer_ && hasMouseTracking())
+        RaiseMouseMove(*pointer_);
     QWidget::resizeEvent(event);
 }
 
+namespace {
+int16_t ButtonCode(Qt::MouseButtons buttons) {
+    return static_cast<int16_t>((buttons & Qt::LeftButton ? 1 : 0) |
+                                (buttons & Qt::RightButton ? 2 : 0) |
+                                (buttons & Qt::MiddleButton ? 4 : 0));
+}
+
+int16_t ShiftCode(Qt::KeyboardModifiers mods) {
+    return static_cast<int16_t>((mods & Qt::ShiftModifier ? 1 : 0) |
+                                (mods & Qt::ControlModifier ? 2 : 0) |
+                                (mods & Qt::AltModifier ? 4 : 0));
+}
+} // namespace
+
 void PictureBox::RaiseMouseDown(QMouseEvent* event) {
-    int16_t button = 0;
-    switch (event->button()) {
-    case Qt::LeftButton:
-        button = 1;
-        break;
-    case Qt::RightButton:
-        button = 2;
-        break;
-    case Qt::MiddleButton:
-        button = 4;
-        break;
-    default:
-        break;
-    }
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const int16_t shift = static_cast<int16_t>((mods & Qt::ShiftModifier ? 1 : 0) |
-                                               (mods & Qt::ControlModifier ? 2 : 0) |
-                                               (mods & Qt::AltModifier ? 4 : 0));
     const QPointF at = event->position();
-    emit MouseDown(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+    pointer_ = at;
+    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                   static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void PictureBox::RaiseMouseMove(QPointF at) {
+    pointer_ = at;
+    emit MouseMove(ButtonCode(QGuiApplication::mouseButtons()),
+                   ShiftCode(QGuiApplication::keyboardModifiers()), static_cast<float>(at.x()),
+                   static_cast<float>(at.y()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    RaiseMouseMove(event->position());
+}
+
+void PictureBox::leaveEvent(QEvent* event) {
+    pointer_.reset();
+    setOutline({});
+    QWidget::leaveEvent(event);
+}
+
+// Scrolling moves the surface under a pointer that stays put: it now rests on another pixel.
+void PictureBox::moveEvent(QMoveEvent* event) {
+    if (pointer_ && hasMouseTracking())
+        RaiseMouseMove(*pointer_ - QPointF(event->pos() - event->oldPos()));
+    QWidget::moveEvent(event);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

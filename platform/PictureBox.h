@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -27,6 +28,9 @@ class PictureBox : public QWidget {
     QImage Image() const;
     // Drawing reset to the background picture, back colour elsewhere.
     void Cls();
+    // Puts back a background picture and a persistent image exactly as they were taken; the
+    // surface takes the image's size. Nothing is redrawn from the picture.
+    void Restore(const QImage& picture, const QImage& image);
 
     void setAutoSize(bool on) { autoSize_ = on; }
     bool AutoSize() const { return autoSize_; }
@@ -52,21 +56,42 @@ class PictureBox : public QWidget {
 
     QColor BackColor() const;
 
+    // Two marks drawn over the persistent image on the screen only, never into Image(),
+    // Picture() or anything made from them; an empty rectangle hides a mark. The outline is a
+    // dashed ring just outside its rectangle, so the pixels of the cell itself stay in view;
+    // the mark is a solid double ring just inside its rectangle. The outline goes when the
+    // pointer leaves the surface.
+    void setOutline(const QRect& cell);
+    void setMark(const QRect& cell);
+    QRect Outline() const { return outline_; }
+    QRect Mark() const { return mark_; }
+
   signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseDown(int16_t button, int16_t shift, float x, float y);
+    // With mouse tracking on: the pointer moved over the surface, or the surface moved or
+    // changed size under a pointer that rests on it (button: the buttons held).
+    void MouseMove(int16_t button, int16_t shift, float x, float y);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     // Brings the persistent image to the surface's size, keeping the drawing where it fits.
     void SyncImageSize();
     QImage ImageAtSize(QSize size) const;
     void RaiseMouseDown(QMouseEvent* event);
+    void RaiseMouseMove(QPointF at);
+
+    QRect outline_;
+    QRect mark_;
+    std::optional<QPointF> pointer_; // where the pointer rests on the surface, if it does
 
     QImage picture_;
     QImage image_;

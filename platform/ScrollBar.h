@@ -17,10 +17,15 @@ class ScrollBar : public QScrollBar {
     int16_t Max() const { return max_; }
     // A position outside the new range moves to its nearest end, and Change follows.
     void setMax(int16_t max);
+    // A wheel turn in eighths of a degree (120 a notch, positive away from the user): 48
+    // pixels a notch, three arrow steps, up or left, clamped to the range. Smaller steps of
+    // high-resolution wheels and touchpads add up at the same rate. A bar that is off stays.
+    void Wheel(int angleDelta);
 
   signals:
     void Change();
 
   private:
     int16_t max_ = 0;
+    int wheelRest_ = 0; // turned but not yet a whole pixel, in 1/48 eighths of a degree
 };

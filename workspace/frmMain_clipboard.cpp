@@ -2,6 +2,8 @@
 
 #include "app/frmMain.h"
 
+#include "workspace/ImageFile.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -21,9 +23,15 @@ void frmMain::cmdpaste_Click() {
     const QMimeData* data = clipboard->mimeData();
     if (data && data->hasImage())
         picture = clipboard->image();
-    // Other programs' pictures come in any format (a one-colour PNG arrives as Format_Mono).
-    if (!picture.isNull() && picture.format() != QImage::Format_RGB32)
-        picture = picture.convertToFormat(QImage::Format_RGB32);
-    pboxsmall->setPicture(picture);
+    // Other programs' pictures come in any format.
+    pboxsmall->setPicture(AsPicture(picture));
     clipboard->clear();
+}
+
+void frmMain::mnuEditcopy_Click() {
+    cmdcopy_Click();
+}
+
+void frmMain::mnuEditpaste_Click() {
+    cmdpaste_Click();
 }

@@ -1,9 +1,10 @@
-// Opening a TGA file as the source or as the target.
+// Opening an image file as the source or as the target.
 
 #include "app/frmMain.h"
 
 #include "imaging/Checked.h"
 #include "platform/MsgBox.h"
+#include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
 #include <QPushButton>
@@ -12,7 +13,7 @@ namespace {
 void SetUpOpenDialog(CommonDialog& dialog) {
     dialog.DialogTitle = QStringLiteral("Select tga...");
     dialog.DefaultExt = QStringLiteral("*.tga");
-    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga|") + OtherImagesFilter();
     dialog.FilterIndex = 1;
     dialog.CancelError = true;
 }
@@ -78,6 +79,7 @@ void frmMain::OpenSource(const std::optional<QString>& named) {
         pbox1->setAutoSize(true);
         LloaD(); // the drawn image is the view's picture too
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
+        pbox1->setMark({}); // the last pick was from the previous source
         FitBars(pbox1, updown1, side1);
         if (pbox1->Width() > ViewWidth) {
             pbox1->setWidth(ViewWidth);
@@ -93,12 +95,14 @@ void frmMain::OpenSource(const std::optional<QString>& named) {
 }
 
 void frmMain::OpenTarget(const std::optional<QString>& named) {
+    TargetHistory::State before = History().Sheet();
     try {
         ChooseFile(named);
         pbox2->setAutoSize(true);
         LloaD2(); // the drawn image is the view's picture too
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
         FitBars(pbox2, updown2, side2);
+        History().Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);
     }

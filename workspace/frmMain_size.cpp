@@ -29,6 +29,8 @@ void frmMain::combo1_Click() {
 }
 
 void frmMain::ChooseTargetSize() {
+    TargetHistory::State before = History().Sheet();
+    bool sized = false;
     // Five independent comparisons, each rereading the list's text.
     const struct {
         const char* text;
@@ -39,6 +41,7 @@ void frmMain::ChooseTargetSize() {
             pbox2->setSize(256, size.height); // both sides at once: all of it fits, or nothing
             pbox2->setAutoSize(true);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
     if (combo1->currentText() == QLatin1String("Custom...")) {
@@ -49,6 +52,7 @@ void frmMain::ChooseTargetSize() {
         if (DialogAccepted) {
             pbox2->setSize(CustomWidth, CustomHeight);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
 
@@ -56,4 +60,7 @@ void frmMain::ChooseTargetSize() {
     side2->setEnabled(pbox2->Width() > ViewWidth);
     updown2->setMax(checked::ToInt16(pbox2->Height() - ViewHeight));
     side2->setMax(checked::ToInt16(pbox2->Width() - ViewWidth));
+    // A cancelled "Custom..." is no change, even where it refitted the bars.
+    if (sized)
+        History().Record(std::move(before));
 }

@@ -3,8 +3,8 @@
 #include "app/frmMain.h"
 
 #include "imaging/Module1.h"
-#include "imaging/TGALS.h"
 #include "imaging/modFileBMP.h"
+#include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
 void frmMain::ClearImage() {
@@ -58,12 +58,12 @@ void frmMain::RefreshPicture3() {
 // The opens build the new view aside and put it in place only when all of it could be made: a
 // file that cannot be read, or memory that runs out, leaves the view exactly as it was.
 void frmMain::LloaD() {
-    LoadTGA(LocalPath(dlgbox.FileName), CurImage);
+    LoadImageFile(dlgbox.FileName, CurImage);
     RefreshPicture();
 }
 
 void frmMain::LloaD2() {
-    LoadTGA(LocalPath(dlgbox.FileName), CurImage);
+    LoadImageFile(dlgbox.FileName, CurImage);
     RefreshPicture2();
 }
 

@@ -312,6 +312,13 @@ xv_click_with() {
     xdotool keydown "$1" mousemove $((XV_CX + $2)) $((XV_CY + $3)) click "${4:-1}" keyup "$1"
 }
 
+# Turns the wheel at a point of the client area: xv_wheel X Y BUTTON [NOTCHES]; buttons 4 up,
+# 5 down, 6 left, 7 right.
+xv_wheel() {
+    xv_measure
+    xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2)) click --repeat "${4:-1}" --delay 50 "$3"
+}
+
 # Click at a point of the screen (dialogs, the frame).
 xv_click_screen() {
     xdotool mousemove "$1" "$2" click "${3:-1}"

@@ -4,7 +4,9 @@
 # positions of all four scroll bars (arrow and page clicks), keep their positions across a new
 # open as far as the new ranges allow, and a 32-bit or run-length-encoded file, or a FIFO with
 # no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
-# were.
+# were. Then the shortcuts: Ctrl+O opens a PNG as the source, shown pixel for pixel and
+# scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
+# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?".
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -114,6 +116,34 @@ updown2_page_down
 xv_expect_target "second target after a page" "$f/target2.tga" 0 144
 updown1_down
 xv_expect_source "second source after an arrow" "$f/source2.tga" 0 112
+
+xv_step "Ctrl+O: a PNG as source"
+python3 "$XV_IMG" png "$f/photo.png" 400 900 7
+xv_key ctrl+o
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/photo.png"
+xv_expect_region "PNG source where the bars stood" 0 20 256 477 --png "$f/photo.png" 0 112
+
+xv_step "the wheel over the source: two notches down, one right, Shift+down: one more right"
+xv_wheel 100 300 5 2
+xv_wheel 100 300 7
+xdotool keydown shift && xv_wheel 100 300 5 && xdotool keyup shift
+xdotool mousemove $((XV_CX + 300)) $((XV_CY + 100)) # off the view: its outline goes
+xv_expect_region "PNG source scrolled by the wheel" 0 20 256 477 --png "$f/photo.png" 96 208
+
+xv_step "Ctrl+Shift+O: the PNG as target; Ctrl+S and F1 show their windows; Ctrl+Q asks"
+xv_key ctrl+shift+o
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/photo.png"
+xv_expect_region "PNG target where the bars stood" 450 20 256 477 --png "$f/photo.png" 0 144
+for keys in "ctrl+s Save tga\.\.\." "F1 About Patchery"; do
+    xv_main_focus
+    xv_key "${keys%% *}"
+    xv_wait_dialog "^${keys#* }\$" >/dev/null
+    xv_key Escape
+    xv_wait_gone "^${keys#* }\$"
+done
+xv_main_focus
+xv_key ctrl+q
+xv_answer_quit no
 
 xv_step "quit"
 xv_file_menu quit

@@ -6,8 +6,12 @@
 # then Yes), and under a name typed without an extension that exists as typed; a wheel over the
 # unfocused size list changes nothing; then "Custom..." through the keyboard (Delete included)
 # gives a 300x400 sheet saved at that size, which a target open and a size change that run out
-# of memory leave exactly as it was. Every saved file is compared byte for byte with a sheet
-# composed by the test from the source.
+# of memory leave exactly as it was.
+# Presses after wheel turns land in the cell under the pointer, which is outlined on the screen
+# (and the picked cell marked) but in no tile or saved file.
+# Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z take back and redo a stamp, and Ctrl+Z the custom size (the
+# sheet it restores saves byte for byte as before); Ctrl+Y then brings the custom size back.
+# Every saved file is compared byte for byte with a sheet composed by the test from the source.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -61,7 +65,8 @@ xv_step "scroll the source two pages down and one page right"
 xv_click 263 400
 xv_click 263 400
 xv_click 200 504
-xv_expect_source "source scrolled to 64,128" "$src" 64 128
+# Below the last picked cell, 192,128, which is marked on the screen.
+xv_expect_region "source scrolled to 64,128" 0 84 256 413 --tga "$src" 64 192
 
 xv_step "middle button with Ctrl on the scrolled source: window 230,320 is image 294,428"
 xv_click_with ctrl 230 320 2
@@ -84,6 +89,20 @@ xv_step "the same tile twice into one cell changes nothing more"
 xv_click 470 430 1
 expect_stamp 256 128 0 640 0 256
 
+xv_step "the wheel: a notch down on the source, a pick; two down on the target, a stamp"
+xv_wheel 100 300 5 # source 64,176: window 100,300 is image 164,456
+xv_click 100 300 1
+xv_expect_tile "tile 128,448" "$src" 128 448
+xv_wheel 600 300 5 2 # target 0,352: window 600,300 is image 150,632
+xv_click 600 300 1
+expect_stamp 128 448 128 576 0 352
+ring=$(xv_colour_at 577 250)
+[ "$ring" = 000000 ] || [ "$ring" = ffffff ] || xv_fail "no outline left of the cell: $ring"
+[ "$(xv_colour_at 74 292)" = ffffff ] || xv_fail "the picked cell 128,448 is not marked"
+xv_wheel 600 300 4 2
+xv_wheel 100 300 4
+xv_expect_source "source back at 64,128, above the pointer's cell" "$src" 64 128 256 250
+
 xv_step "a wheel over the size list without the focus leaves the sheet's size"
 xv_key Tab # the focus leaves the list it was chosen from
 xv_measure
@@ -97,6 +116,17 @@ xv_wait_file "$out"
 python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" ||
     xv_fail "the saved sheet is not the stamped 256x1024 sheet"
 saved_first=$(md5sum <"$out")
+
+xv_step "Ctrl+Z takes back the last stamp; Ctrl+Y and Ctrl+Shift+Z stamp it again"
+key_cell() { # the key, then what target cell X,Y (seen scrolled to 0,256) must show
+    xv_main_focus
+    xv_key "$1"
+    xv_expect_region "after $1: target cell $2,$3" $((450 + $2)) $((20 + $3 - 256)) 64 64 "${@:4}"
+}
+key_cell ctrl+z 128 576 --colour "$back"
+key_cell ctrl+y 128 576 --tga "$src" 128 448
+key_cell ctrl+z 128 576 --colour "$back"
+key_cell ctrl+shift+z 128 576 --tga "$src" 128 448
 
 xv_step "one more stamp, save over the file: No keeps the old file"
 xv_click 20 480 1 # image 84,588: cell 64,576
@@ -147,6 +177,18 @@ xv_key Tab
 xv_type "4x00"
 xv_key Tab space
 xv_wait_gone '^Target Image Size$'
+
+xv_step "Ctrl+Z takes back the custom size: the 256x1024 sheet, scrolled as before, saves as before"
+key_cell ctrl+z 0 640 --tga "$src" 256 128
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$f/undone.tga"
+xv_wait_file "$f/undone.tga"
+cmp -s "$f/undone.tga" "$out" || xv_fail "the sheet after undo is not the one saved before"
+
+xv_step "Ctrl+Y brings the 300x400 sheet back, scrolled to its top"
+xv_key ctrl+y
+xv_expect_region "target cell 0,0" 450 20 64 64 --tga "$src" 64 0
+xv_expect_region "no stamps right of it" 514 20 192 64 --colour "$back"
 
 xv_step "stamp into the partial last column: scroll the target right to its end"
 xv_click 650 504 # side2 page right: its range is 0..44

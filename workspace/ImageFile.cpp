@@ -1,0 +1,96 @@
+#include "workspace/ImageFile.h"
+
+#include "imaging/TGALS.h"
+#include "workspace/Workspace.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// As QImageReader names what it recognised. Not "tga", "ico" or "cur": Qt takes most TGA
+// files for icons, and every TGA is LoadTGA's.
+constexpr std::array<const char*, 9> Formats = {"png", "jpeg", "bmp", "gif", "pbm",
+                                                "pgm", "ppm",  "xbm", "xpm"};
+// The same bound as a TGA's sides.
+constexpr int MaxSide = 32767;
+
+bool Listed(const QByteArray& format) {
+    return std::any_of(Formats.begin(), Formats.end(),
+                       [&](const char* name) { return format == name; });
+}
+
+// Opened without blocking and kept only if it is a regular file: a FIFO or a device would
+// hang Qt's reader, so such files are left to LoadTGA, which refuses them.
+bool OpenRegular(const std::string& path, QFile& file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    return false;
+}
+} // namespace
+
+QImage AsPicture(QImage picture) {
+    if (!picture.isNull() && picture.format() != QImage::Format_RGB32)
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+    return picture;
+}
+
+QString OtherImagesFilter() {
+    const QString patterns =
+        QStringLiteral("*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm");
+    return QStringLiteral("Other Images(") + patterns + QStringLiteral(")|") + patterns;
+}
+
+void LoadImageFile(const QString& path, ImageData& image) {
+    const std::string local = LocalPath(path);
+    QFile file;
+    if (!OpenRegular(local, file)) {
+        LoadTGA(local, image);
+        return;
+    }
+    // By content alone: the file's name says nothing.
+    QImageReader reader(&file);
+    if (!Listed(reader.format())) {
+        file.close();
+        LoadTGA(local, image);
+        return;
+    }
+    const QSize size = reader.size();
+    if (size.width() > MaxSide || size.height() > MaxSide)
+        throw std::runtime_error(local + ": wider or higher than 32767");
+    // Qt's default allocation bound (256 MB) is lower than what a TGA may hold.
+    reader.setAllocationLimit(0);
+    const QImage picture = AsPicture(reader.read());
+    if (picture.isNull())
+        throw std::runtime_error(local + ": " + reader.errorString().toStdString());
+
+    ImageData decoded;
+    decoded.Width = picture.width();
+    decoded.Height = picture.height();
+    decoded.Bits = 24;
+    decoded.Pixels.resize(size_t{3} * static_cast<size_t>(decoded.Width) *
+                          static_cast<size_t>(decoded.Height));
+    uint8_t* out = decoded.Pixels.data();
+    for (int y = 0; y < decoded.Height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < decoded.Width; ++x, out += 3) {
+            out[0] = static_cast<uint8_t>(qBlue(row[x]));
+            out[1] = static_cast<uint8_t>(qGreen(row[x]));
+            out[2] = static_cast<uint8_t>(qRed(row[x]));
+        }
+    }
+    image = std::move(decoded);
+}
