@@ -4,6 +4,7 @@
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "platform/Application.h"
+#include "platform/TerminationSignals.h"
 
 #include <QTimer>
 
@@ -24,6 +25,7 @@ int Main(int argc, char** argv) {
     QApplication::setWindowIcon(frmAbout::ProgramIcon());
     frmMain form;
     MainForm = &form;
+    OnTerminationSignals(&form, [&form](int signal) { form.EndOnSignal(signal); });
     form.Show();
     // Once the window is up, so that a "Wrong format" has it as owner.
     QTimer::singleShot(0, &form, [&form, &named] {

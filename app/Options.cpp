@@ -1,16 +1,19 @@
 #include "app/Options.h"
 
+#include "imaging/FileIO.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
+#include <climits>
 #include <stdexcept>
+#include <sys/wait.h>
 
 int16_t LaunchAtStart = 0;
-QString LaunchPath;
+QByteArray LaunchPath;
 int16_t DialogAccepted = 0;
 
 namespace {
@@ -43,29 +46,41 @@ void ReadOptions() {
     LaunchPath.clear();
 
     // The user's own file, else the one an administrator left beside the executable.
-    QString path = OptionsFilePath();
-    if (!QFileInfo::exists(path))
-        path = BesideExecutable();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QString chosen = OptionsFilePath();
+    if (!QFileInfo::exists(chosen))
+        chosen = BesideExecutable();
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    // Two lines, each at most as long as a path can be: a longer line is not a path, and
+    // reading no further keeps a huge or endless file from costing time and memory.
+    constexpr qsizetype MaxLine = PATH_MAX - 1;
+    QByteArray bytes(2 * (MaxLine + 2), Qt::Uninitialized);
+    try {
+        const auto file = fileio::OpenForReading<std::runtime_error>(path);
+        bytes.truncate(static_cast<qsizetype>(fileio::ReadFully<std::runtime_error>(
+            file.get(), reinterpret_cast<uint8_t*>(bytes.data()), size_t(bytes.size()), 0, path)));
+    } catch (const std::exception&) {
         return;
-    const QByteArray first = file.readLine();
-    if (!first.endsWith('\n') || file.atEnd())
+    }
+    const qsizetype firstEnd = bytes.indexOf('\n');
+    if (firstEnd < 0 || firstEnd + 1 == bytes.size())
         return; // no second line
+    const QByteArray first = WithoutLineEnd(bytes.left(firstEnd + 1));
+    const qsizetype secondEnd = bytes.indexOf('\n', firstEnd + 1);
+    const QByteArray second =
+        WithoutLineEnd(bytes.mid(firstEnd + 1, secondEnd < 0 ? -1 : secondEnd - firstEnd));
     bool ok = false;
-    const short value = WithoutLineEnd(first).trimmed().toShort(&ok);
-    if (!ok)
+    const short value = first.trimmed().toShort(&ok);
+    if (!ok || first.size() > MaxLine || second.size() > MaxLine)
         return;
-    const QByteArray second = WithoutLineEnd(file.readLine());
     LaunchAtStart = value;
-    LaunchPath = QFile::decodeName(second);
+    LaunchPath = second; // the file's own bytes, whatever the locale
 }
 
 void WriteOptions() {
     // A blank where the sign would go, the number, one blank: " 1 ", "-1 ".
     QByteArray text = LaunchAtStart < 0 ? QByteArray() : QByteArray(" ");
     text += QByteArray::number(LaunchAtStart) + " \r\n";
-    text += QFile::encodeName(LaunchPath) + "\r\n";
+    text += LaunchPath + "\r\n";
 
     const QString path = OptionsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -77,6 +92,17 @@ void WriteOptions() {
                                  file.errorString().toLocal8Bit().toStdString());
 }
 
+// Qt starts a program named by text, which cannot hold every name's bytes (Latin-1 under a UTF-8
+// locale): the path is started as it is held. The child forks the program and ends, so the
+// program is nobody's child to wait for, as with QProcess::startDetached.
 void LaunchExternal() {
-    QProcess::startDetached(LaunchPath, {});
+    char* const argv[] = {LaunchPath.data(), nullptr};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::fork() == 0)
+            ::execvp(argv[0], argv);
+        ::_exit(0);
+    }
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
 }

@@ -1,12 +1,14 @@
 #pragma once
 // The two option values, their file opt.cfg, and the start-up launch.
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 
-extern int16_t LaunchAtStart;  // greater than 0: launch LaunchPath at start-up
-extern QString LaunchPath;     // full path of the program to launch, as the dialog returned it
+extern int16_t LaunchAtStart; // greater than 0: launch LaunchPath at start-up
+// Full path of the program to launch, as the file's bytes: decoded only to be shown.
+extern QByteArray LaunchPath;
 extern int16_t DialogAccepted; // -1 after OK, 0 after Cancel, in either dialog
 
 // Where the options are written: beside the executable where that folder is writable, else

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,10 +29,13 @@ const QString Section = QStringLiteral("Settings");
 constexpr float TwipsPerPixel = 15.0f;
 constexpr float DefaultTwips = 1000.0f;
 
+// A value that is not a number, or no position a screen can have (X11 coordinates are 16-bit),
+// gives the default.
 float StoredTwips(const QString& key) {
     bool ok = false;
     const float value = GetSetting(AppTitle, Section, key).toFloat(&ok);
-    return ok ? value : DefaultTwips;
+    constexpr float Limit = 32767.0f * TwipsPerPixel;
+    return ok && std::isfinite(value) && std::fabs(value) <= Limit ? value : DefaultTwips;
 }
 
 // Whether some part of a title bar at this outer position lies on any screen.
@@ -173,19 +178,32 @@ QString frmMain::TempFolderPath() const {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (unloaded_) {
-        event->accept();
-        return;
+    if (!unloaded_) {
+        int16_t cancel = 0;
+        Form_QueryUnload(cancel, 0);
+        // A signal may have ended the program while "Really Quit?" was asked.
+        if (cancel != 0 && !unloaded_) {
+            event->ignore();
+            return;
+        }
+        Unload();
     }
-    int16_t cancel = 0;
-    Form_QueryUnload(cancel, 0);
-    if (cancel != 0) {
-        event->ignore();
-        return;
-    }
-    Form_Unload(cancel);
-    unloaded_ = true;
     event->accept();
+}
+
+void frmMain::Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    int16_t cancel = 0;
+    Form_Unload(cancel);
+}
+
+// Any dialog or message box still open is closed by the unload; exit() also ends the event
+// loops of modal windows, and any that a handler still opens returns at once.
+void frmMain::EndOnSignal(int signal) {
+    Unload();
+    QCoreApplication::exit(128 + signal);
 }
 
 void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t /*UnloadMode*/) {

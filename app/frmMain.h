@@ -5,6 +5,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/ScrollBar.h"
+#include "workspace/TargetHistory.h"
 
 #include <QMainWindow>
 
@@ -126,6 +127,20 @@ class frmMain : public QMainWindow {
     void pbox1_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
     void pbox2_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
 
+    // Edit menu: undo and redo of every change to the target sheet, and the tile clipboard.
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditundo = nullptr;
+    QAction* mnuEditredo = nullptr;
+    QAction* mnuEditBar0 = nullptr;
+    QAction* mnuEditcopy = nullptr;
+    QAction* mnuEditpaste = nullptr;
+    void mnuEditundo_Click();
+    void mnuEditredo_Click();
+    void mnuEditcopy_Click();
+    void mnuEditpaste_Click();
+    // The target's steps, made on first use; stamps, size changes and target opens record here.
+    TargetHistory& History();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -146,6 +161,17 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     QPoint wantedPosition_; // outer frame, pixels
     std::unique_ptr<QTemporaryDir> tempDir_;
+    // Edit menu.
+    std::unique_ptr<TargetHistory> history_;
+
+    // Surviving faults: a size that cannot be had, the end by a termination signal.
+  public:
+    // The unload steps without "Really Quit?", then the program ends with status 128 + signal.
+    void EndOnSignal(int signal);
+
+  private:
+    void ChooseTargetSize();
+    void Unload(); // Form_Unload, once
 
     // The save's temporary bitmap: removed as soon as the save has read it back.
     void RemoveTempBitmap();

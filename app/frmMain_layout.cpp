@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 
+#include "platform/ComboBox.h"
 #include "platform/CommandButton.h"
 #include "platform/FitText.h"
 
@@ -54,7 +55,7 @@ void frmMain::BuildLayout() {
     pboxfinal = Place(new PictureBox(cover1), 106, 477, 28, 27);
     pboxfinal->setAutoSize(true);
     pboxfinal->hide();
-    combo1 = Place(new QComboBox(cover1), 47, 210, 86, 21);
+    combo1 = Place(new ComboBox(cover1), 47, 210, 86, 21);
     combo1->addItems({QStringLiteral("256x768"), QStringLiteral("256x1024"),
                       QStringLiteral("256x1536"), QStringLiteral("256x2048"),
                       QStringLiteral("Custom...")});
@@ -89,6 +90,19 @@ void frmMain::BuildMenus() {
     mnuFileopti = mnuFile->addAction(QStringLiteral("Options..."));
     mnuFileBar2 = mnuFile->addSeparator();
     mnuFilequitt = mnuFile->addAction(QStringLiteral("Quit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEditundo = mnuEdit->addAction(QStringLiteral("&Undo"));
+    mnuEditundo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuEditundo->setEnabled(false);
+    mnuEditredo = mnuEdit->addAction(QStringLiteral("&Redo"));
+    mnuEditredo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuEditredo->setEnabled(false);
+    mnuEditBar0 = mnuEdit->addSeparator();
+    mnuEditcopy = mnuEdit->addAction(QStringLiteral("&Copy Tile"));
+    mnuEditcopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEditpaste = mnuEdit->addAction(QStringLiteral("&Paste Tile"));
+    mnuEditpaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
 
@@ -122,4 +136,8 @@ void frmMain::Connect() {
     connect(mnuFileopti, &QAction::triggered, this, &frmMain::mnuFileopti_Click);
     connect(mnuFilequitt, &QAction::triggered, this, &frmMain::mnuFilequitt_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(mnuEditundo, &QAction::triggered, this, &frmMain::mnuEditundo_Click);
+    connect(mnuEditredo, &QAction::triggered, this, &frmMain::mnuEditredo_Click);
+    connect(mnuEditcopy, &QAction::triggered, this, &frmMain::mnuEditcopy_Click);
+    connect(mnuEditpaste, &QAction::triggered, this, &frmMain::mnuEditpaste_Click);
 }

@@ -4,6 +4,7 @@
 #include "platform/FitText.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -60,7 +61,7 @@ void ooop::showEvent(QShowEvent* event) {
 void ooop::Form_Load() {
     // Ticking the box runs Check1_Click, as a click would.
     Check1->setChecked(LaunchAtStart > 0);
-    Text1->setText(LaunchPath);
+    Text1->setText(QFile::decodeName(LaunchPath));
     Text1->setEnabled(Check1->isChecked());
     cmdbrowse->setEnabled(Check1->isChecked());
 }
@@ -87,7 +88,7 @@ void ooop::cmdbrowse_Click() {
     try {
         dlgapp.ShowOpen(this);
         Text1->setText(dlgapp.FileName);
-        LaunchPath = dlgapp.FileName;
+        LaunchPath = QFile::encodeName(dlgapp.FileName);
     } catch (const std::exception&) {
         // Cancelled or failed: nothing changes.
     }

@@ -11,6 +11,10 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.error_occurred)
             continue;
         const std::string name = run.run_name.str();
+        const auto kept = run.counters.find("kept_MB");
+        if (kept != run.counters.end() &&
+            (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median"))
+            kept_[name] = kept->second.value;
         const double seconds =
             run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         if (run.run_type == Run::RT_Aggregate) {
@@ -142,6 +146,19 @@ void RatioReporter::Finalize() {
                      Cell(milli(name + " without sync/" + sheet), Goal::AtMost, 3, " ms").c_str(),
                      "< 3 ms");
     }
+    std::fprintf(out, "%-38s%-18s%s\n", "undo of a stamp",
+                 Cell(micro("window/undo/stamp"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
+    std::fprintf(out, "%-38s%-18s%s\n", "undo of a size change",
+                 Cell(milli("window/undo/size change"), Goal::AtMost, 5, " ms").c_str(), "< 5 ms");
+    const auto kept = [&](const std::string& name) -> std::optional<double> {
+        const auto it = kept_.find(name);
+        return it == kept_.end() ? std::nullopt : std::optional<double>(it->second);
+    };
+    std::fprintf(out, "%-38s%-18s%s\n", "undo history after 1,000 stamps",
+                 Cell(kept("window/undo/stamp"), Goal::AtMost, 256, " MB").c_str(), "<= 256 MB");
+    std::fprintf(out, "%-38s%-18s%s\n", "undo history after 100 size changes",
+                 Cell(kept("window/undo/size change"), Goal::AtMost, 256, " MB").c_str(),
+                 "<= 256 MB");
     std::fflush(out);
     ConsoleReporter::Finalize();
 }

@@ -1,5 +1,5 @@
 // Through the real main window, offscreen: a stamp, the outline following the pointer, an open
-// of a target (TGA or PNG), a whole save.
+// of a target (TGA or PNG), a whole save, an undo.
 
 #include "Samples.h"
 
@@ -8,6 +8,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/MsgBox.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QScopeGuard>
@@ -144,6 +145,46 @@ void Save(benchmark::State& state, SheetSize size, bool replace, bool sync) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size.TgaBytes()));
 }
 
+// The target's history after changes made one way, then Edit > Undo of one of them, the repaint
+// included; when none is left, all are redone with the clock stopped.
+void Undo(benchmark::State& state, bool stamps) {
+    Current = std::make_unique<Session>(); // a history of these changes only
+    frmMain& window = Current->Window;
+    OpenTarget(*Current, Sizes[0]);
+    TargetHistory& history = window.History();
+    const size_t steps = stamps ? 1000 : 100;
+    if (stamps) {
+        Current->Answer = QString::fromStdString(TgaPath(Sizes[0]));
+        window.cmdsource_Click();
+    }
+    // Every press changes its cell: each round of the sheet's 128 cells stamps the other tile.
+    for (size_t i = 0; history.UndoSteps() < steps && i < 10 * steps; ++i) {
+        if (stamps) {
+            if (i % 128 == 0)
+                window.pbox1_MouseDown(1, 0, i / 128 % 2 ? 70.0f : 10.0f, 10);
+            window.pbox2_MouseDown(1, 0, static_cast<float>(64 * (i % 4) + 10),
+                                   static_cast<float>(64 * (i / 4 % 32) + 10));
+        } else {
+            window.combo1->setCurrentIndex(static_cast<int>(i % 4));
+            window.combo1_Click();
+        }
+    }
+    state.counters["kept_MB"] = static_cast<double>(history.KeptBytes()) / (1 << 20);
+    state.counters["steps"] = static_cast<double>(history.UndoSteps());
+    for (auto _ : state) {
+        if (!history.CanUndo()) {
+            state.PauseTiming();
+            while (history.CanRedo())
+                history.Redo();
+            QCoreApplication::processEvents();
+            state.ResumeTiming();
+        }
+        window.mnuEditundo_Click();
+        QCoreApplication::processEvents();
+    }
+    SkipOnMessages(state, *Current);
+}
+
 } // namespace
 
 void EndWindowBenchmarks() {
@@ -174,4 +215,6 @@ void RegisterWindowBenchmarks() {
             replace, false)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("window/undo/stamp", Undo, true);
+    benchmark::RegisterBenchmark("window/undo/size change", Undo, false);
 }

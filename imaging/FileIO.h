@@ -1,12 +1,14 @@
 #pragma once
-// What the file readers and the writer share: a descriptor closed on every path out, error
-// text, and little-endian fields.
+// What the file readers and the writer share: a descriptor closed on every path out, the
+// readers' open and read, error text, and little-endian fields.
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fileio {
@@ -14,6 +16,7 @@ namespace fileio {
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
@@ -29,6 +32,38 @@ class FileDescriptor {
 // "cannot open /x.tga: No such file or directory", from errno.
 inline std::string SystemError(const std::string& action, const std::string& path) {
     return action + " " + path + ": " + std::strerror(errno);
+}
+
+// Opens a file for reading. Only a regular file is taken: a FIFO, a device or a folder would
+// block the window or never end, so it is refused at once. O_NONBLOCK keeps the open itself from
+// waiting for a FIFO's writer; for a regular file it changes nothing.
+template <typename Error> FileDescriptor OpenForReading(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0)
+        throw Error(SystemError("cannot open", path));
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        throw Error(SystemError("cannot read", path));
+    if (!S_ISREG(info.st_mode))
+        throw Error("cannot open " + path + ": not a regular file");
+    return file;
+}
+
+// Reads until count bytes arrived or the file ended; returns how many arrived.
+template <typename Error>
+size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, buffer + done, count - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error(SystemError("cannot read", path));
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
 }
 
 inline uint16_t Le16(const uint8_t* p) {

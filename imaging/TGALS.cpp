@@ -35,20 +35,8 @@ void PutLe16(uint8_t* p, int16_t value) {
     p[1] = static_cast<uint8_t>(bits >> 8);
 }
 
-// Reads until count bytes arrived or the file ended; returns how many arrived.
 size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd, buffer + done, count - done, offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw TgaError(SystemError("cannot read", path));
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
+    return fileio::ReadFully<TgaError>(fd, buffer, count, offset, path);
 }
 
 // Zeroed and filled a quarter megabyte at a time, so that each part is still in the cache when
@@ -251,9 +239,7 @@ void CheckSaveable(const std::string& path, const ImageData& image) {
 bool SaveSyncs = true;
 
 void LoadTGA(const std::string& path, ImageData& image) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
-        throw TgaError(SystemError("cannot open", path));
+    const FileDescriptor file = fileio::OpenForReading<TgaError>(path);
 
     uint8_t header[HeaderSize];
     const size_t got = ReadFully(file.get(), header, HeaderSize, 0, path);

@@ -23,20 +23,8 @@ constexpr size_t HeadersSize = 54; // file header and a 40-byte info header
 constexpr size_t ColourTableSize = 256 * sizeof(PaletteEntry);
 constexpr size_t ChunkBytes = size_t{256} << 10;
 
-// Reads until count bytes arrived or the file ended; returns how many arrived.
 size_t ReadFully(int fd, uint8_t* buffer, size_t count, off_t offset, const std::string& path) {
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd, buffer + done, count - done, offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw std::runtime_error(SystemError("cannot read", path));
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
+    return fileio::ReadFully<std::runtime_error>(fd, buffer, count, offset, path);
 }
 
 struct Layout {
@@ -90,9 +78,7 @@ std::vector<uint8_t> ReadRows(int fd, off_t dataOffset, const Layout& layout, in
 } // namespace
 
 void LoadBMP(const std::string& path, ImageData& image) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
-        throw std::runtime_error(SystemError("cannot open", path));
+    const FileDescriptor file = fileio::OpenForReading<std::runtime_error>(path);
 
     uint8_t headers[HeadersSize];
     if (ReadFully(file.get(), headers, HeadersSize, 0, path) < HeadersSize)

@@ -17,8 +17,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        MsgBox(QString::fromLocal8Bit(e.what()), MsgButtons::OK, applicationName(),
-               MsgIcon::Critical);
+        MsgBox(FailureText(e), MsgButtons::OK, applicationName(), MsgIcon::Critical);
     } catch (...) {
         MsgBox(QStringLiteral("Unexpected failure"), MsgButtons::OK, applicationName(),
                MsgIcon::Critical);

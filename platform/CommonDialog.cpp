@@ -8,6 +8,26 @@ CommonDialog::Responder& TheResponder() {
     static CommonDialog::Responder responder;
     return responder;
 }
+
+// Qt adds the default suffix to every name typed without an extension. A name that exists
+// exactly as typed is that file: it is taken (after the overwrite question) as it stands.
+class FileDialog : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+    QString Chosen;
+
+    void accept() override {
+        const QString suffix = defaultSuffix();
+        setDefaultSuffix({});
+        const QStringList typed = selectedFiles();
+        if (typed.size() != 1 || !QFileInfo(typed.constFirst()).isFile())
+            setDefaultSuffix(suffix);
+        QFileDialog::accept();
+        if (result() == QDialog::Accepted && !selectedFiles().isEmpty())
+            Chosen = selectedFiles().constFirst();
+        setDefaultSuffix(suffix);
+    }
+};
 } // namespace
 
 void CommonDialog::SetResponder(Responder responder) {
@@ -37,7 +57,7 @@ void CommonDialog::Show(bool save, QWidget* parent) {
     if (TheResponder()) {
         chosen = TheResponder()(*this, save);
     } else {
-        QFileDialog dialog(parent, DialogTitle);
+        FileDialog dialog(parent, DialogTitle);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile); // the chosen file need not exist
@@ -54,8 +74,8 @@ void CommonDialog::Show(bool save, QWidget* parent) {
             dialog.setDefaultSuffix(DefaultSuffix());
         if (!FileName.isEmpty())
             dialog.selectFile(FileName);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().constFirst();
+        if (dialog.exec() == QDialog::Accepted && !dialog.Chosen.isEmpty())
+            chosen = dialog.Chosen;
         // An existing file is opened as named, extension or not.
         if (chosen && !save && QFileInfo(*chosen).suffix().isEmpty() &&
             !QFileInfo::exists(*chosen) && !DefaultSuffix().isEmpty())

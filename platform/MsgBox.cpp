@@ -3,12 +3,20 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <new>
+
 namespace {
 MsgBoxResponder& Responder() {
     static MsgBoxResponder responder;
     return responder;
 }
 } // namespace
+
+QString FailureText(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure))
+        return QStringLiteral("there is not enough memory");
+    return QString::fromLocal8Bit(failure.what());
+}
 
 void SetMsgBoxResponder(MsgBoxResponder responder) {
     Responder() = std::move(responder);

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -20,6 +21,10 @@ struct MsgBoxCall {
 
 MsgResult MsgBox(const QString& text, MsgButtons buttons, const QString& title,
                  MsgIcon icon = MsgIcon::None, QWidget* parent = nullptr);
+
+// What a failure says to the user: its own text, or plain words where the library's text
+// would be a type name ("std::bad_alloc").
+QString FailureText(const std::exception& failure);
 
 // Tests answer message boxes through one process-wide responder instead of a window.
 using MsgBoxResponder = std::function<MsgResult(const MsgBoxCall&)>;

@@ -26,11 +26,11 @@ QColor PictureBox::BackColor() const {
     return palette().color(QPalette::Button);
 }
 
-void PictureBox::SyncImageSize() {
-    if (!withImage_ || image_.size() == size())
-        return;
-    QImage grown(size(), QImage::Format_RGB32);
-    if (grown.isNull() && !size().isEmpty())
+// The persistent image at another size, made aside: the drawing where it fits, the background
+// picture or the back colour elsewhere.
+QImage PictureBox::ImageAtSize(QSize size) const {
+    QImage grown(size, QImage::Format_RGB32);
+    if (grown.isNull() && !size.isEmpty())
         throw std::bad_alloc();
     grown.fill(BackColor());
     QPainter painter(&grown);
@@ -40,12 +40,27 @@ void PictureBox::SyncImageSize() {
     if (!image_.isNull())
         painter.drawImage(0, 0, image_);
     painter.end();
-    image_ = std::move(grown);
+    return grown;
 }
 
+void PictureBox::SyncImageSize() {
+    if (withImage_ && image_.size() != size())
+        image_ = ImageAtSize(size());
+}
+
+// The image is made before the surface changes: without the memory for it, the surface keeps
+// its size and its drawing.
 void PictureBox::setSize(int w, int h) {
+    if (withImage_ && image_.size() != QSize(w, h))
+        image_ = ImageAtSize(QSize(w, h));
     resize(w, h);
-    SyncImageSize();
+}
+
+void PictureBox::Load(const QImage& picture) {
+    QImage image = picture.copy(); // stamps go into the image, never into the picture
+    if (image.isNull() && !picture.isNull())
+        throw std::bad_alloc();
+    Restore(picture, image);
 }
 
 void PictureBox::setPicture(const QImage& picture) {
@@ -69,6 +84,15 @@ void PictureBox::Cls() {
         return;
     image_ = QImage();
     SyncImageSize();
+    update();
+}
+
+void PictureBox::Restore(const QImage& picture, const QImage& image) {
+    picture_ = picture;
+    if (withImage_)
+        image_ = image;
+    // The image already has the new size: resizing keeps it as it is.
+    resize(image.size());
     update();
 }
 

@@ -20,10 +20,17 @@ class PictureBox : public QWidget {
     const QImage& Picture() const { return picture_; }
     void setPicture(const QImage& picture);
 
+    // Makes picture the background and the drawing, and the surface its size, all at once:
+    // throws std::bad_alloc, with nothing changed, when the memory for it cannot be had.
+    void Load(const QImage& picture);
+
     // Snapshot of the persistent image at the surface's current size.
     QImage Image() const;
     // Drawing reset to the background picture, back colour elsewhere.
     void Cls();
+    // Puts back a background picture and a persistent image exactly as they were taken; the
+    // surface takes the image's size. Nothing is redrawn from the picture.
+    void Restore(const QImage& picture, const QImage& image);
 
     void setAutoSize(bool on) { autoSize_ = on; }
     bool AutoSize() const { return autoSize_; }
@@ -33,7 +40,7 @@ class PictureBox : public QWidget {
     void setWidth(int w) { setSize(w, height()); }
     void setHeight(int h) { setSize(width(), h); }
     // Keeps the drawing where it fits; new area shows the background picture, else the back
-    // colour. Throws std::bad_alloc when the image cannot be held.
+    // colour. Throws std::bad_alloc, with nothing changed, when the image cannot be held.
     void setSize(int w, int h);
     void setLeft(int x) { move(x, y()); }
     void setTop(int y) { move(x(), y); }
@@ -78,6 +85,7 @@ class PictureBox : public QWidget {
   private:
     // Brings the persistent image to the surface's size, keeping the drawing where it fits.
     void SyncImageSize();
+    QImage ImageAtSize(QSize size) const;
     void RaiseMouseDown(QMouseEvent* event);
     void RaiseMouseMove(QPointF at);
 

@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
+#include <sys/stat.h>
+
 namespace {
 
 bool Options(frmMain& frm, const std::function<void(ooop*)>& act) {
@@ -67,6 +70,8 @@ class TestOptions : public QObject {
     void writtenAtShutdownAndReadBack();
     void handMadeFile_data();
     void handMadeFile();
+    void hostileFile_data();
+    void hostileFile();
     void launchAtStart_data();
     void launchAtStart();
     void failedLaunchIgnored_data();
@@ -113,17 +118,17 @@ void TestOptions::writtenAtShutdownAndReadBack() {
         frmMain frm;
         frm.Show();
         LaunchAtStart = int16_t(launch);
-        LaunchPath = path;
+        LaunchPath = QFile::encodeName(path);
         QVERIFY(frm.close());
     }
     QCOMPARE(ReadFile(OptionsFile()), bytes);
 
     LaunchAtStart = 99;
-    LaunchPath = QStringLiteral("not read");
+    LaunchPath = "not read";
     frmMain again;
     again.Show();
     QCOMPARE(LaunchAtStart, int16_t(launch));
-    QCOMPARE(LaunchPath, path);
+    QCOMPARE(QFile::decodeName(LaunchPath), path);
     QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Really Quit?")});
 }
 
@@ -165,13 +170,13 @@ void TestOptions::handMadeFile() {
     if (folder)
         QVERIFY(QDir().mkdir(OptionsFile()));
     LaunchAtStart = 99;
-    LaunchPath = QStringLiteral("not read");
+    LaunchPath = "not read";
 
     ScriptedUser user;
     frmMain frm;
     frm.Show();
     QCOMPARE(LaunchAtStart, int16_t(launch));
-    QCOMPARE(LaunchPath, path);
+    QCOMPARE(QFile::decodeName(LaunchPath), path);
     QVERIFY(user.Messages.empty());
 
     QString state, shownPath;
@@ -181,6 +186,45 @@ void TestOptions::handMadeFile() {
     }));
     QCOMPARE(state, StateFor(launch > 0));
     QCOMPARE(shownPath, path);
+}
+
+void TestOptions::hostileFile_data() {
+    QTest::addColumn<QByteArray>("bytes"); // null: a FIFO with no writer in the file's place
+    QTest::addColumn<int>("launch");
+    QTest::addColumn<QByteArray>("path");
+    const QByteArray longest(PATH_MAX - 1, 'p');
+    QTest::newRow("FIFO") << QByteArray() << 0 << QByteArray();
+    QTest::newRow("first line longer than a path")
+        << QByteArray(" 1" + QByteArray(PATH_MAX, ' ') + "\r\n/p\r\n") << 0 << QByteArray();
+    QTest::newRow("path longer than a path can be")
+        << QByteArray(" 1 \r\n/" + longest + "\r\n") << 0 << QByteArray();
+    QTest::newRow("longest path") << QByteArray(" 1 \r\n" + longest) << 1 << longest;
+    QTest::newRow("Latin-1 name under UTF-8")
+        << QByteArray(" 1 \r\n/tmp/caf\xe9 \xa7.sh\r\n") << 1 << QByteArray("/tmp/caf\xe9 \xa7.sh");
+}
+
+// Whatever the file holds, start-up goes on, and the path goes back to the file as its bytes.
+void TestOptions::hostileFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, launch);
+    QFETCH(QByteArray, path);
+
+    if (bytes.isNull())
+        QCOMPARE(::mkfifo(QFile::encodeName(OptionsFile()).constData(), 0600), 0);
+    else
+        QVERIFY(WriteFile(OptionsFile(), bytes));
+    ScriptedUser user;
+    {
+        frmMain frm;
+        frm.Show(); // a FIFO's open used to wait here for a writer
+        QCOMPARE(LaunchAtStart, int16_t(launch));
+        QCOMPARE(LaunchPath, path);
+        LaunchAtStart = 0; // written back as " 0 " and the path
+        if (bytes.isNull())
+            QVERIFY(QFile::remove(OptionsFile()));
+        QVERIFY(frm.close());
+    }
+    QCOMPARE(ReadFile(OptionsFile()), QByteArray(" 0 \r\n" + path + "\r\n"));
 }
 
 void TestOptions::launchAtStart_data() {
@@ -253,7 +297,7 @@ void TestOptions::failedLaunchIgnored() {
     QVERIFY(frm.isVisible());
     QCOMPARE(frm.pbox2->Height(), 2048);
     QCOMPARE(frm.updown2->Max(), int16_t(1571));
-    QCOMPARE(LaunchPath, program);
+    QCOMPARE(QFile::decodeName(LaunchPath), program);
     QTest::qWait(500);
     QVERIFY(!QFile::exists(marker));
 }
@@ -278,7 +322,7 @@ void TestOptions::checkBoxActsAtOnce() {
     frmMain frm;
     frm.Show();
     LaunchAtStart = int16_t(launch);
-    LaunchPath = QStringLiteral("/opt/ed");
+    LaunchPath = "/opt/ed";
     DialogAccepted = closeBy == 0 ? 0 : -1;
 
     QStringList states;
@@ -306,7 +350,7 @@ void TestOptions::checkBoxActsAtOnce() {
     QCOMPARE(shownPath, QStringLiteral("/opt/ed"));
     QCOMPARE(DialogAccepted, int16_t(closeBy == 0 ? -1 : 0));
     QCOMPARE(LaunchAtStart, int16_t(launch == 0 ? 1 : 0));
-    QCOMPARE(LaunchPath, QStringLiteral("/opt/ed"));
+    QCOMPARE(LaunchPath, QByteArray("/opt/ed"));
 
     QVERIFY(frm.close());
     QCOMPARE(ReadFile(OptionsFile()), written);
@@ -326,7 +370,7 @@ void TestOptions::browse() {
     frmMain frm;
     frm.Show();
     LaunchAtStart = 1;
-    LaunchPath = QStringLiteral("/old/prog");
+    LaunchPath = "/old/prog";
     if (picked)
         user.Files.push_back(chosen);
 
@@ -335,7 +379,7 @@ void TestOptions::browse() {
     QVERIFY(Options(frm, [&](ooop* d) {
         QTest::mouseClick(d->cmdbrowse, Qt::LeftButton);
         shownPath = d->Text1->text();
-        heldPath = LaunchPath;
+        heldPath = QFile::decodeName(LaunchPath);
         stillOpen = d->isVisible();
         QTest::mouseClick(d->CancelButton, Qt::LeftButton);
     }));
@@ -343,7 +387,7 @@ void TestOptions::browse() {
     QCOMPARE(shownPath, expected);
     QCOMPARE(heldPath, expected);
     QVERIFY(stillOpen);
-    QCOMPARE(LaunchPath, expected);
+    QCOMPARE(QFile::decodeName(LaunchPath), expected);
     QCOMPARE(LaunchAtStart, int16_t(1));
     QVERIFY(user.Messages.empty());
 

@@ -85,6 +85,7 @@ class TestSize : public QObject {
     void bounds();
     void secondOpeningReusesValues();
     void sizeChangeKeepsStampedPixels();
+    void undoHistoryBounded();
 };
 
 void TestSize::init() {
@@ -237,12 +238,15 @@ void TestSize::keyFilter() {
 
 void TestSize::emptiedBoxBecomesOne_data() {
     QTest::addColumn<bool>("selectAll");
-    QTest::newRow("backspace each digit") << false;
-    QTest::newRow("select all, Delete") << true;
+    QTest::addColumn<QString>("deleteText"); // what the Delete key carries
+    QTest::newRow("backspace each digit") << false << QString();
+    QTest::newRow("select all, Delete") << true << QString();
+    QTest::newRow("select all, Delete with its X11 text") << true << QStringLiteral("\x7f");
 }
 
 void TestSize::emptiedBoxBecomesOne() {
     QFETCH(bool, selectAll);
+    QFETCH(QString, deleteText);
 
     frmMain frm;
     frm.Show();
@@ -252,7 +256,7 @@ void TestSize::emptiedBoxBecomesOne() {
         QCOMPARE(CustomWidth, int16_t(57));
         if (selectAll) {
             QTest::keyClick(d->txtwidth, Qt::Key_Home, Qt::ShiftModifier);
-            QTest::keyClick(d->txtwidth, Qt::Key_Delete);
+            QTest::sendKeyEvent(QTest::Click, d->txtwidth, Qt::Key_Delete, deleteText, {});
         } else {
             QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
             QCOMPARE(d->txtwidth->text(), QStringLiteral("5"));
@@ -441,6 +445,29 @@ void TestSize::sizeChangeKeepsStampedPixels() {
     QCOMPARE(RgbAt(image, {200, 10}), PatternRgb(72, 74));
     QCOMPARE(RgbAt(image, {10, 1000}), back);
     QCOMPARE(RgbAt(image, {255, 2047}), back);
+}
+
+// The undo history keeps at most 256 MB of pixels: its oldest steps go first, and those left
+// still undo, newest first.
+void TestSize::undoHistoryBounded() {
+    ScriptedUser user;
+    frmMain frm;
+    frm.Show();
+    // 64 MB a sheet: the fifth change takes the history past the bound.
+    for (const char* height : {"4096", "4095", "4094", "4093", "4092"}) {
+        QVERIFY(CustomSize(frm, QStringLiteral("4096"), QLatin1String(height)));
+        QVERIFY(frm.History().KeptBytes() <= TargetHistory::DefaultLimit);
+    }
+    QStringList undone;
+    for (int i = 0; i < 10 && frm.mnuEditundo->isEnabled(); ++i) {
+        frm.mnuEditundo->trigger();
+        undone << frm.cmdtarget->text();
+    }
+    // The first step, back to the start-up sheet, was dropped.
+    QCOMPARE(undone, (QStringList{QStringLiteral("Untitled - 4096x4093"),
+                                  QStringLiteral("Untitled - 4096x4094"),
+                                  QStringLiteral("Untitled - 4096x4095"),
+                                  QStringLiteral("Untitled - 4096x4096")}));
 }
 
 PATCHERY_WIDGET_TEST(TestSize)

@@ -27,3 +27,11 @@ void frmMain::cmdpaste_Click() {
     pboxsmall->setPicture(AsPicture(picture));
     clipboard->clear();
 }
+
+void frmMain::mnuEditcopy_Click() {
+    cmdcopy_Click();
+}
+
+void frmMain::mnuEditpaste_Click() {
+    cmdpaste_Click();
+}

@@ -69,13 +69,15 @@ void frmMain::ChooseFile(const std::optional<QString>& named) {
 }
 
 void frmMain::OpenSource(const std::optional<QString>& named) {
+    // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
+    const bool verticalWasOn = updown1->isEnabled();
+    const bool horizontalWasOn = side1->isEnabled();
     updown1->setEnabled(false);
     side1->setEnabled(false);
     try {
         ChooseFile(named);
         pbox1->setAutoSize(true);
-        LloaD();
-        pbox1->setPicture(pbox1->Image());
+        LloaD(); // the drawn image is the view's picture too
         cmdsource->setText(Caption(dlgbox.FileTitle, pbox1));
         pbox1->setMark({}); // the last pick was from the previous source
         FitBars(pbox1, updown1, side1);
@@ -86,18 +88,21 @@ void frmMain::OpenSource(const std::optional<QString>& named) {
             side1_Change();
         }
     } catch (const std::exception&) {
+        updown1->setEnabled(verticalWasOn);
+        side1->setEnabled(horizontalWasOn);
         WrongFormat(this);
     }
 }
 
 void frmMain::OpenTarget(const std::optional<QString>& named) {
+    TargetHistory::State before = History().Sheet();
     try {
         ChooseFile(named);
         pbox2->setAutoSize(true);
-        LloaD2();
-        pbox2->setPicture(pbox2->Image());
+        LloaD2(); // the drawn image is the view's picture too
         cmdtarget->setText(Caption(dlgbox.FileTitle, pbox2));
         FitBars(pbox2, updown2, side2);
+        History().Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);
     }

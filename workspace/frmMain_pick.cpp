@@ -36,8 +36,11 @@ void frmMain::pbox1_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, fl
 void frmMain::pbox2_MouseDown(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
     if (pboxsmall->Picture().isNull())
         return;
-    pbox2->PaintPicture(pboxsmall->Picture(), CellEdge(X), CellEdge(Y), TileSize, TileSize, 0, 0,
+    const QRect cell = Cell(X, Y);
+    TargetHistory::State before = History().Cell(cell);
+    pbox2->PaintPicture(pboxsmall->Picture(), cell.x(), cell.y(), TileSize, TileSize, 0, 0,
                         TileSize, TileSize);
+    History().Record(std::move(before));
 }
 
 // No outline where a press does nothing: no source image, or beyond the source's width.

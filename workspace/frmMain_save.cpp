@@ -35,9 +35,9 @@ void frmMain::mnuFilesavtar_Click() {
         pboxfinal->hide();
         // A save that fails silently would leave the user believing the sheet is on disk.
         const auto* saveError = dynamic_cast<const TgaSaveError*>(&e);
-        const std::string reason = saveError ? saveError->Reason : std::string(e.what());
-        MsgBox(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
-                   QString::fromLocal8Bit(reason),
+        const QString reason =
+            saveError ? QString::fromLocal8Bit(saveError->Reason) : FailureText(e);
+        MsgBox(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") + reason,
                MsgButtons::OK, ProgramTitle(), MsgIcon::Critical, this);
         return;
     }

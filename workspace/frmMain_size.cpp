@@ -4,6 +4,7 @@
 
 #include "app/Options.h"
 #include "imaging/Checked.h"
+#include "platform/MsgBox.h"
 #include "workspace/Workspace.h"
 #include "workspace/wihei.h"
 
@@ -18,6 +19,18 @@ QString UntitledCaption(const PictureBox* view) {
 } // namespace
 
 void frmMain::combo1_Click() {
+    // Without the memory for the new size, sheet, caption and bars stay as they were.
+    try {
+        ChooseTargetSize();
+    } catch (const std::bad_alloc&) {
+        MsgBox(QStringLiteral("There is not enough memory to make the target sheet that size."),
+               MsgButtons::OK, ProgramTitle(), MsgIcon::None, this);
+    }
+}
+
+void frmMain::ChooseTargetSize() {
+    TargetHistory::State before = History().Sheet();
+    bool sized = false;
     // Five independent comparisons, each rereading the list's text.
     const struct {
         const char* text;
@@ -25,10 +38,10 @@ void frmMain::combo1_Click() {
     } standard[] = {{"256x768", 768}, {"256x1024", 1024}, {"256x1536", 1536}, {"256x2048", 2048}};
     for (const auto& size : standard) {
         if (combo1->currentText() == QLatin1String(size.text)) {
+            pbox2->setSize(256, size.height); // both sides at once: all of it fits, or nothing
             pbox2->setAutoSize(true);
-            pbox2->setWidth(256);
-            pbox2->setHeight(size.height);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
     if (combo1->currentText() == QLatin1String("Custom...")) {
@@ -37,9 +50,9 @@ void frmMain::combo1_Click() {
             dialog.exec();
         }
         if (DialogAccepted) {
-            pbox2->setHeight(CustomHeight);
-            pbox2->setWidth(CustomWidth);
+            pbox2->setSize(CustomWidth, CustomHeight);
             cmdtarget->setText(UntitledCaption(pbox2));
+            sized = true;
         }
     }
 
@@ -47,4 +60,7 @@ void frmMain::combo1_Click() {
     side2->setEnabled(pbox2->Width() > ViewWidth);
     updown2->setMax(checked::ToInt16(pbox2->Height() - ViewHeight));
     side2->setMax(checked::ToInt16(pbox2->Width() - ViewWidth));
+    // A cancelled "Custom..." is no change, even where it refitted the bars.
+    if (sized)
+        History().Record(std::move(before));
 }

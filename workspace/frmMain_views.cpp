@@ -22,17 +22,28 @@ void frmMain::ClearImage3() {
     pboxfinal->Cls();
 }
 
+namespace {
+// The whole image drawn into a new picture of its size, aside from any view.
+QImage Drawn(const ImageData& image) {
+    QImage drawn(image.Width, image.Height, QImage::Format_RGB32);
+    if (drawn.isNull())
+        throw std::bad_alloc();
+    DrawImage(
+        {drawn.bits(), drawn.width(), drawn.height(), static_cast<int32_t>(drawn.bytesPerLine())},
+        image);
+    return drawn;
+}
+} // namespace
+
+// The source and the target view take the drawn image as their picture and drawing in one step,
+// which changes nothing when the memory for it cannot be had.
 void frmMain::RefreshPicture() {
-    pbox1->setWidth(CurImage.Width);
-    pbox1->setHeight(CurImage.Height);
-    DrawImage(pbox1->hDC(), CurImage);
+    pbox1->Load(Drawn(CurImage));
     pbox1->Refresh();
 }
 
 void frmMain::RefreshPicture2() {
-    pbox2->setWidth(CurImage.Width);
-    pbox2->setHeight(CurImage.Height);
-    DrawImage(pbox2->hDC(), CurImage);
+    pbox2->Load(Drawn(CurImage));
     pbox2->Refresh();
 }
 
@@ -44,16 +55,15 @@ void frmMain::RefreshPicture3() {
     pboxfinal->Refresh();
 }
 
-// The opens decode before they clear: a file that cannot be read leaves the view as it was.
+// The opens build the new view aside and put it in place only when all of it could be made: a
+// file that cannot be read, or memory that runs out, leaves the view exactly as it was.
 void frmMain::LloaD() {
     LoadImageFile(dlgbox.FileName, CurImage);
-    ClearImage();
     RefreshPicture();
 }
 
 void frmMain::LloaD2() {
     LoadImageFile(dlgbox.FileName, CurImage);
-    ClearImage2();
     RefreshPicture2();
 }
 

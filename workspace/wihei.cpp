@@ -84,11 +84,12 @@ bool wihei::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && (watched == txtwidth || watched == txtheight)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
-        // Keys without a character (arrows, Delete) reach the box as they are. Tab and Esc
-        // move the focus and press Cancel: they belong to the dialog, not to the box.
+        // Keys without a character (arrows, Delete) reach the box as they are; under X11
+        // Delete carries 0x7F, yet it edits and types nothing. Tab and Esc move the focus and
+        // press Cancel: they belong to the dialog, not to the box.
         const bool dialogKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
                                key->key() == Qt::Key_Escape;
-        if (!dialogKey && text.size() == 1 && text[0].unicode() < 0x80) {
+        if (!dialogKey && text.size() == 1 && text[0].unicode() < 0x7F) {
             auto code = static_cast<int16_t>(text[0].unicode());
             if (watched == txtwidth)
                 txtwidth_KeyPress(code);

@@ -3,7 +3,8 @@
 # program (xclip) as image/png; a PNG put on the clipboard by xclip is pasted as the selected
 # tile (shown and stamped from its top-left 64x64 pixels) and the clipboard is emptied; Copy
 # gives the whole pasted picture back; a paste from the empty clipboard leaves no tile, so a
-# press on the target stamps nothing.
+# press on the target stamps nothing; Ctrl+C and Ctrl+V (Edit > Copy Tile, Paste Tile) do what
+# the two buttons do.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 
@@ -76,6 +77,15 @@ xv_click 530 30 1 # target cell 64,0: nothing may be stamped there
 xv_click 713 490
 xv_expect_region "target cell 0,0 after scrolling" 450 20 64 48 --png "$f/picture.png" 0 16
 xv_expect_region "target cell 64,0 stays blank" 514 20 64 48 --colour "$back"
+
+xv_step "Ctrl+C and Ctrl+V: Edit > Copy Tile and Paste Tile, as the buttons"
+xv_click 140 100 1
+xv_expect_tile "tile 128,64" "$src" 128 64
+xv_main_focus
+xv_key ctrl+c
+xv_poll clipboard_offers image/png || xv_fail "Ctrl+C put no image/png on the clipboard"
+xv_key ctrl+v
+xv_poll clipboard_empty || xv_fail "Ctrl+V did not empty the clipboard"
 
 xv_step "quit"
 xv_file_menu quit

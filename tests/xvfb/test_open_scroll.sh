@@ -2,10 +2,11 @@
 # Opening images in a real window: source and target through their buttons and through the
 # File menu, typing paths into Qt's file dialog; the views show the right pixels at several
 # positions of all four scroll bars (arrow and page clicks), keep their positions across a new
-# open as far as the new ranges allow, and a 32-bit or run-length-encoded file answers
-# "Wrong format" and leaves the view as it was. Then the shortcuts: Ctrl+O opens a PNG as the
-# source, shown pixel for pixel and scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O
-# the same PNG as the target; Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?".
+# open as far as the new ranges allow, and a 32-bit or run-length-encoded file, or a FIFO with
+# no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
+# were. Then the shortcuts: Ctrl+O opens a PNG as the source, shown pixel for pixel and
+# scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
+# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?".
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -90,6 +91,17 @@ xv_key Return
 xv_wait_gone '^Patchery$'
 xv_expect_target "target after the refused file" "$f/target2.tga" 0 80
 
+xv_step "a FIFO with no writer as source: Wrong format without waiting, the source stays"
+mkfifo "$f/pipe.tga"
+xv_file_menu open-source
+xv_enter_path '^Select tga\.\.\.$' "$f/pipe.tga" >/dev/null
+asked=$(date +%s%N)
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_log "the FIFO was refused $((($(date +%s%N) - asked) / 1000000)) ms after Return"
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_expect_source "source after the FIFO" "$f/source2.tga" 0 96
+
 xv_step "a run-length-encoded TGA as source: Wrong format, the source stays"
 xv_file_menu open-source
 xv_answer_file_dialog '^Select tga\.\.\.$' "$f/packed.tga"
@@ -99,22 +111,24 @@ xv_wait_gone '^Patchery$'
 xv_expect_source "source after the refused file" "$f/source2.tga" 0 96
 xv_expect_target "target after the refused source" "$f/target2.tga" 0 80
 
-xv_step "the views still scroll: target one page further"
+xv_step "the views still scroll: target one page further, source one arrow"
 updown2_page_down
 xv_expect_target "second target after a page" "$f/target2.tga" 0 144
+updown1_down
+xv_expect_source "second source after an arrow" "$f/source2.tga" 0 112
 
 xv_step "Ctrl+O: a PNG as source"
 python3 "$XV_IMG" png "$f/photo.png" 400 900 7
 xv_key ctrl+o
 xv_answer_file_dialog '^Select tga\.\.\.$' "$f/photo.png"
-xv_expect_region "PNG source where the bars stood" 0 20 256 477 --png "$f/photo.png" 0 96
+xv_expect_region "PNG source where the bars stood" 0 20 256 477 --png "$f/photo.png" 0 112
 
 xv_step "the wheel over the source: two notches down, one right, Shift+down: one more right"
 xv_wheel 100 300 5 2
 xv_wheel 100 300 7
 xdotool keydown shift && xv_wheel 100 300 5 && xdotool keyup shift
 xdotool mousemove $((XV_CX + 300)) $((XV_CY + 100)) # off the view: its outline goes
-xv_expect_region "PNG source scrolled by the wheel" 0 20 256 477 --png "$f/photo.png" 96 192
+xv_expect_region "PNG source scrolled by the wheel" 0 20 256 477 --png "$f/photo.png" 96 208
 
 xv_step "Ctrl+Shift+O: the PNG as target; Ctrl+S and F1 show their windows; Ctrl+Q asks"
 xv_key ctrl+shift+o

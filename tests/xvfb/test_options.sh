@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Options dialog in a real window: tick the box, browse to a small script (its path has
 # blanks in it), OK, quit with Yes; opt.cfg beside the executable holds the values; the next
-# start launches the script and puts the window back where it was moved to.
+# start launches the script and puts the window back where it was moved to. A path written in
+# Latin-1 under a UTF-8 locale is launched and written back byte for byte.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -69,4 +70,18 @@ xv_answer_quit yes
 xv_wait_app_end
 [ "$(od -An -c "$XV_TMP/app/opt.cfg")" = "$expected" ] ||
     xv_fail "opt.cfg after the second run: $(od -c "$XV_TMP/app/opt.cfg")"
+
+xv_step "a Latin-1 path under a UTF-8 locale: launched, and written back as it was"
+latin="$XV_TMP/files/my tools/caf"$'\xe9'" launch.sh"
+cp "$script" "$latin"
+printf ' 1 \r\n%s\r\n' "$latin" >"$XV_TMP/app/opt.cfg"
+expected=$(od -An -c "$XV_TMP/app/opt.cfg")
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+xv_start_app
+xv_wait_file "$marker"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+[ "$(od -An -c "$XV_TMP/app/opt.cfg")" = "$expected" ] ||
+    xv_fail "opt.cfg after the Latin-1 run: $(od -c "$XV_TMP/app/opt.cfg")"
 xv_log "passed"

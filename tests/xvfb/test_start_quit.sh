@@ -2,7 +2,8 @@
 # Start and quit in a real window under a window manager: the window and its client area, the
 # first-run position, "Really Quit?" from the close box and from the menu (No keeps everything,
 # Yes ends the program), the position and the options written at the end, and the private
-# temporary folder of a save removed at exit.
+# temporary folder of a save removed at exit. SIGTERM after a save, and SIGINT while "Really
+# Quit?" asks, end the program in the same order without asking.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -78,14 +79,49 @@ xv_click_screen "$bx" "$by"
 xv_answer_quit yes
 xv_wait_app_end
 
+# The temporary folder gone, the frame's position (pixels) and the options written.
+expect_shutdown_left() {
+    [ ! -e "${temp_dirs[0]}" ] || xv_fail "the temporary folder ${temp_dirs[0]} is still there"
+    xv_wait_file "$settings"
+    grep -qx '\[Settings\]' "$settings" || xv_fail "no [Settings] group in $settings"
+    grep -qx "MainLeft=$(($1 * 15))" "$settings" ||
+        xv_fail "MainLeft is not $(($1 * 15)) twips: $(cat "$settings")"
+    grep -qx "MainTop=$(($2 * 15))" "$settings" ||
+        xv_fail "MainTop is not $(($2 * 15)) twips: $(cat "$settings")"
+    [ "$(od -An -c "$options" | tr -s ' ')" = "$(printf ' 0 \r\n\r\n' | od -An -c | tr -s ' ')" ] ||
+        xv_fail "opt.cfg is not ' 0 ' and an empty line: $(od -c "$options")"
+}
+
+# Sends a signal; the program must end by itself with status 128 + the signal's number.
+end_by_signal() {
+    kill -s "$1" "$XV_APP_PID"
+    xv_poll xv_app_ended || xv_fail "patchery is still running after SIG$1"
+    local status=0
+    wait "$XV_APP_PID" || status=$?
+    XV_APP_PID=""
+    [ "$status" -eq $((128 + $(kill -l "$1"))) ] || xv_fail "SIG$1 ended patchery with $status"
+}
+
 xv_step "what the shutdown left"
-[ ! -e "${temp_dirs[0]}" ] || xv_fail "the temporary folder ${temp_dirs[0]} is still there"
-xv_wait_file "$settings"
-grep -qx '\[Settings\]' "$settings" || xv_fail "no [Settings] group in $settings"
-grep -qx "MainLeft=$((frame_x * 15))" "$settings" ||
-    xv_fail "MainLeft is not $((frame_x * 15)) twips: $(cat "$settings")"
-grep -qx "MainTop=$((frame_y * 15))" "$settings" ||
-    xv_fail "MainTop is not $((frame_y * 15)) twips: $(cat "$settings")"
-[ "$(od -An -c "$options" | tr -s ' ')" = "$(printf ' 0 \r\n\r\n' | od -An -c | tr -s ' ')" ] ||
-    xv_fail "opt.cfg is not ' 0 ' and an empty line: $(od -c "$options")"
+expect_shutdown_left "$frame_x" "$frame_y"
+
+rm -f "$settings" "$options"
+xv_start_app
+xv_step "second run: save once, then SIGTERM"
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$XV_TMP/files/again.tga"
+xv_wait_file "$XV_TMP/files/again.tga"
+temp_dirs=("$XV_TMP"/tmp/patchery-*)
+[ -d "${temp_dirs[0]}" ] || xv_fail "the save made no private folder under TMPDIR"
+read -r frame_x frame_y < <(xv_frame_position)
+end_by_signal TERM
+expect_shutdown_left "$frame_x" "$frame_y"
+
+rm -f "$settings" "$options"
+xv_start_app
+xv_step "third run: SIGINT while Really Quit? asks"
+xv_file_menu quit
+xv_wait_dialog '^Patchery$' >/dev/null
+end_by_signal INT
+expect_shutdown_left "$frame_x" "$frame_y"
 xv_log "passed"
