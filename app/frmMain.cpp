@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -202,6 +203,7 @@ void frmMain::Unload() {
 // Any dialog or message box still open is closed by the unload; exit() also ends the event
 // loops of modal windows, and any that a handler still opens returns at once.
 void frmMain::EndOnSignal(int signal) {
+    endingOnSignal_ = true;
     Unload();
     QCoreApplication::exit(128 + signal);
 }
@@ -214,11 +216,15 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t /*UnloadMode*/) {
 
 void frmMain::Form_Unload(int16_t& /*Cancel*/) {
     // A failure to write the options is told, but must not stop the shutdown or lose the
-    // position.
+    // position. Ending on a signal asks nobody anything: a box would hold up a logout.
     try {
         WriteOptions();
     } catch (const std::exception& e) {
-        MsgBox(QString::fromLocal8Bit(e.what()), MsgButtons::OK, AppTitle, MsgIcon::Critical, this);
+        if (endingOnSignal_)
+            std::fprintf(stderr, "patchery: %s\n", e.what());
+        else
+            MsgBox(QString::fromLocal8Bit(e.what()), MsgButtons::OK, AppTitle, MsgIcon::Critical,
+                   this);
     }
 
     tempDir_.reset(); // removes temp000.bmp with its folder

@@ -84,10 +84,10 @@ class frmMain : public QMainWindow {
     void mnuFileopti_Click();
     void mnuHelpAbout_Click();
     void mnuFilequitt_Click();
+    // The unload steps without "Really Quit?", then the program ends with status 128 + signal.
+    void EndOnSignal(int signal);
 
     // Views.
-    void ClearImage();
-    void ClearImage2();
     void ClearImage3();
     void RefreshPicture();
     void RefreshPicture2();
@@ -157,24 +157,17 @@ class frmMain : public QMainWindow {
     void ConnectDrops();
     void SaveTarget();
 
-    bool loaded_ = false;
-    bool unloaded_ = false;
-    QPoint wantedPosition_; // outer frame, pixels
-    std::unique_ptr<QTemporaryDir> tempDir_;
-    // Edit menu.
-    std::unique_ptr<TargetHistory> history_;
-
-    // Surviving faults: a size that cannot be had, the end by a termination signal.
-  public:
-    // The unload steps without "Really Quit?", then the program ends with status 128 + signal.
-    void EndOnSignal(int signal);
-
-  private:
     void ChooseTargetSize();
     void Unload(); // Form_Unload, once
-
     // The save's temporary bitmap: removed as soon as the save has read it back.
     void RemoveTempBitmap();
+
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool endingOnSignal_ = false;
+    QPoint wantedPosition_; // outer frame, pixels
+    std::unique_ptr<QTemporaryDir> tempDir_;
+    std::unique_ptr<TargetHistory> history_;
 };
 
 // The one main window, created by Main.

@@ -24,6 +24,8 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <csignal>
+
 #include <optional>
 
 namespace {
@@ -145,6 +147,7 @@ class TestMainWindow : public QObject {
     void quitAskedOncePerRequest_data();
     void quitAskedOncePerRequest();
     void quitWhileMinimizedKeepsPosition();
+    void quitTellsUnwritableOptions_data();
     void quitTellsUnwritableOptions();
 
   private:
@@ -588,9 +591,17 @@ void TestMainWindow::quitWhileMinimizedKeepsPosition() {
     QCOMPARE(ReadFile(OptionsFilePath()), WrittenOptions);
 }
 
-// The options cannot be written (a folder in the file's place): one message naming the file
-// and the reason, then the rest of the shutdown.
+// The options cannot be written (a folder in the file's place): a quit tells it in one message
+// naming the file and the reason, a termination signal asks nothing; the rest of the shutdown
+// runs either way.
+void TestMainWindow::quitTellsUnwritableOptions_data() {
+    QTest::addColumn<bool>("bySignal");
+    QTest::newRow("quit") << false;
+    QTest::newRow("SIGTERM") << true;
+}
+
 void TestMainWindow::quitTellsUnwritableOptions() {
+    QFETCH(bool, bySignal);
     QVERIFY(QFile::remove(OptionsFilePath()) && QDir().mkdir(OptionsFilePath()));
     const auto removeFolder = qScopeGuard([] { QDir().rmdir(OptionsFilePath()); });
     ScriptedUser user;
@@ -598,12 +609,17 @@ void TestMainWindow::quitTellsUnwritableOptions() {
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     frm.move(300, 150);
-    QVERIFY(frm.close());
-    QCOMPARE(int(user.Messages.size()), 2);
-    const QString told = user.Messages.back().Text;
-    QVERIFY2(told.contains(OptionsFilePath() + QStringLiteral(": ")) &&
-                 !told.endsWith(QStringLiteral(": ")),
-             qPrintable(told));
+    if (bySignal) {
+        frm.EndOnSignal(SIGTERM);
+        QVERIFY(user.Messages.empty());
+    } else {
+        QVERIFY(frm.close());
+        QCOMPARE(int(user.Messages.size()), 2);
+        const QString told = user.Messages.back().Text;
+        QVERIFY2(told.contains(OptionsFilePath() + QStringLiteral(": ")) &&
+                     !told.endsWith(QStringLiteral(": ")),
+                 qPrintable(told));
+    }
     QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
 }
 

@@ -1,5 +1,9 @@
+// Images that are not TGA files: the common picture formats, recognised by their content,
+// opened as if they were a 24-bit TGA of the same pixels.
+
 #include "workspace/ImageFile.h"
 
+#include "imaging/FileIO.h"
 #include "imaging/TGALS.h"
 #include "workspace/Workspace.h"
 
@@ -9,10 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <stdexcept>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // As QImageReader names what it recognised. Not "tga", "ico" or "cur": Qt takes most TGA
@@ -27,19 +27,6 @@ bool Listed(const QByteArray& format) {
                        [&](const char* name) { return format == name; });
 }
 
-// Opened without blocking and kept only if it is a regular file: a FIFO or a device would
-// hang Qt's reader, so such files are left to LoadTGA, which refuses them.
-bool OpenRegular(const std::string& path, QFile& file) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return true;
-    ::close(fd);
-    return false;
-}
 } // namespace
 
 QImage AsPicture(QImage picture) {
@@ -56,11 +43,11 @@ QString OtherImagesFilter() {
 
 void LoadImageFile(const QString& path, ImageData& image) {
     const std::string local = LocalPath(path);
+    // A FIFO or a device would hang Qt's reader: refused at once, as LoadTGA refuses it.
+    const fileio::FileDescriptor fd = fileio::OpenForReading<TgaError>(local);
     QFile file;
-    if (!OpenRegular(local, file)) {
-        LoadTGA(local, image);
-        return;
-    }
+    if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        throw TgaError(local + ": " + file.errorString().toStdString());
     // By content alone: the file's name says nothing.
     QImageReader reader(&file);
     if (!Listed(reader.format())) {

@@ -7,16 +7,6 @@
 #include "workspace/ImageFile.h"
 #include "workspace/Workspace.h"
 
-void frmMain::ClearImage() {
-    pbox1->setPicture(LoadPicture());
-    pbox1->Cls();
-}
-
-void frmMain::ClearImage2() {
-    pbox2->setPicture(LoadPicture());
-    pbox2->Cls();
-}
-
 void frmMain::ClearImage3() {
     pboxfinal->setPicture(LoadPicture());
     pboxfinal->Cls();
