@@ -150,27 +150,25 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 }
 
 namespace {
-// Everything a mark or outline around this rectangle covers.
-QRect Covered(const QRect& cell) {
-    return cell.isEmpty() ? QRect() : cell.adjusted(-1, -1, 1, 1);
+// Moves a ring drawn around a cell, repainting only what it covered and what it will cover.
+void MoveRing(QWidget* widget, QRect& ring, const QRect& cell) {
+    if (cell == ring)
+        return;
+    const auto covered = [](const QRect& r) {
+        return r.isEmpty() ? QRect() : r.adjusted(-1, -1, 1, 1);
+    };
+    widget->update(covered(ring));
+    ring = cell;
+    widget->update(covered(ring));
 }
 } // namespace
 
 void PictureBox::setOutline(const QRect& cell) {
-    if (cell == outline_)
-        return;
-    // Only the cells that change are repainted.
-    update(Covered(outline_));
-    outline_ = cell;
-    update(Covered(outline_));
+    MoveRing(this, outline_, cell);
 }
 
 void PictureBox::setMark(const QRect& cell) {
-    if (cell == mark_)
-        return;
-    update(Covered(mark_));
-    mark_ = cell;
-    update(Covered(mark_));
+    MoveRing(this, mark_, cell);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
