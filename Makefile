@@ -17,7 +17,7 @@ PREFIX ?= /usr/local
 install: build-release
 	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE) --prefix "$(PREFIX)"
 
-# The Debian package, with the same files under /usr: build/release/patchery_1.3.0_<arch>.deb.
+# The Debian package, with the same files under /usr: build/release/patchery_<version>_<arch>.deb.
 package: build-release
 	cd $(RELEASE) && cpack -G DEB
 

@@ -28,6 +28,10 @@ fi
 xv_step "command line without a display"
 bare() { env -u DISPLAY "$XV_APP" "$@" >"$XV_TMP/out" 2>"$XV_TMP/err"; }
 bare --version && [ "$(cat "$XV_TMP/out")" = "Patchery 1.3" ] || xv_fail "--version"
+version=$(cat "$XV_TMP/out")
+grep -q "^\.TH PATCHERY 1 .* \"$version\" " "$prefix/share/man/man1/patchery.1" &&
+    grep -q "<release version=\"${version#Patchery }\" " "$prefix/share/metainfo/$id.metainfo.xml" ||
+    xv_fail "the man page or the metainfo is not of $version"
 status=0
 bare --bogus "$f/x.tga" || status=$?
 [ "$status" -eq 2 ] && grep -q bogus "$XV_TMP/err" && [ ! -s "$XV_TMP/out" ] ||
