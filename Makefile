@@ -17,9 +17,19 @@ PREFIX ?= /usr/local
 install: build-release
 	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE) --prefix "$(PREFIX)"
 
-# The Debian package, with the same files under /usr: build/release/patchery_<version>_<arch>.deb.
+# The Debian package, with the same files under /usr: build/release/patchery_<version>_<arch>.deb,
+# checked by lintian where it is installed: an error or a warning fails. lintian is given a
+# temporary folder of its own, as it leaves a file behind in it at every run.
 package: build-release
-	cd $(RELEASE) && cpack -G DEB
+	cd $(RELEASE) && rm -f patchery_*.deb && cpack -G DEB
+	@if command -v lintian >/dev/null; then \
+	    echo "lintian $(RELEASE)/patchery_*.deb"; \
+	    rm -rf $(RELEASE)/lintian && mkdir $(RELEASE)/lintian && \
+	    TMPDIR="$(CURDIR)/$(RELEASE)/lintian" \
+	        lintian --fail-on error,warning $(RELEASE)/patchery_*.deb; \
+	else \
+	    echo "package: lintian is not installed; the package is not checked" >&2; \
+	fi
 
 run: build-release
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \

@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
 # The installed program: this build installed into a temporary prefix, its files checked (by
-# the validators where installed), the command line without a display; then, from the prefix
-# made read-only and run by an ordinary user: the named files open, an administrator's opt.cfg
-# beside the executable is read, the user's options are kept in the config folder across a
-# restart, and a named file that is not a TGA says "Wrong format".
+# the validators where installed), its Debian package checked by lintian (where installed), the
+# command line without a display; then, from the prefix made read-only and run by an ordinary
+# user: the named files open, an administrator's opt.cfg beside the executable is read, the
+# user's options are kept in the config folder across a restart, and a named file that is not
+# a TGA says "Wrong format".
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 prefix="$XV_TMP/prefix" id=org.patchery.Patchery f="$XV_TMP/files" home="$XV_TMP/home"
+build=$(dirname "$(readlink -f "$1")") man="$prefix/share/man/man1/patchery.1.gz"
 
 xv_step "install"
-cmake --install "$(dirname "$(readlink -f "$1")")" --prefix "$prefix" >"$XV_TMP/install.log" ||
+cmake --install "$build" --prefix "$prefix" >"$XV_TMP/install.log" ||
     xv_fail "cmake --install failed"
 XV_APP="$prefix/bin/patchery"
 for n in 16 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${n}x$n/apps/$id.png"
     [ "$(identify -format '%m %wx%h' "$icon")" = "PNG ${n}x$n" ] || xv_fail "$icon is not ${n}x$n"
 done
-out=$(groff -man -ww -z "$prefix/share/man/man1/patchery.1" 2>&1) && [ -z "$out" ] || xv_fail "$out"
+out=$(zcat "$man" | groff -man -ww -z 2>&1) && [ -z "$out" ] || xv_fail "$out"
 if command -v desktop-file-validate >/dev/null && command -v appstreamcli >/dev/null; then
     out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) && [ -z "$out" ] &&
         out=$(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1) ||
@@ -25,12 +27,22 @@ else
     xv_log "validators skipped: desktop-file-validate or appstreamcli missing (scripts/install-deps)"
 fi
 
+xv_step "the Debian package"
+if command -v lintian >/dev/null; then
+    cpack --config "$build/CPackConfig.cmake" -B "$XV_TMP/deb" >"$XV_TMP/cpack.log" 2>&1 ||
+        xv_fail "cpack failed: $(cat "$XV_TMP/cpack.log")"
+    out=$(TMPDIR="$XV_TMP" lintian --fail-on error,warning "$XV_TMP"/deb/*.deb 2>&1) ||
+        xv_fail "lintian: $out"
+else
+    xv_log "lintian skipped: not installed (scripts/install-deps)"
+fi
+
 xv_step "command line without a display"
 bare() { env -u DISPLAY "$XV_APP" "$@" >"$XV_TMP/out" 2>"$XV_TMP/err"; }
 bare --version && [ "$(cat "$XV_TMP/out")" = "Patchery 1.3" ] || xv_fail "--version"
 version=$(cat "$XV_TMP/out")
-grep -q "^\.TH PATCHERY 1 .* \"$version\" " "$prefix/share/man/man1/patchery.1" &&
-    grep -q "<release version=\"${version#Patchery }\" " "$prefix/share/metainfo/$id.metainfo.xml" ||
+zgrep -q "^\.TH PATCHERY 1 .* \"$version\" " "$man" &&
+    grep -q "<release version=\"${version#* }\" " "$prefix/share/metainfo/$id.metainfo.xml" ||
     xv_fail "the man page or the metainfo is not of $version"
 status=0
 bare --bogus "$f/x.tga" || status=$?
