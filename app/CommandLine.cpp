@@ -1,4 +1,6 @@
-#include "app/CommandLine.h"
+#include "CommandLine.h"
+
+#include "Program.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -49,7 +51,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return 0;
     }
     if (parser.isSet(version)) {
-        Print(stdout, QStringLiteral("Patchery 1.3\n"));
+        Print(stdout, ProgramName() + QLatin1Char(' ') + ProgramVersion() + QLatin1Char('\n'));
         return 0;
     }
     const QStringList sources = parser.positionalArguments();

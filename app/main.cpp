@@ -1,5 +1,5 @@
-#include "app/frmMain.h"
+#include "Startup.h"
 
 int main(int argc, char** argv) {
-    return Main(argc, argv);
+    return RunPatchery(argc, argv);
 }

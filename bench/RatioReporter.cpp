@@ -87,8 +87,7 @@ void RatioReporter::Finalize() {
         {"LoadBMP / read()", "LoadBMP", "limit/read", Goal::AtMost, 3},
         {"LoadBMP / read() new buffer", "LoadBMP", "limit/read new buffer", Goal::AtMost, 3},
         {"DrawImage / memcpy", "DrawImage", "limit/memcpy", Goal::None, 0},
-        {"SavePicture / write() new file", "SavePicture/new", "limit/write new file", Goal::None,
-         0},
+        {"SaveBMP / write() new file", "SaveBMP/new", "limit/write new file", Goal::None, 0},
     };
 
     std::FILE* out = stdout;

@@ -1,7 +1,7 @@
 #include "Samples.h"
 
-#include "imaging/TGALS.h"
-#include "platform/PictureBox.h"
+#include "BmpFile.h"
+#include "TgaFile.h"
 
 #include <QString>
 
@@ -39,6 +39,11 @@ ImageData PatternImage(SheetSize size) {
         byte = static_cast<uint8_t>(state >> 24);
     }
     return image;
+}
+
+PixelSurface Surface(QImage& picture) {
+    return {picture.bits(), picture.width(), picture.height(),
+            static_cast<int32_t>(picture.bytesPerLine())};
 }
 
 QImage PatternPicture(SheetSize size) {
@@ -94,7 +99,8 @@ void MakeSamples(const std::string& folder) {
         if (!file.flush())
             throw std::runtime_error("cannot write " + TgaPath(size, false));
 
-        SavePicture(PatternPicture(size), QString::fromStdString(BmpPath(size)));
+        QImage picture = PatternPicture(size);
+        SaveBMP(Surface(picture), BmpPath(size));
         if (!PatternPicture(size).save(QString::fromStdString(PngPath(size)), "png"))
             throw std::runtime_error("cannot write " + PngPath(size));
     }

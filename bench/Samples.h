@@ -1,7 +1,8 @@
 #pragma once
 // The files every benchmark reads or writes, made once per run in a private folder.
 
-#include "imaging/ImageData.h"
+#include "Blit.h"
+#include "ImageData.h"
 
 #include <QImage>
 
@@ -30,7 +31,7 @@ void MakeSamples(const std::string& folder);
 
 // A top-left (saved by Patchery) or bottom-left TGA of the pattern.
 std::string TgaPath(SheetSize size, bool topOrigin = true);
-// The 24-bit BMP SavePicture writes for the pattern.
+// The 24-bit BMP SaveBMP writes for the pattern.
 std::string BmpPath(SheetSize size);
 // The pattern as an RGB PNG, as Qt writes it (random pixels: zlib finds nothing to pack).
 std::string PngPath(SheetSize size);
@@ -40,6 +41,8 @@ std::string OutPath(const std::string& name);
 // Pseudo-random pixels: nothing in them is cheaper to handle than a real sheet.
 ImageData PatternImage(SheetSize size);
 QImage PatternPicture(SheetSize size);
+// The picture's pixels as the file writers take them.
+PixelSurface Surface(QImage& picture);
 
 // Reports the minor page faults per iteration as the counter "faults": at 1.5 MB a fresh
 // buffer costs as much in faults as in copying.

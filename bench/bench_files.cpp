@@ -2,10 +2,10 @@
 
 #include "Samples.h"
 
-#include "imaging/Module1.h"
-#include "imaging/TGALS.h"
-#include "imaging/modFileBMP.h"
-#include "platform/PictureBox.h"
+#include "Blit.h"
+#include "BmpFile.h"
+#include "DurableFile.h"
+#include "TgaFile.h"
 
 #include <QScopeGuard>
 
@@ -225,7 +225,7 @@ void BmLoadBMP(benchmark::State& state, SheetSize size) {
 void BmDrawImage(benchmark::State& state, SheetSize size) {
     const ImageData image = PatternImage(size);
     std::vector<uint8_t> surface(size_t{4} * size.Width * size.Height);
-    const DeviceContext dc{surface.data(), size.Width, size.Height, 4 * size.Width};
+    const PixelSurface dc{surface.data(), size.Width, size.Height, 4 * size.Width};
     Guarded(state, [&] {
         FaultCounter faults(state);
         for (auto _ : state) {
@@ -237,8 +237,8 @@ void BmDrawImage(benchmark::State& state, SheetSize size) {
 }
 
 // A new file each time, as every save writes its temporary bitmap.
-void BmSavePicture(benchmark::State& state, SheetSize size) {
-    const QImage picture = PatternPicture(size);
+void BmSaveBMP(benchmark::State& state, SheetSize size) {
+    QImage picture = PatternPicture(size);
     const std::string path = OutPath("picture-" + size.Name() + ".bmp");
     Guarded(state, [&] {
         FaultCounter faults(state);
@@ -246,7 +246,7 @@ void BmSavePicture(benchmark::State& state, SheetSize size) {
             state.PauseTiming();
             ::unlink(path.c_str());
             state.ResumeTiming();
-            SavePicture(picture, QString::fromStdString(path));
+            SaveBMP(Surface(picture), path);
         }
     });
     SetBytes(state, size.TgaBytes());
@@ -273,6 +273,6 @@ void RegisterFileBenchmarks() {
         benchmark::RegisterBenchmark(("stbi_write_tga/new" + at).c_str(), BmStbWrite, size);
         benchmark::RegisterBenchmark(("LoadBMP" + at).c_str(), BmLoadBMP, size);
         benchmark::RegisterBenchmark(("DrawImage" + at).c_str(), BmDrawImage, size);
-        benchmark::RegisterBenchmark(("SavePicture/new" + at).c_str(), BmSavePicture, size);
+        benchmark::RegisterBenchmark(("SaveBMP/new" + at).c_str(), BmSaveBMP, size);
     }
 }

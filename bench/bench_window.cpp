@@ -3,10 +3,11 @@
 
 #include "Samples.h"
 
-#include "app/frmMain.h"
-#include "imaging/TGALS.h"
-#include "platform/CommonDialog.h"
-#include "platform/MsgBox.h"
+#include "DurableFile.h"
+#include "FileDialog.h"
+#include "MainWindow.h"
+#include "MessageBox.h"
+#include "TgaFile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,16 +23,16 @@ namespace {
 // The window and the user who answers its dialogs: a file dialog gets Answer, a message box
 // is recorded as a failure of the benchmark running.
 struct Session {
-    frmMain Window;
+    MainWindow Window;
     QString Answer;
     QStringList Messages;
 
     Session() {
-        CommonDialog::SetResponder(
-            [this](const CommonDialog&, bool) { return std::optional<QString>(Answer); });
-        SetMsgBoxResponder([this](const MsgBoxCall& call) {
+        FileDialog::SetResponder(
+            [this](const FileDialog&, bool) { return std::optional<QString>(Answer); });
+        SetMessageResponder([this](const MessageCall& call) {
             Messages << call.Text;
-            return MsgResult::OK;
+            return MessageAnswer::OK;
         });
         Window.Show();
         QCoreApplication::processEvents();
@@ -56,18 +57,18 @@ void SkipOnMessages(benchmark::State& state, Session& session) {
 
 void OpenTarget(Session& session, SheetSize size, bool png = false) {
     session.Answer = QString::fromStdString(png ? PngPath(size) : TgaPath(size));
-    session.Window.cmdtarget_Click();
+    session.Window.OpenTarget();
     QCoreApplication::processEvents();
 }
 
 // A tile picked from a source, then presses on the visible cells of the target in turn.
 void Stamp(benchmark::State& state, bool withPaint) {
     Session& session = TheSession();
-    frmMain& window = session.Window;
+    MainWindow& window = session.Window;
     OpenTarget(session, Sizes[0]);
     session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
-    window.cmdsource_Click();
-    window.pbox1_MouseDown(1, 0, 70, 70); // cell (1, 1)
+    window.OpenSource();
+    window.PickTile(QPointF(70, 70)); // cell (1, 1)
     QCoreApplication::processEvents();
     FaultCounter faults(state);
     int cell = 0;
@@ -76,19 +77,19 @@ void Stamp(benchmark::State& state, bool withPaint) {
         ++cell;
         if (withPaint) {
             // The press as the toolkit delivers it, and the repaint of the cell it causes.
-            QMouseEvent press(QEvent::MouseButtonPress, at, window.pbox2->mapToGlobal(at),
+            QMouseEvent press(QEvent::MouseButtonPress, at, window.targetView->mapToGlobal(at),
                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(window.pbox2, &press);
+            QCoreApplication::sendEvent(window.targetView, &press);
             QCoreApplication::processEvents();
         } else {
-            window.pbox2_MouseDown(1, 0, static_cast<float>(at.x()), static_cast<float>(at.y()));
+            window.StampTile(at);
         }
     }
     SkipOnMessages(state, session);
     // A benchmark of a press that stamps nothing would measure nothing.
     // Source and target are the same picture: the first press put cell (1, 1) into cell (0, 0).
-    const QImage& source = window.pbox1->Picture();
-    if (window.pbox2->Image().pixel(0, 0) != source.pixel(64, 64) ||
+    const QImage& source = window.Source();
+    if (window.Sheet().Image().pixel(0, 0) != source.pixel(64, 64) ||
         source.pixel(64, 64) == source.pixel(0, 0))
         state.SkipWithError("the press did not stamp the tile");
 }
@@ -96,20 +97,20 @@ void Stamp(benchmark::State& state, bool withPaint) {
 // The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
 void Outline(benchmark::State& state) {
     Session& session = TheSession();
-    frmMain& window = session.Window;
+    MainWindow& window = session.Window;
     OpenTarget(session, Sizes[0]);
     session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
-    window.cmdsource_Click();
-    window.pbox1_MouseDown(1, 0, 10, 10); // a tile, without which nothing is outlined
+    window.OpenSource();
+    window.PickTile(QPointF(10, 10)); // a tile, without which nothing is outlined
     int step = 0;
     for (auto _ : state) {
         const QPointF at(++step % 2 ? 60 : 68, 100);
-        QMouseEvent move(QEvent::MouseMove, at, window.pbox2->mapToGlobal(at), Qt::NoButton,
+        QMouseEvent move(QEvent::MouseMove, at, window.targetView->mapToGlobal(at), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.pbox2, &move);
+        QCoreApplication::sendEvent(window.targetView, &move);
         QCoreApplication::processEvents();
     }
-    if (window.pbox2->Outline() != QRect(step % 2 ? 0 : 64, 64, 64, 64))
+    if (window.targetView->Outline() != QRect(step % 2 ? 0 : 64, 64, 64, 64))
         state.SkipWithError("the outline did not follow the pointer");
 }
 
@@ -138,7 +139,7 @@ void Save(benchmark::State& state, SheetSize size, bool replace, bool sync) {
             ::unlink(path.c_str());
             state.ResumeTiming();
         }
-        session.Window.mnuFilesavtar_Click();
+        session.Window.SaveTargetAs();
         QCoreApplication::processEvents();
     }
     SkipOnMessages(state, session);
@@ -149,24 +150,23 @@ void Save(benchmark::State& state, SheetSize size, bool replace, bool sync) {
 // included; when none is left, all are redone with the clock stopped.
 void Undo(benchmark::State& state, bool stamps) {
     Current = std::make_unique<Session>(); // a history of these changes only
-    frmMain& window = Current->Window;
+    MainWindow& window = Current->Window;
     OpenTarget(*Current, Sizes[0]);
-    TargetHistory& history = window.History();
+    SheetHistory& history = window.History();
     const size_t steps = stamps ? 1000 : 100;
     if (stamps) {
         Current->Answer = QString::fromStdString(TgaPath(Sizes[0]));
-        window.cmdsource_Click();
+        window.OpenSource();
     }
     // Every press changes its cell: each round of the sheet's 128 cells stamps the other tile.
     for (size_t i = 0; history.UndoSteps() < steps && i < 10 * steps; ++i) {
         if (stamps) {
             if (i % 128 == 0)
-                window.pbox1_MouseDown(1, 0, i / 128 % 2 ? 70.0f : 10.0f, 10);
-            window.pbox2_MouseDown(1, 0, static_cast<float>(64 * (i % 4) + 10),
-                                   static_cast<float>(64 * (i / 4 % 32) + 10));
+                window.PickTile(QPointF(i / 128 % 2 ? 70 : 10, 10));
+            window.StampTile(QPointF(64 * (i % 4) + 10, 64 * (i / 4 % 32) + 10));
         } else {
-            window.combo1->setCurrentIndex(static_cast<int>(i % 4));
-            window.combo1_Click();
+            window.sizeList->setCurrentIndex(static_cast<int>(i % 4));
+            window.ChangeTargetSize();
         }
     }
     state.counters["kept_MB"] = static_cast<double>(history.KeptBytes()) / (1 << 20);
@@ -179,7 +179,7 @@ void Undo(benchmark::State& state, bool stamps) {
             QCoreApplication::processEvents();
             state.ResumeTiming();
         }
-        window.mnuEditundo_Click();
+        window.Undo();
         QCoreApplication::processEvents();
     }
     SkipOnMessages(state, *Current);
@@ -189,8 +189,8 @@ void Undo(benchmark::State& state, bool stamps) {
 
 void EndWindowBenchmarks() {
     Current.reset();
-    CommonDialog::SetResponder(nullptr);
-    SetMsgBoxResponder(nullptr);
+    FileDialog::SetResponder(nullptr);
+    SetMessageResponder(nullptr);
 }
 
 void RegisterWindowBenchmarks() {

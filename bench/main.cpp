@@ -4,7 +4,7 @@
 #include "RatioReporter.h"
 #include "Samples.h"
 
-#include "platform/Application.h"
+#include "Application.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,7 @@
 // What the fuzz targets share: the input as a file the readers can open, and checks that turn a
 // wrong result into a crash, which libFuzzer records and the replay under ctest reports.
 
-#include "imaging/ImageData.h"
+#include "ImageData.h"
 
 #include <cstddef>
 #include <cstdint>

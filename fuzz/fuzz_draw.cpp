@@ -5,8 +5,8 @@
 
 #include "FuzzInput.h"
 
-#include "imaging/Module1.h"
-#include "imaging/modFileBMP.h"
+#include "Blit.h"
+#include "BmpFile.h"
 
 #include <algorithm>
 #include <exception>

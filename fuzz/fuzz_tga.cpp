@@ -5,7 +5,7 @@
 
 #include "FuzzInput.h"
 
-#include "imaging/TGALS.h"
+#include "TgaFile.h"
 
 #include <cstring>
 #include <exception>

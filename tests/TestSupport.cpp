@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/frmMain.h"
+#include "MainWindow.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,34 +26,34 @@ void PrepareTestEnvironment() {
 }
 
 ScriptedUser::ScriptedUser() {
-    CommonDialog::SetResponder([this](const CommonDialog& d, bool save) {
-        Dialogs.push_back({save, d.DialogTitle, d.DefaultExt, d.Filter, d.FileName, d.FilterIndex,
-                           d.CancelError, d.Flags});
+    FileDialog::SetResponder([this](const FileDialog& d, bool save) {
+        Dialogs.push_back({save, d.Title, d.DefaultExtension, d.Filter, d.FileName, d.FilterIndex,
+                           d.ConfirmOverwrite});
         if (Files.empty())
             return std::optional<QString>();
         auto answer = Files.front();
         Files.pop_front();
         return answer;
     });
-    SetMsgBoxResponder([this](const MsgBoxCall& call) {
+    SetMessageResponder([this](const MessageCall& call) {
         Messages.push_back(call);
         if (!Answers.empty()) {
-            const MsgResult answer = Answers.front();
+            const MessageAnswer answer = Answers.front();
             Answers.pop_front();
             return answer;
         }
-        return call.Buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::OK;
+        return call.Buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::OK;
     });
 }
 
 ScriptedUser::~ScriptedUser() {
-    CommonDialog::SetResponder(nullptr);
-    SetMsgBoxResponder(nullptr);
+    FileDialog::SetResponder(nullptr);
+    SetMessageResponder(nullptr);
 }
 
 QStringList ScriptedUser::MessageTexts() const {
     QStringList texts;
-    for (const MsgBoxCall& call : Messages)
+    for (const MessageCall& call : Messages)
         texts << call.Text;
     return texts;
 }
@@ -178,20 +178,20 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousHandler_);
 }
 
-void ChooseSize(frmMain& frm, const QString& text) {
-    const int index = frm.combo1->findText(text);
+void ChooseSize(MainWindow& frm, const QString& text) {
+    const int index = frm.sizeList->findText(text);
     QVERIFY(index >= 0);
-    frm.combo1->setCurrentIndex(index);
-    emit frm.combo1->activated(index);
+    frm.sizeList->setCurrentIndex(index);
+    emit frm.sizeList->activated(index);
 }
 
-void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path) {
+void OpenSource(MainWindow& frm, ScriptedUser& user, const QString& path) {
     user.Files.push_back(path);
-    QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+    QTest::mouseClick(frm.sourceButton, Qt::LeftButton);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
 }
 
-QImage Shown(frmMain& frm) {
+QImage Shown(MainWindow& frm) {
     return frm.client->grab().toImage();
 }
 

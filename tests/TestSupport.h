@@ -3,8 +3,8 @@
 // file dialogs and message boxes instead of windows, the test pattern, and short ways to drive
 // the main window and its modal dialogs.
 
-#include "platform/CommonDialog.h"
-#include "platform/MsgBox.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -25,7 +25,7 @@
 
 #include <sys/resource.h>
 
-class frmMain;
+class MainWindow;
 
 // Sets QT_QPA_PLATFORM=offscreen when unset and points XDG_CONFIG_HOME and TMPDIR at a fresh
 // folder of this process. Call before the application object exists.
@@ -33,10 +33,9 @@ void PrepareTestEnvironment();
 
 struct DialogCall {
     bool Save = false;
-    QString DialogTitle, DefaultExt, Filter, FileNameOffered;
+    QString Title, DefaultExtension, Filter, FileNameOffered;
     int16_t FilterIndex = 0;
-    bool CancelError = false;
-    int32_t Flags = 0;
+    bool ConfirmOverwrite = false;
 };
 
 // Installs itself as the responder for file dialogs and message boxes while it lives.
@@ -49,10 +48,10 @@ class ScriptedUser {
 
     // Answers, taken in order; with none left a dialog is cancelled and a box gets OK/Yes.
     std::deque<std::optional<QString>> Files;
-    std::deque<MsgResult> Answers;
+    std::deque<MessageAnswer> Answers;
 
     std::vector<DialogCall> Dialogs;
-    std::vector<MsgBoxCall> Messages;
+    std::vector<MessageCall> Messages;
 
     QStringList MessageTexts() const;
 };
@@ -116,11 +115,11 @@ class FileSizeLimit {
 };
 
 // Picks text from the size list as a user's choice does.
-void ChooseSize(frmMain& frm, const QString& text);
+void ChooseSize(MainWindow& frm, const QString& text);
 // Opens path as the source through the source button; the open must report nothing.
-void OpenSource(frmMain& frm, ScriptedUser& user, const QString& path);
+void OpenSource(MainWindow& frm, ScriptedUser& user, const QString& path);
 // What the window shows in its client area.
-QImage Shown(frmMain& frm);
+QImage Shown(MainWindow& frm);
 
 // Runs open(), which shows a modal dialog, and hands the dialog to act while it is open. A
 // dialog that act left open is closed, so a failing check cannot leave the test waiting.

@@ -2,9 +2,9 @@
 
 #include "TestSupport.h"
 
-#include "app/frmAbout.h"
-#include "app/frmMain.h"
-#include "platform/Application.h"
+#include "AboutDialog.h"
+#include "Application.h"
+#include "MainWindow.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,12 +13,12 @@
 
 namespace {
 
-bool About(frmMain& frm, const std::function<void(frmAbout*)>& act) {
-    return WhileOpen<frmAbout>([&] { frm.mnuHelpAbout->trigger(); }, act);
+bool About(MainWindow& frm, const std::function<void(AboutDialog*)>& act) {
+    return WhileOpen<AboutDialog>([&] { frm.aboutAction->trigger(); }, act);
 }
 
 // What the box shows, in words and numbers, to compare two openings.
-QString Appearance(const frmAbout* d) {
+QString Appearance(const AboutDialog* d) {
     QString text =
         QStringLiteral("%1 %2x%3 ").arg(d->windowTitle()).arg(d->width()).arg(d->height());
     for (const QWidget* child : d->findChildren<QWidget*>()) {
@@ -57,22 +57,22 @@ void TestAbout::init() {
 }
 
 void TestAbout::appearance() {
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
-    QVERIFY(About(frm, [&frm](frmAbout* d) {
+    QVERIFY(About(frm, [&frm](AboutDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("About Patchery"));
         QCOMPARE(d->size(), QSize(391, 155));
         // Fixed: it cannot be resized.
         QCOMPARE(d->minimumSize(), QSize(391, 155));
         QCOMPARE(d->maximumSize(), QSize(391, 155));
-        QCOMPARE(d->lblTitle->text(), QStringLiteral("Patchery v1.3"));
-        QVERIFY(!d->lblDescription->text().isEmpty());
-        QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+        QCOMPARE(d->titleLabel->text(), QStringLiteral("Patchery v1.3"));
+        QVERIFY(!d->descriptionLabel->text().isEmpty());
+        QCOMPARE(d->okButton->text(), QStringLiteral("OK"));
         QVERIFY(d->isModal());
         QCOMPARE(d->parentWidget(), &frm);
 
         // The program's own 32 x 32 picture, in at most 16 colours.
-        const QImage icon = d->picIcon->pixmap().toImage();
+        const QImage icon = d->iconLabel->pixmap().toImage();
         QCOMPARE(icon.size(), QSize(32, 32));
         QSet<QRgb> colours;
         for (int y = 0; y < icon.height(); ++y) {
@@ -101,13 +101,13 @@ void TestAbout::closes_data() {
 void TestAbout::closes() {
     QFETCH(int, how);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     bool closed = false;
-    QVERIFY(About(frm, [&](frmAbout* d) {
-        QCOMPARE(d->focusWidget(), d->cmdOK);
+    QVERIFY(About(frm, [&](AboutDialog* d) {
+        QCOMPARE(d->focusWidget(), d->okButton);
         if (how == 0)
-            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+            QTest::mouseClick(d->okButton, Qt::LeftButton);
         else if (how == -1)
             d->close();
         else
@@ -116,20 +116,20 @@ void TestAbout::closes() {
     }));
     QVERIFY(closed);
     // Destroyed when closed: nothing of it is left.
-    QVERIFY(frm.findChildren<frmAbout*>().isEmpty());
+    QVERIFY(frm.findChildren<AboutDialog*>().isEmpty());
 }
 
 void TestAbout::secondOpeningUnchanged() {
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QString first, second;
     QImage firstLook, secondLook;
-    QVERIFY(About(frm, [&](frmAbout* d) {
+    QVERIFY(About(frm, [&](AboutDialog* d) {
         first = Appearance(d);
         firstLook = d->grab().toImage();
         QTest::keyClick(d->focusWidget(), Qt::Key_Return);
     }));
-    QVERIFY(About(frm, [&](frmAbout* d) {
+    QVERIFY(About(frm, [&](AboutDialog* d) {
         second = Appearance(d);
         secondLook = d->grab().toImage();
         QTest::keyClick(d->focusWidget(), Qt::Key_Escape);

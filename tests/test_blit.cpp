@@ -1,4 +1,4 @@
-#include "imaging/Module1.h"
+#include "Blit.h"
 
 #include <QtTest>
 
@@ -14,7 +14,7 @@ struct Surface {
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
     std::vector<uint8_t> bytes;
-    DeviceContext hdc;
+    PixelSurface hdc;
 };
 
 ImageData Image(int width, int height, uint8_t bits) {
@@ -162,7 +162,7 @@ void TestBlit::emptySurfaceDrawsNothing() {
     DrawImage(narrow.hdc, image);
     QCOMPARE(narrow.bytes, std::vector<uint8_t>(16, Untouched));
 
-    DrawImage(DeviceContext{nullptr, 2, 2, 8}, image); // must not write through a null surface
+    DrawImage(PixelSurface{nullptr, 2, 2, 8}, image); // must not write through a null surface
 }
 
 QTEST_APPLESS_MAIN(TestBlit)

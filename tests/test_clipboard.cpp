@@ -2,8 +2,8 @@
 
 #include "TestSupport.h"
 
-#include "app/frmMain.h"
-#include "platform/Application.h"
+#include "Application.h"
+#include "MainWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -69,38 +69,38 @@ void TestClipboard::cleanup() {
 void TestClipboard::copyPastePasteAgain() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(256, 256)));
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(100, 140)); // cell (64, 128)
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(100, 140)); // cell (64, 128)
 
-    QTest::mouseClick(frm.cmdcopy, Qt::LeftButton);
+    QTest::mouseClick(frm.copyButton, Qt::LeftButton);
     VERIFY_NO_MISMATCH(ImageDifference(Clipboard()->image(), PatternCell(64, 128)));
 
     // A different tile selected, so that the paste visibly brings the copied one back.
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pboxsmall->Picture(), PatternCell(64, 128)));
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternCell(64, 128)));
     QVERIFY(ClipboardEmpty());
 
-    const QImage target = Stamped(frm.pbox2->Image(), PatternCell(64, 128), 64, 0);
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 10));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), target));
+    const QImage target = Stamped(frm.Sheet().Image(), PatternCell(64, 128), 64, 0);
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(70, 10));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), target));
 
     // The second paste finds nothing: no tile, and a press on the target stamps nothing.
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
-    QVERIFY(frm.pboxsmall->Picture().isNull());
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    QVERIFY(frm.Tile().isNull());
     QVERIFY(ClipboardEmpty());
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mousePress(frm.pbox2, Qt::RightButton, {}, QPoint(70, 200));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), target));
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mousePress(frm.targetView, Qt::RightButton, {}, QPoint(70, 200));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), target));
 }
 
 void TestClipboard::copyWithoutTileLeavesClipboardEmpty() {
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Clipboard()->setText(QStringLiteral("left by another program"));
-    QTest::mouseClick(frm.cmdcopy, Qt::LeftButton);
+    QTest::mouseClick(frm.copyButton, Qt::LeftButton);
     QVERIFY(ClipboardEmpty());
     QVERIFY(Clipboard()->image().isNull());
     QVERIFY(Clipboard()->text().isEmpty());
@@ -149,33 +149,33 @@ void TestClipboard::pastedPictureOfAnyFormat() {
     QFETCH(QImage, picture);
     QFETCH(QImage, expected);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Clipboard()->setImage(picture);
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
     QVERIFY(ClipboardEmpty());
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pboxsmall->Picture(), expected));
-    QCOMPARE(frm.pboxsmall->Picture().format(), QImage::Format_RGB32);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), expected));
+    QCOMPARE(frm.Tile().format(), QImage::Format_RGB32);
 
-    const QImage before = frm.pbox2->Image();
-    QTest::mousePress(frm.pbox2, Qt::MiddleButton, Qt::ShiftModifier, QPoint(130, 1100));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, expected, 128, 1088)));
+    const QImage before = frm.Sheet().Image();
+    QTest::mousePress(frm.targetView, Qt::MiddleButton, Qt::ShiftModifier, QPoint(130, 1100));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), Stamped(before, expected, 128, 1088)));
 }
 
 void TestClipboard::largePictureStampsTopLeftAndCopiesWhole() {
     const QImage large = PatternImage(QSize(128, 128), QPoint(1000, 500));
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Clipboard()->setImage(large);
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
     QVERIFY(ClipboardEmpty());
 
-    const QImage before = frm.pbox2->Image();
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 70));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, large, 64, 64)));
+    const QImage before = frm.Sheet().Image();
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(70, 70));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), Stamped(before, large, 64, 64)));
 
-    QTest::mouseClick(frm.cmdcopy, Qt::LeftButton);
+    QTest::mouseClick(frm.copyButton, Qt::LeftButton);
     VERIFY_NO_MISMATCH(ImageDifference(Clipboard()->image(), large));
 }
 
@@ -183,39 +183,39 @@ void TestClipboard::largePictureStampsTopLeftAndCopiesWhole() {
 void TestClipboard::smallPictureStampsOnlyItsPixels() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 64)));
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 5));
-    const QImage before = frm.pbox2->Image();
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(5, 5));
+    const QImage before = frm.Sheet().Image();
 
     QImage small(20, 30, QImage::Format_RGB32);
     small.fill(qRgb(200, 10, 90));
     Clipboard()->setImage(small);
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(40, 40));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), Stamped(before, small, 0, 0)));
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(40, 40));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), Stamped(before, small, 0, 0)));
 }
 
 void TestClipboard::pasteOfTextLeavesNoTile() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 64)));
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(!frm.pboxsmall->Picture().isNull());
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!frm.Tile().isNull());
 
     Clipboard()->setText(QStringLiteral("just words"));
-    QTest::mouseClick(frm.cmdpaste, Qt::LeftButton);
-    QVERIFY(frm.pboxsmall->Picture().isNull());
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    QVERIFY(frm.Tile().isNull());
     QVERIFY(ClipboardEmpty());
     QVERIFY(Clipboard()->text().isEmpty());
 
-    const QImage before = frm.pbox2->Image();
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 5));
-    VERIFY_NO_MISMATCH(ImageDifference(frm.pbox2->Image(), before));
+    const QImage before = frm.Sheet().Image();
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(5, 5));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), before));
 }
 
 PATCHERY_WIDGET_TEST(TestClipboard)

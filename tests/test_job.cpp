@@ -4,10 +4,10 @@
 
 #include "TestSupport.h"
 
-#include "app/frmMain.h"
-#include "imaging/ImageData.h"
-#include "platform/Application.h"
-#include "workspace/wihei.h"
+#include "Application.h"
+#include "CustomSizeDialog.h"
+#include "ImageData.h"
+#include "MainWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -117,19 +117,15 @@ QByteArray ImageBytes(const QImage& image) {
     return bytes;
 }
 
-void Save(frmMain& frm, ScriptedUser& user, const QString& path) {
+void Save(MainWindow& frm, ScriptedUser& user, const QString& path) {
     user.Files.push_back(path);
-    frm.mnuFilesavtar->trigger();
+    frm.saveTargetAsAction->trigger();
 }
 
 // A press at any position: QTest takes (0, 0) for "the centre" and has no fractions.
 void PressAt(QWidget* view, QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
     QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), button, button, mods);
     QCoreApplication::sendEvent(view, &press);
-}
-
-bool SameImage(const ImageData& a, const ImageData& b) {
-    return a.Width == b.Width && a.Height == b.Height && a.Bits == b.Bits && a.Pixels == b.Pixels;
 }
 
 QStringList Entries(const QString& folder) {
@@ -174,53 +170,53 @@ void TestJob::pickStampSaveReopen() {
         dir.Put(QStringLiteral("source.tga"), PatternTga(SourceWidth, SourceHeight));
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, source);
-    QCOMPARE(frm.cmdsource->text(), QStringLiteral("source.tga - 512x1024"));
+    QCOMPARE(frm.sourceButton->text(), QStringLiteral("source.tga - 512x1024"));
 
-    const QColor tileBack = frm.pboxsmall->BackColor();
+    const QColor tileBack = frm.tileView->BackColor();
     auto tile = [&](int cx, int cy) {
         return PickedTile(SourceWidth, SourceHeight, cx, cy, tileBack);
     };
-    Sheet sheet(256, 768, frm.pbox2->BackColor());
+    Sheet sheet(256, 768, frm.targetView->BackColor());
 
     // Stamped on the 256 x 2048 start-up target below row 768: gone once the sheet shrinks.
-    PressAt(frm.pbox1, QPointF(0, 0), Qt::LeftButton, {});
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(5, 1000));
+    PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(5, 1000));
     ChooseSize(frm, QStringLiteral("256x768"));
-    QCOMPARE(frm.pbox2->Height(), 768);
+    QCOMPARE(frm.targetView->height(), 768);
 
     // The tile still selected from the press at (0, 0).
-    PressAt(frm.pbox2, QPointF(0, 0), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(0, 0), Qt::LeftButton, {});
     Stamp(sheet, tile(0, 0), 0, 0);
 
-    QTest::mousePress(frm.pbox1, Qt::MiddleButton, Qt::ControlModifier, QPoint(64, 128));
-    QTest::mousePress(frm.pbox2, Qt::RightButton, Qt::AltModifier, QPoint(200, 10));
+    QTest::mousePress(frm.sourceView, Qt::MiddleButton, Qt::ControlModifier, QPoint(64, 128));
+    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(200, 10));
     Stamp(sheet, tile(64, 128), 192, 0);
 
-    PressAt(frm.pbox1, QPointF(63.5, 10), Qt::RightButton, Qt::ShiftModifier);
-    PressAt(frm.pbox2, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::ShiftModifier);
+    PressAt(frm.sourceView, QPointF(63.5, 10), Qt::RightButton, Qt::ShiftModifier);
+    PressAt(frm.targetView, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::ShiftModifier);
     Stamp(sheet, tile(0, 0), 64, 0);
 
     // Scrolled source: press positions stay image positions.
-    QVERIFY(frm.side1->isEnabled() && frm.updown1->isEnabled());
-    frm.side1->setValue(256);
-    frm.updown1->setValue(547);
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
+    QVERIFY(frm.sourceHorizontalBar->isEnabled() && frm.sourceVerticalBar->isEnabled());
+    frm.sourceHorizontalBar->setValue(256);
+    frm.sourceVerticalBar->setValue(547);
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier,
                       QPoint(300, 600));
     // The last row of the sheet.
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(130, 767));
-    PressAt(frm.pbox2, QPointF(255.5, 704), Qt::RightButton, Qt::ControlModifier);
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(130, 767));
+    PressAt(frm.targetView, QPointF(255.5, 704), Qt::RightButton, Qt::ControlModifier);
     Stamp(sheet, tile(256, 576), 128, 704);
     Stamp(sheet, tile(256, 576), 192, 704);
 
     // The source's last cell; the target scrolled to its end; the same cell stamped twice.
-    QTest::mousePress(frm.pbox1, Qt::MiddleButton, {}, QPoint(511, 1023));
-    QVERIFY(frm.updown2->isEnabled());
-    frm.updown2->setValue(291);
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 700));
-    QTest::mousePress(frm.pbox2, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
+    QTest::mousePress(frm.sourceView, Qt::MiddleButton, {}, QPoint(511, 1023));
+    QVERIFY(frm.targetVerticalBar->isEnabled());
+    frm.targetVerticalBar->setValue(291);
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(10, 700));
+    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
     Stamp(sheet, tile(448, 960), 0, 640);
 
     const QString saved = dir.filePath(QStringLiteral("sheet.tga"));
@@ -229,30 +225,26 @@ void TestJob::pickStampSaveReopen() {
     QCOMPARE(user.Dialogs.size(), size_t(2));
     const DialogCall& dialog = user.Dialogs.back();
     QVERIFY(dialog.Save);
-    QCOMPARE(dialog.DialogTitle, QStringLiteral("Save tga..."));
-    QCOMPARE(dialog.DefaultExt, QStringLiteral("*.tga"));
+    QCOMPARE(dialog.Title, QStringLiteral("Save tga..."));
+    QCOMPARE(dialog.DefaultExtension, QStringLiteral("*.tga"));
     QCOMPARE(dialog.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
     QCOMPARE(dialog.FilterIndex, int16_t(1));
-    QVERIFY(dialog.CancelError);
-    QCOMPARE(dialog.Flags, int32_t(2));
+    QVERIFY(dialog.ConfirmOverwrite);
     // The dialog offers what its last use, the open, left in it.
     QCOMPARE(dialog.FileNameOffered, source);
 
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
-    QVERIFY(frm.pboxfinal->isHidden());
-    QCOMPARE(CurImage.Width, 256);
-    QCOMPARE(CurImage.Height, 768);
-    QVERIFY(Bytes(CurImage.Pixels) == sheet.Pixels);
+    QVERIFY(frm.composeView->isHidden());
     // The view itself is untouched by the save: still scrolled, still 256 x 768.
-    QCOMPARE(frm.updown2->Value(), int16_t(291));
-    QCOMPARE(frm.pbox2->Height(), 768);
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(291));
+    QCOMPARE(frm.targetView->height(), 768);
 
     // Opened again as the target, the sheet is the right way up.
     user.Files.push_back(saved);
-    QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
+    QTest::mouseClick(frm.targetButton, Qt::LeftButton);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
-    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("sheet.tga - 256x768"));
-    VERIFY_NO_MISMATCH(Difference(ImageBytes(frm.pbox2->Image()), sheet.Pixels, 0, sheet.Width));
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("sheet.tga - 256x768"));
+    VERIFY_NO_MISMATCH(Difference(ImageBytes(frm.Sheet().Image()), sheet.Pixels, 0, sheet.Width));
 }
 
 // A cell that runs past the source's edge: the outside part is blank, not left over from the
@@ -260,18 +252,18 @@ void TestJob::pickStampSaveReopen() {
 void TestJob::pickPastSourceEdge() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("odd.tga"), PatternTga(100, 90)));
     ChooseSize(frm, QStringLiteral("256x768"));
 
-    Sheet sheet(256, 768, frm.pbox2->BackColor());
-    PressAt(frm.pbox1, QPointF(0, 0), Qt::LeftButton, {});
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 0));
-    Stamp(sheet, PickedTile(100, 90, 0, 0, frm.pboxsmall->BackColor()), 64, 0);
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(80, 70));
-    PressAt(frm.pbox2, QPointF(0, 0), Qt::LeftButton, {});
-    Stamp(sheet, PickedTile(100, 90, 64, 64, frm.pboxsmall->BackColor()), 0, 0);
+    Sheet sheet(256, 768, frm.targetView->BackColor());
+    PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(70, 0));
+    Stamp(sheet, PickedTile(100, 90, 0, 0, frm.tileView->BackColor()), 64, 0);
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(80, 70));
+    PressAt(frm.targetView, QPointF(0, 0), Qt::LeftButton, {});
+    Stamp(sheet, PickedTile(100, 90, 64, 64, frm.tileView->BackColor()), 0, 0);
 
     const QString saved = dir.filePath(QStringLiteral("edge.tga"));
     Save(frm, user, saved);
@@ -282,7 +274,7 @@ void TestJob::pickPastSourceEdge() {
 void TestJob::blankStartUpTargetSavesWhole() {
     QTemporaryDir dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     const QString saved = dir.filePath(QStringLiteral("blank.tga"));
     Save(frm, user, saved);
@@ -290,9 +282,9 @@ void TestJob::blankStartUpTargetSavesWhole() {
 
     const QByteArray bytes = ReadFile(saved);
     QCOMPARE(bytes.size(), 18 + 3 * 256 * 2048);
-    const Sheet sheet(256, 2048, frm.pbox2->BackColor());
+    const Sheet sheet(256, 2048, frm.targetView->BackColor());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(bytes));
-    QVERIFY(frm.pboxfinal->isHidden());
+    QVERIFY(frm.composeView->isHidden());
 }
 
 void TestJob::saveReplacesLongerFile() {
@@ -300,13 +292,13 @@ void TestJob::saveReplacesLongerFile() {
     const QString path = dir.Put(QStringLiteral("sheet.tga"), QByteArray(4 * 1024 * 1024, '\xAB'));
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     ChooseSize(frm, QStringLiteral("256x768"));
     Save(frm, user, path);
     QVERIFY(user.Messages.empty());
 
-    const Sheet sheet(256, 768, frm.pbox2->BackColor());
+    const Sheet sheet(256, 768, frm.targetView->BackColor());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(path)));
     QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
 }
@@ -314,20 +306,17 @@ void TestJob::saveReplacesLongerFile() {
 void TestJob::cancelledSaveLeavesNoTrace() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 128)));
-    const ImageData before = CurImage;
-    QCOMPARE(before.Width, 64);
 
-    frm.mnuFilesavtar->trigger(); // no answer queued: the dialog is cancelled
+    frm.saveTargetAsAction->trigger(); // no answer queued: the dialog is cancelled
     QCOMPARE(user.Dialogs.size(), size_t(2));
     QVERIFY(user.Dialogs.back().Save);
     QVERIFY(user.Messages.empty());
-    QVERIFY(SameImage(CurImage, before));
-    QVERIFY(frm.pboxfinal->isHidden());
+    QVERIFY(frm.composeView->isHidden());
     QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.tga")});
-    QVERIFY(frm.TempFolderPath().isEmpty());
+    QVERIFY(frm.TemporaryFolder().Path().isEmpty());
     QCOMPARE(QDir(QDir::tempPath())
                  .entryList({QStringLiteral("patchery-*")},
                             QDir::AllEntries | QDir::Hidden | QDir::CaseSensitive),
@@ -351,7 +340,7 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     const QString path = folderIsFile ? old + QStringLiteral("/inner.tga") : old;
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     ChooseSize(frm, QStringLiteral("256x768"));
 
@@ -365,34 +354,34 @@ void TestJob::failedSaveIsReportedAndKeepsOldFile() {
     }
 
     QCOMPARE(user.Messages.size(), size_t(1));
-    const MsgBoxCall& message = user.Messages.front();
+    const MessageCall& message = user.Messages.front();
     const QString prefix = QStringLiteral("Could not save ") + path + QStringLiteral(": ");
     QVERIFY2(message.Text.startsWith(prefix) && message.Text.contains(reason),
              qPrintable(message.Text));
-    QCOMPARE(message.Buttons, MsgButtons::OK);
+    QCOMPARE(message.Buttons, MessageButtons::OK);
     QCOMPARE(ReadFile(old), oldBytes);
     QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("sheet.tga")});
-    QCOMPARE(Entries(frm.TempFolderPath()), QStringList()); // no part of a bitmap either
-    QVERIFY(frm.pboxfinal->isHidden());
+    QCOMPARE(Entries(frm.TemporaryFolder().Path()), QStringList()); // no part of a bitmap either
+    QVERIFY(frm.composeView->isHidden());
 
     // Nothing is left broken: the next save goes through.
     const QString retry = dir.filePath(QStringLiteral("retry.tga"));
     Save(frm, user, retry);
     QCOMPARE(user.Messages.size(), size_t(1));
-    const Sheet sheet(256, 768, frm.pbox2->BackColor());
+    const Sheet sheet(256, 768, frm.targetView->BackColor());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(retry)));
 }
 
 void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {
     QTemporaryDir dir;
     ScriptedUser user;
-    auto frm = std::make_unique<frmMain>();
+    auto frm = std::make_unique<MainWindow>();
     frm->Show();
     ChooseSize(*frm, QStringLiteral("256x768"));
     Save(*frm, user, dir.filePath(QStringLiteral("a.tga")));
     QVERIFY(user.Messages.empty());
 
-    const QString folder = frm->TempFolderPath();
+    const QString folder = frm->TemporaryFolder().Path();
     QVERIFY(!folder.isEmpty());
     const QFileInfo info(folder);
     QVERIFY(info.isDir());
@@ -409,12 +398,12 @@ void TestJob::temporaryFolderIsPrivateAndGoesAtShutdown() {
 
     // A second save reuses the folder.
     Save(*frm, user, dir.filePath(QStringLiteral("b.tga")));
-    QCOMPARE(frm->TempFolderPath(), folder);
+    QCOMPARE(frm->TemporaryFolder().Path(), folder);
 
-    user.Answers.push_back(MsgResult::No);
+    user.Answers.push_back(MessageAnswer::No);
     QVERIFY(!frm->close());
     QVERIFY(QFileInfo::exists(folder));
-    user.Answers.push_back(MsgResult::Yes);
+    user.Answers.push_back(MessageAnswer::Yes);
     QVERIFY(frm->close());
     QCOMPARE(user.MessageTexts(),
              (QStringList{QStringLiteral("Really Quit?"), QStringLiteral("Really Quit?")}));
@@ -442,11 +431,11 @@ void TestJob::temporaryFolderReplacedBetweenSaves() {
     const QString victim = dir.Put(QStringLiteral("victim"), "the user's own file");
     const QByteArray tmpdir = qgetenv("TMPDIR");
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     ChooseSize(frm, QStringLiteral("256x768"));
     Save(frm, user, dir.filePath(QStringLiteral("a.tga")));
-    const QString old = frm.TempFolderPath();
+    const QString old = frm.TemporaryFolder().Path();
     const QByteArray oldName = QFile::encodeName(old);
     QVERIFY(QDir(old).removeRecursively());
     const auto tidy = qScopeGuard([&] {
@@ -474,12 +463,12 @@ void TestJob::temporaryFolderReplacedBetweenSaves() {
     const QString path = dir.filePath(QStringLiteral("b.tga"));
     Save(frm, user, path);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
-    VERIFY_NO_MISMATCH(Sheet(256, 768, frm.pbox2->BackColor()).FileMismatch(ReadFile(path)));
+    VERIFY_NO_MISMATCH(Sheet(256, 768, frm.targetView->BackColor()).FileMismatch(ReadFile(path)));
     QCOMPARE(ReadFile(victim), QByteArray("the user's own file"));
-    QVERIFY(frm.TempFolderPath() != old);
-    QCOMPARE(QFileInfo(frm.TempFolderPath()).absolutePath(), meddling == QStringLiteral("no TMPDIR")
-                                                                 ? QStringLiteral("/tmp")
-                                                                 : QFile::decodeName(tmpdir));
+    QVERIFY(frm.TemporaryFolder().Path() != old);
+    QCOMPARE(QFileInfo(frm.TemporaryFolder().Path()).absolutePath(),
+             meddling == QStringLiteral("no TMPDIR") ? QStringLiteral("/tmp")
+                                                     : QFile::decodeName(tmpdir));
     QCOMPARE(QFileInfo::exists(old),
              meddling == QStringLiteral("planted") || meddling == QStringLiteral("link"));
 }
@@ -488,19 +477,19 @@ void TestJob::temporaryFolderReplacedBetweenSaves() {
 void TestJob::oddWidthCustomSheetSaves() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(128, 128)));
-    QVERIFY(WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
-                             [](wihei* d) {
-                                 QTest::keyClicks(d->txtwidth, QStringLiteral("301"));
-                                 QTest::keyClicks(d->txtheight, QStringLiteral("70"));
-                                 QTest::mouseClick(d->OKButton, Qt::LeftButton);
-                             }));
-    Sheet sheet(301, 70, frm.pbox2->BackColor());
-    PressAt(frm.pbox1, QPointF(70, 70), Qt::LeftButton, {});
-    PressAt(frm.pbox2, QPointF(300, 69), Qt::LeftButton, {}); // a cell of 45 x 6 pixels
-    Stamp(sheet, PickedTile(128, 128, 64, 64, frm.pboxsmall->BackColor()), 256, 64);
+    QVERIFY(WhileOpen<CustomSizeDialog>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
+                                        [](CustomSizeDialog* d) {
+                                            QTest::keyClicks(d->widthBox, QStringLiteral("301"));
+                                            QTest::keyClicks(d->heightBox, QStringLiteral("70"));
+                                            QTest::mouseClick(d->okButton, Qt::LeftButton);
+                                        }));
+    Sheet sheet(301, 70, frm.targetView->BackColor());
+    PressAt(frm.sourceView, QPointF(70, 70), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(300, 69), Qt::LeftButton, {}); // a cell of 45 x 6 pixels
+    Stamp(sheet, PickedTile(128, 128, 64, 64, frm.tileView->BackColor()), 256, 64);
 
     const QString saved = dir.filePath(QStringLiteral("odd.tga"));
     Save(frm, user, saved);

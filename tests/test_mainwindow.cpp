@@ -3,12 +3,13 @@
 
 #include "TestSupport.h"
 
-#include "app/Options.h"
-#include "app/frmMain.h"
-#include "platform/Application.h"
-#include "platform/Settings.h"
+#include "Application.h"
+#include "LaunchOptions.h"
+#include "MainWindow.h"
+#include "Settings.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -29,14 +30,22 @@
 #include <optional>
 
 namespace {
+QList<QAction*> WithoutSeparators(const QList<QAction*>& actions) {
+    QList<QAction*> items;
+    for (QAction* action : actions) {
+        if (!action->isSeparator())
+            items << action;
+    }
+    return items;
+}
 
 const QString App = QStringLiteral("Patchery");
 const QString Section = QStringLiteral("Settings");
 
-using Getter = QWidget* (*)(frmMain&);
+using Getter = QWidget* (*)(MainWindow&);
 
-// Both layout tables, topmost first within each parent. pbox2 is listed at the size it has once
-// the window is loaded. Views move and grow, so their stacking matters against every sibling.
+// Both layout tables, topmost first within each parent. targetView is listed at the size it has
+// once the window is loaded. Views move and grow, so their stacking matters against every sibling.
 struct Placed {
     const char* name;
     Getter get;
@@ -46,28 +55,28 @@ struct Placed {
 };
 
 // A row's name and the way to reach the control of that name.
-#define CONTROL(member) #member, [](frmMain & f) -> QWidget* { return f.member; }
+#define CONTROL(member) #member, [](MainWindow & f) -> QWidget* { return f.member; }
 
 const Placed Layout[] = {
-    {CONTROL(Picture1), false, {271, 0, 179, 20}, false},
-    {CONTROL(cmdtarget), false, {450, 0, 271, 20}, false},
-    {CONTROL(cmdsource), false, {0, 0, 271, 20}, false},
-    {CONTROL(updown2), false, {706, 20, 15, 477}, false},
-    {CONTROL(side2), false, {450, 497, 256, 15}, false},
-    {CONTROL(side1), false, {0, 497, 256, 15}, false},
-    {CONTROL(pbox1), false, {0, 20, 256, 477}, true},
-    {CONTROL(cover1), false, {271, 20, 179, 477}, false},
-    {CONTROL(updown1), false, {256, 20, 15, 477}, false},
-    {CONTROL(coverbot), false, {0, 497, 721, 15}, false},
-    {CONTROL(pbox2), false, {450, 20, 256, 2048}, true},
-    {CONTROL(pboxfinal), true, {106, 477, 28, 27}, false},
-    {CONTROL(combo1), true, {47, 210, 86, 21}, false},
-    {CONTROL(cmdpaste), true, {47, 150, 86, 30}, false},
-    {CONTROL(cmdcopy), true, {47, 110, 86, 30}, false},
-    {CONTROL(pboxsmall), true, {58, 25, 64, 64}, false},
-    {CONTROL(Frame1), true, {46, 8, 86, 90}, false},
-    {CONTROL(Label1), true, {47, 190, 86, 13}, false},
-    {CONTROL(Line1), true, {178, 0, 1, 477}, false},
+    {CONTROL(buttonGap), false, {271, 0, 179, 20}, false},
+    {CONTROL(targetButton), false, {450, 0, 271, 20}, false},
+    {CONTROL(sourceButton), false, {0, 0, 271, 20}, false},
+    {CONTROL(targetVerticalBar), false, {706, 20, 15, 477}, false},
+    {CONTROL(targetHorizontalBar), false, {450, 497, 256, 15}, false},
+    {CONTROL(sourceHorizontalBar), false, {0, 497, 256, 15}, false},
+    {CONTROL(sourceView), false, {0, 20, 256, 477}, true},
+    {CONTROL(middlePanel), false, {271, 20, 179, 477}, false},
+    {CONTROL(sourceVerticalBar), false, {256, 20, 15, 477}, false},
+    {CONTROL(bottomStrip), false, {0, 497, 721, 15}, false},
+    {CONTROL(targetView), false, {450, 20, 256, 2048}, true},
+    {CONTROL(composeView), true, {106, 477, 28, 27}, false},
+    {CONTROL(sizeList), true, {47, 210, 86, 21}, false},
+    {CONTROL(pasteButton), true, {47, 150, 86, 30}, false},
+    {CONTROL(copyButton), true, {47, 110, 86, 30}, false},
+    {CONTROL(tileView), true, {58, 25, 64, 64}, false},
+    {CONTROL(tileFrame), true, {46, 8, 86, 90}, false},
+    {CONTROL(sizeLabel), true, {47, 190, 86, 13}, false},
+    {CONTROL(panelEdge), true, {178, 0, 1, 477}, false},
 };
 #undef CONTROL
 
@@ -94,19 +103,19 @@ QString Stored(const char* key) {
 }
 
 // Outer frame position in pixels, read from the platform window rather than from Left/Top.
-QPoint FramePosition(const frmMain& frm) {
+QPoint FramePosition(const MainWindow& frm) {
     return frm.frameGeometry().topLeft();
 }
 
 enum class Close { Box, QuitMenu, WindowSystem };
 
-void RequestClose(frmMain& frm, Close how) {
+void RequestClose(MainWindow& frm, Close how) {
     switch (how) {
     case Close::Box:
         frm.close();
         break;
     case Close::QuitMenu:
-        frm.mnuFilequitt->trigger();
+        frm.quitAction->trigger();
         break;
     case Close::WindowSystem:
         frm.windowHandle()->close();
@@ -185,21 +194,21 @@ void TestMainWindow::layoutMatchesTables() {
     QFETCH(int, row);
     const Placed& placed = Layout[row];
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     QWidget* control = placed.get(frm);
     QVERIFY(control);
     QCOMPARE(control->parentWidget(),
-             placed.inCover1 ? static_cast<QWidget*>(frm.cover1) : frm.client);
+             placed.inCover1 ? static_cast<QWidget*>(frm.middlePanel) : frm.client);
     QCOMPARE(control->geometry(), placed.geometry);
     // Only the composition surface is hidden.
-    QCOMPARE(control->isVisibleTo(&frm), control != frm.pboxfinal);
+    QCOMPARE(control->isVisibleTo(&frm), control != frm.composeView);
 }
 
 void TestMainWindow::stackingOrder() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     // A later child of the same parent is drawn above an earlier one.
@@ -223,9 +232,10 @@ void TestMainWindow::stackingOrder() {
     // What the window shows: the selected tile inside its frame, not covered by it.
     QImage red(64, 64, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
-    frm.pboxsmall->setPicture(red);
+    QGuiApplication::clipboard()->setImage(red);
+    frm.PasteTile();
     const QImage shown = Shown(frm);
-    const QPoint tile = frm.pboxsmall->mapTo(frm.client, QPoint(0, 0));
+    const QPoint tile = frm.tileView->mapTo(frm.client, QPoint(0, 0));
     QCOMPARE(tile, QPoint(271 + 58, 20 + 25));
     for (const QPoint at :
          {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63), QPoint(32, 32)})
@@ -234,7 +244,7 @@ void TestMainWindow::stackingOrder() {
 
 void TestMainWindow::windowFrame() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
 
@@ -259,39 +269,39 @@ void TestMainWindow::windowFrame() {
 
 void TestMainWindow::captions() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
-    QCOMPARE(frm.cmdsource->text(), QStringLiteral("   --no image loaded--"));
-    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("   --no image loaded--   256x2048"));
-    QCOMPARE(frm.cmdcopy->text(), QStringLiteral("Copy To Clipboard"));
-    QCOMPARE(frm.cmdpaste->text(), QStringLiteral("Paste From Clipboard"));
-    QCOMPARE(frm.Frame1->title(), QStringLiteral("Selected   Tile"));
-    QCOMPARE(frm.Label1->text(), QStringLiteral("Target Image Size"));
+    QCOMPARE(frm.sourceButton->text(), QStringLiteral("   --no image loaded--"));
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("   --no image loaded--   256x2048"));
+    QCOMPARE(frm.copyButton->text(), QStringLiteral("Copy To Clipboard"));
+    QCOMPARE(frm.pasteButton->text(), QStringLiteral("Paste From Clipboard"));
+    QCOMPARE(frm.tileFrame->title(), QStringLiteral("Selected   Tile"));
+    QCOMPARE(frm.sizeLabel->text(), QStringLiteral("Target Image Size"));
 
     QStringList items;
-    for (int i = 0; i < frm.combo1->count(); ++i)
-        items << frm.combo1->itemText(i);
+    for (int i = 0; i < frm.sizeList->count(); ++i)
+        items << frm.sizeList->itemText(i);
     QCOMPARE(items, (QStringList{QStringLiteral("256x768"), QStringLiteral("256x1024"),
                                  QStringLiteral("256x1536"), QStringLiteral("256x2048"),
                                  QStringLiteral("Custom...")}));
-    QCOMPARE(frm.combo1->currentIndex(), -1);
-    QVERIFY(!frm.combo1->isEditable());
+    QCOMPARE(frm.sizeList->currentIndex(), -1);
+    QVERIFY(!frm.sizeList->isEditable());
 }
 
 void TestMainWindow::menus() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     const QList<QAction*> bar = frm.menuBar()->actions();
     QCOMPARE(bar.size(), 3);
-    QCOMPARE(bar[0], frm.mnuFile->menuAction());
-    QCOMPARE(bar[1], frm.mnuEdit->menuAction());
-    QCOMPARE(bar[2], frm.mnuHelp->menuAction());
-    QCOMPARE(frm.mnuFile->title(), QStringLiteral("&File"));
-    QCOMPARE(frm.mnuEdit->title(), QStringLiteral("&Edit"));
-    QCOMPARE(frm.mnuHelp->title(), QStringLiteral("&Help"));
+    QCOMPARE(bar[0], frm.fileMenu->menuAction());
+    QCOMPARE(bar[1], frm.editMenu->menuAction());
+    QCOMPARE(bar[2], frm.helpMenu->menuAction());
+    QCOMPARE(frm.fileMenu->title(), QStringLiteral("&File"));
+    QCOMPARE(frm.editMenu->title(), QStringLiteral("&Edit"));
+    QCOMPARE(frm.helpMenu->title(), QStringLiteral("&Help"));
 
     const QString separator = QStringLiteral("-");
     const struct {
@@ -299,23 +309,23 @@ void TestMainWindow::menus() {
         QList<QAction*> members;
         QStringList captions;
     } expected[] = {
-        {frm.mnuFile,
-         {frm.mnuFileopsour, frm.mnuFileoptar, frm.mnuFileBar0, frm.mnuFilesavtar, frm.mnuFileBar1,
-          frm.mnuFileopti, frm.mnuFileBar2, frm.mnuFilequitt},
+        {frm.fileMenu,
+         {frm.openSourceAction, frm.openTargetAction, frm.saveTargetAsAction, frm.optionsAction,
+          frm.quitAction},
          {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."), separator,
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
-        {frm.mnuHelp, {frm.mnuHelpAbout}, {QStringLiteral("&About ")}},
+        {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
-        {frm.mnuFileopsour, QKeySequence(QStringLiteral("Ctrl+O"))},
-        {frm.mnuFileoptar, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
-        {frm.mnuFilesavtar, QKeySequence(QStringLiteral("Ctrl+S"))},
-        {frm.mnuFilequitt, QKeySequence(QStringLiteral("Ctrl+Q"))},
-        {frm.mnuHelpAbout, QKeySequence(QStringLiteral("F1"))}};
+        {frm.openSourceAction, QKeySequence(QStringLiteral("Ctrl+O"))},
+        {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
+        {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {frm.aboutAction, QKeySequence(QStringLiteral("F1"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();
-        QCOMPARE(actions, menu.members);
+        QCOMPARE(WithoutSeparators(actions), menu.members);
         QStringList captions;
         for (QAction* action : actions) {
             captions << (action->isSeparator() ? separator : action->text());
@@ -328,11 +338,11 @@ void TestMainWindow::menus() {
     }
 
     // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.
-    QCOMPARE(frm.mnuEdit->actions(),
-             (QList<QAction*>{frm.mnuEditundo, frm.mnuEditredo, frm.mnuEditBar0, frm.mnuEditcopy,
-                              frm.mnuEditpaste}));
+    QCOMPARE(
+        WithoutSeparators(frm.editMenu->actions()),
+        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction}));
     QStringList edit;
-    for (QAction* a : frm.mnuEdit->actions())
+    for (QAction* a : frm.editMenu->actions())
         edit << (a->isSeparator()
                      ? separator
                      : a->text() + QLatin1Char('|') + QKeySequence::listToString(a->shortcuts()) +
@@ -345,25 +355,41 @@ void TestMainWindow::menus() {
 
 void TestMainWindow::focusOrder() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     // The whole focus order of the layout; whichever of them take the focus keep this order.
-    QWidget* const order[] = {
-        frm.coverbot, frm.updown1, frm.updown2,   frm.side1,     frm.side2,     frm.cover1,
-        frm.pbox1,    frm.pbox2,   frm.pboxsmall, frm.cmdsource, frm.cmdtarget, frm.Picture1,
-        frm.Frame1,   frm.cmdcopy, frm.cmdpaste,  frm.combo1,    frm.Label1,    frm.pboxfinal};
+    QWidget* const order[] = {frm.bottomStrip,
+                              frm.sourceVerticalBar,
+                              frm.targetVerticalBar,
+                              frm.sourceHorizontalBar,
+                              frm.targetHorizontalBar,
+                              frm.middlePanel,
+                              frm.sourceView,
+                              frm.targetView,
+                              frm.tileView,
+                              frm.sourceButton,
+                              frm.targetButton,
+                              frm.buttonGap,
+                              frm.tileFrame,
+                              frm.copyButton,
+                              frm.pasteButton,
+                              frm.sizeList,
+                              frm.sizeLabel,
+                              frm.composeView};
     QList<QWidget*> expected;
     for (QWidget* w : order) {
         if (w->focusPolicy() & Qt::TabFocus)
             expected << w;
     }
     // Buttons, bars and the list certainly take the focus.
-    for (QWidget* w : {static_cast<QWidget*>(frm.updown1), static_cast<QWidget*>(frm.updown2),
-                       static_cast<QWidget*>(frm.side1), static_cast<QWidget*>(frm.side2),
-                       static_cast<QWidget*>(frm.cmdsource), static_cast<QWidget*>(frm.cmdtarget),
-                       static_cast<QWidget*>(frm.cmdcopy), static_cast<QWidget*>(frm.cmdpaste),
-                       static_cast<QWidget*>(frm.combo1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(frm.sourceVerticalBar),
+          static_cast<QWidget*>(frm.targetVerticalBar),
+          static_cast<QWidget*>(frm.sourceHorizontalBar),
+          static_cast<QWidget*>(frm.targetHorizontalBar), static_cast<QWidget*>(frm.sourceButton),
+          static_cast<QWidget*>(frm.targetButton), static_cast<QWidget*>(frm.copyButton),
+          static_cast<QWidget*>(frm.pasteButton), static_cast<QWidget*>(frm.sizeList)})
         QVERIFY(expected.contains(w));
 
     QList<QWidget*> chain;
@@ -378,31 +404,32 @@ void TestMainWindow::focusOrder() {
 
 void TestMainWindow::startUpState() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
-    QVERIFY(!frm.side1->isEnabled());
-    QVERIFY(!frm.updown1->isEnabled());
-    QVERIFY(!frm.side2->isEnabled());
-    QVERIFY(frm.updown2->isEnabled());
-    QCOMPARE(frm.updown2->Max(), int16_t(1571));
-    QCOMPARE(frm.updown2->maximum(), 1571);
-    QCOMPARE(frm.side2->Max(), int16_t(0));
-    for (ScrollBar* bar : {frm.side1, frm.updown1, frm.side2, frm.updown2}) {
+    QVERIFY(!frm.sourceHorizontalBar->isEnabled());
+    QVERIFY(!frm.sourceVerticalBar->isEnabled());
+    QVERIFY(!frm.targetHorizontalBar->isEnabled());
+    QVERIFY(frm.targetVerticalBar->isEnabled());
+    QCOMPARE(frm.targetVerticalBar->Max(), int16_t(1571));
+    QCOMPARE(frm.targetVerticalBar->maximum(), 1571);
+    QCOMPARE(frm.targetHorizontalBar->Max(), int16_t(0));
+    for (ScrollBar* bar : {frm.sourceHorizontalBar, frm.sourceVerticalBar, frm.targetHorizontalBar,
+                           frm.targetVerticalBar}) {
         QCOMPARE(bar->Value(), int16_t(0));
         QCOMPARE(bar->minimum(), 0);
         QCOMPARE(bar->singleStep(), 16);
         QCOMPARE(bar->pageStep(), 64);
     }
 
-    QCOMPARE(frm.pbox2->geometry(), QRect(450, 20, 256, 2048));
-    QCOMPARE(frm.pbox1->geometry(), QRect(0, 20, 256, 477));
-    QVERIFY(frm.pbox1->Picture().isNull());
-    QVERIFY(frm.pbox2->Picture().isNull());
-    QVERIFY(frm.pboxsmall->Picture().isNull());
+    QCOMPARE(frm.targetView->geometry(), QRect(450, 20, 256, 2048));
+    QCOMPARE(frm.sourceView->geometry(), QRect(0, 20, 256, 477));
+    QVERIFY(frm.Source().isNull());
+    QVERIFY(frm.Sheet().Picture().isNull());
+    QVERIFY(frm.Tile().isNull());
 
     // A blank sheet: one colour everywhere.
-    const QImage sheet = frm.pbox2->Image();
+    const QImage sheet = frm.Sheet().Image();
     QCOMPARE(sheet.size(), QSize(256, 2048));
     const QRgb blank = sheet.pixel(0, 0);
     for (int y = 0; y < sheet.height(); ++y) {
@@ -459,7 +486,7 @@ void TestMainWindow::storedPosition() {
     StorePosition(left, top);
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
 
@@ -488,13 +515,13 @@ void TestMainWindow::positionRoundTrip() {
     StorePosition(QStringLiteral("1500"), QStringLiteral("3000"));
     ScriptedUser user;
     {
-        frmMain frm;
+        MainWindow frm;
         frm.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         QCOMPARE(FramePosition(frm), QPoint(100, 200));
 
         frm.move(250, 130);
-        user.Answers = {MsgResult::Yes};
+        user.Answers = {MessageAnswer::Yes};
         frm.close();
         QVERIFY(!frm.isVisible());
     }
@@ -505,7 +532,7 @@ void TestMainWindow::positionRoundTrip() {
     QVERIFY2(conf.contains(QStringLiteral("MainLeft=3750\n")), qPrintable(conf));
     QVERIFY2(conf.contains(QStringLiteral("MainTop=1950\n")), qPrintable(conf));
 
-    frmMain again;
+    MainWindow again;
     again.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(FramePosition(again), QPoint(250, 130));
@@ -527,27 +554,27 @@ void TestMainWindow::quitAskedOncePerRequest() {
 
     ScriptedUser user;
     {
-        frmMain frm;
+        MainWindow frm;
         frm.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         frm.move(300, 150);
         // The save's private folder, with a file in it, as after a save.
-        const QString tempFile = frm.TempBitmapPath();
+        const QString tempFile = frm.TemporaryFolder().FilePath(QStringLiteral("temp000.bmp"));
         QVERIFY(WriteFile(tempFile, "BM"));
-        const QString tempFolder = frm.TempFolderPath();
+        const QString tempFolder = frm.TemporaryFolder().Path();
         QVERIFY(QDir(tempFolder).exists());
 
         auto checkAsked = [&](int times) {
             QCOMPARE(int(user.Messages.size()), times);
-            const MsgBoxCall& call = user.Messages.back();
+            const MessageCall& call = user.Messages.back();
             QCOMPARE(call.Text, QStringLiteral("Really Quit?"));
-            QCOMPARE(call.Buttons, MsgButtons::YesNo);
+            QCOMPARE(call.Buttons, MessageButtons::YesNo);
             QCOMPARE(call.Title, QStringLiteral("Patchery"));
-            QCOMPARE(call.Icon, MsgIcon::None);
+            QCOMPARE(call.Icon, MessageIcon::None);
         };
 
         // No: everything stays as it was.
-        user.Answers = {MsgResult::No};
+        user.Answers = {MessageAnswer::No};
         RequestClose(frm, how);
         checkAsked(1);
         QVERIFY(frm.isVisible());
@@ -556,7 +583,7 @@ void TestMainWindow::quitAskedOncePerRequest() {
         QVERIFY(QFile::exists(tempFile));
 
         // Yes: the shutdown runs once.
-        user.Answers = {MsgResult::Yes};
+        user.Answers = {MessageAnswer::Yes};
         RequestClose(frm, how);
         checkAsked(2);
         QVERIFY(!frm.isVisible());
@@ -574,14 +601,14 @@ void TestMainWindow::quitWhileMinimizedKeepsPosition() {
     StorePosition(QStringLiteral("2250"), QStringLiteral("1500"));
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     frm.move(400, 300);
     frm.showMinimized();
     QVERIFY(frm.isMinimized());
 
-    user.Answers = {MsgResult::Yes};
+    user.Answers = {MessageAnswer::Yes};
     frm.close();
     QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Really Quit?")});
     QVERIFY(!frm.isVisible());
@@ -605,7 +632,7 @@ void TestMainWindow::quitTellsUnwritableOptions() {
     QVERIFY(QFile::remove(OptionsFilePath()) && QDir().mkdir(OptionsFilePath()));
     const auto removeFolder = qScopeGuard([] { QDir().rmdir(OptionsFilePath()); });
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     frm.move(300, 150);

@@ -5,10 +5,10 @@
 
 #include "TestSupport.h"
 
-#include "app/frmMain.h"
-#include "imaging/ImageData.h"
-#include "platform/Application.h"
-#include "workspace/wihei.h"
+#include "Application.h"
+#include "CustomSizeDialog.h"
+#include "ImageData.h"
+#include "MainWindow.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -106,7 +106,7 @@ QByteArray PatternFile(QSize size, const char* format) {
 
 // A wheel turn at a window point: first to the widget under it, then to its parents while
 // nobody takes it, as one from the window system.
-void Wheel(frmMain& frm, QPoint at, QPoint angle, Qt::KeyboardModifiers mods) {
+void Wheel(MainWindow& frm, QPoint at, QPoint angle, Qt::KeyboardModifiers mods) {
     QWidget* under = frm.client->childAt(at);
     const QPointF local = under->mapFrom(frm.client, QPointF(at));
     QWheelEvent wheel(local, under->mapToGlobal(local), {}, angle, Qt::NoButton, mods,
@@ -120,19 +120,19 @@ QString Caption(const QString& name, int width, int height) {
            QString::number(height);
 }
 
-void Press(frmMain& frm, Route route) {
+void Press(MainWindow& frm, Route route) {
     switch (route) {
     case Route::SourceButton:
-        QTest::mouseClick(frm.cmdsource, Qt::LeftButton);
+        QTest::mouseClick(frm.sourceButton, Qt::LeftButton);
         break;
     case Route::SourceMenu:
-        frm.mnuFileopsour->trigger();
+        frm.openSourceAction->trigger();
         break;
     case Route::TargetButton:
-        QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
+        QTest::mouseClick(frm.targetButton, Qt::LeftButton);
         break;
     case Route::TargetMenu:
-        frm.mnuFileoptar->trigger();
+        frm.openTargetAction->trigger();
         break;
     default:
         QFAIL("no command");
@@ -141,13 +141,13 @@ void Press(frmMain& frm, Route route) {
 
 // Answers the file dialog with path (nothing: Cancel) and presses the command; or names the
 // file, or drops it.
-void Open(frmMain& frm, ScriptedUser& user, Route route, const std::optional<QString>& path) {
+void Open(MainWindow& frm, ScriptedUser& user, Route route, const std::optional<QString>& path) {
     if (route == Route::SourceNamed) {
         frm.OpenSourceFile(*path);
     } else if (route == Route::TargetNamed) {
         frm.OpenTargetFile(*path);
     } else if (!AsksForFile(route)) {
-        QVERIFY(Drop(IsSource(route) ? frm.pbox1 : frm.pbox2, {*path}));
+        QVERIFY(Drop(IsSource(route) ? frm.sourceView : frm.targetView, {*path}));
     } else {
         user.Files.push_back(path);
         Press(frm, route);
@@ -171,19 +171,24 @@ struct ViewState {
     QString caption;
 };
 
-ViewState StateOf(const PictureBox* view, const QPushButton* button) {
-    return {view->Image(), view->Picture(), view->geometry(), button->text()};
+ViewState StateOf(const MainWindow& f, bool source) {
+    if (source)
+        return {f.sourceView->Rendered(), f.Source(), f.sourceView->geometry(),
+                f.sourceButton->text()};
+    return {f.Sheet().Image(), f.Sheet().Picture(), f.targetView->geometry(),
+            f.targetButton->text()};
 }
 
 // All that an undo must put back: the sheet, its picture, place, caption, AutoSize and bars.
-auto TargetOf(const frmMain& f) {
-    return std::tuple(f.pbox2->Image(), f.pbox2->Picture(), f.pbox2->geometry(),
-                      f.cmdtarget->text(), f.pbox2->AutoSize(), f.updown2->isEnabled(),
-                      f.updown2->Max(), f.updown2->Value(), f.side2->isEnabled(), f.side2->Max(),
-                      f.side2->Value());
+auto TargetOf(const MainWindow& f) {
+    return std::tuple(f.Sheet().Image(), f.Sheet().Picture(), f.targetView->geometry(),
+                      f.targetButton->text(), f.Sheet().AutoSize(),
+                      f.targetVerticalBar->isEnabled(), f.targetVerticalBar->Max(),
+                      f.targetVerticalBar->Value(), f.targetHorizontalBar->isEnabled(),
+                      f.targetHorizontalBar->Max(), f.targetHorizontalBar->Value());
 }
 
-enum Change { Stamp, PartialStamp, ListSize, CustomSize, CustomCancel, TargetFile, FailedOpen };
+enum Change { ListSize, CustomSize, CustomCancel, TargetFile, FailedOpen };
 
 } // namespace
 
@@ -274,18 +279,18 @@ void TestOpen::dialogProperties() {
     const QString first = Put(QStringLiteral("first.tga"), Tga(64, 64));
     const QString second = Put(QStringLiteral("second.tga"), Tga(64, 64, true));
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     // The other view's command uses the dialog first: the name carries over between views.
     const Route other = IsSource(route) ? Route::TargetMenu : Route::SourceMenu;
     Open(frm, user, other, first);
     // As a save would leave the shared dialog.
-    frm.dlgbox.DialogTitle = QStringLiteral("Save tga...");
-    frm.dlgbox.DefaultExt = QStringLiteral("*.exe");
-    frm.dlgbox.Filter = QStringLiteral("Executable(*.exe)|*.exe");
-    frm.dlgbox.FilterIndex = 2;
-    frm.dlgbox.CancelError = false;
+    frm.fileDialog.Title = QStringLiteral("Save tga...");
+    frm.fileDialog.DefaultExtension = QStringLiteral("*.exe");
+    frm.fileDialog.Filter = QStringLiteral("Executable(*.exe)|*.exe");
+    frm.fileDialog.FilterIndex = 2;
+    frm.fileDialog.ConfirmOverwrite = true;
 
     Open(frm, user, route, std::nullopt);
     Open(frm, user, route, second);
@@ -296,14 +301,14 @@ void TestOpen::dialogProperties() {
     for (int i = 0; i < 4; ++i) {
         const DialogCall& call = user.Dialogs[size_t(i)];
         QVERIFY(!call.Save);
-        QCOMPARE(call.DialogTitle, QStringLiteral("Select tga..."));
-        QCOMPARE(call.DefaultExt, QStringLiteral("*.tga"));
+        QCOMPARE(call.Title, QStringLiteral("Select tga..."));
+        QCOMPARE(call.DefaultExtension, QStringLiteral("*.tga"));
         QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga|Other Images(*.png;*.jpg;"
                                              "*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;"
                                              "*.xpm)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
                                              "*.ppm;*.pnm;*.xbm;*.xpm"));
         QCOMPARE(call.FilterIndex, int16_t(1));
-        QVERIFY(call.CancelError);
+        QVERIFY(!call.ConfirmOverwrite);
         QCOMPARE(call.FileNameOffered, offered[i]);
     }
     // Each cancel is reported.
@@ -345,40 +350,39 @@ void TestOpen::sourceOpen() {
     const QString name = QStringLiteral("wall %1.tga").arg(width);
     const QString path = Put(name, Tga(width, height));
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
-    const QString targetCaption = frm.cmdtarget->text();
+    const QString targetCaption = frm.targetButton->text();
 
     Open(frm, user, route, path);
 
     QCOMPARE(user.MessageTexts(), QStringList());
     QCOMPARE(int(user.Dialogs.size()), AsksForFile(route) ? 1 : 0);
     // A named or dropped file is the dialog's choice, as if chosen there.
-    QCOMPARE(frm.dlgbox.FileName, path);
+    QCOMPARE(frm.fileDialog.FileName, path);
     // The full width is named, though the view is cut to the viewing width.
-    QCOMPARE(frm.cmdsource->text(), Caption(name, width, height));
-    QCOMPARE(frm.pbox1->geometry(), QRect(0, 20, qMin(width, 256), height));
-    COMPARE_BAR(StateOf(frm.updown1), (BarState{updownOn, int16_t(updownMax), 0}));
-    COMPARE_BAR(StateOf(frm.side1), (BarState{sideOn, int16_t(sideMax), 0}));
-    VERIFY_PATTERN(frm.pbox1->Picture(), QSize(width, height));
-    VERIFY_PATTERN(frm.pbox1->Image(), QSize(qMin(width, 256), height));
-    QCOMPARE(CurImage.Width, width);
-    QCOMPARE(CurImage.Height, height);
+    QCOMPARE(frm.sourceButton->text(), Caption(name, width, height));
+    QCOMPARE(frm.sourceView->geometry(), QRect(0, 20, qMin(width, 256), height));
+    COMPARE_BAR(StateOf(frm.sourceVerticalBar), (BarState{updownOn, int16_t(updownMax), 0}));
+    COMPARE_BAR(StateOf(frm.sourceHorizontalBar), (BarState{sideOn, int16_t(sideMax), 0}));
+    VERIFY_PATTERN(frm.Source(), QSize(width, height));
+    VERIFY_PATTERN(frm.sourceView->Rendered(), QSize(qMin(width, 256), height));
     // The target side is not touched.
-    QCOMPARE(frm.cmdtarget->text(), targetCaption);
-    QCOMPARE(frm.pbox2->geometry(), QRect(450, 20, 256, 2048));
+    QCOMPARE(frm.targetButton->text(), targetCaption);
+    QCOMPARE(frm.targetView->geometry(), QRect(450, 20, 256, 2048));
 }
 
 void TestOpen::targetOpen_data() {
     QTest::addColumn<Route>("route");
-    QTest::addColumn<QSize>("before");    // target opened first; empty: none
-    QTest::addColumn<QPoint>("scrolled"); // side2, updown2 positions set before the open
+    QTest::addColumn<QSize>("before"); // target opened first; empty: none
+    QTest::addColumn<QPoint>(
+        "scrolled"); // targetHorizontalBar, targetVerticalBar positions set before the open
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("updownOn");
     QTest::addColumn<bool>("sideOn");
     QTest::addColumn<int>("updownMax");
     QTest::addColumn<int>("sideMax");
-    QTest::addColumn<QPoint>("position"); // side2, updown2 afterwards
+    QTest::addColumn<QPoint>("position"); // targetHorizontalBar, targetVerticalBar afterwards
 
     // The start-up target's vertical bar is on and stays on, whatever fits.
     QTest::newRow("300x300 at start-up")
@@ -422,32 +426,33 @@ void TestOpen::targetOpen() {
     QFETCH(int, sideMax);
     QFETCH(QPoint, position);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     if (!before.isEmpty()) {
         Open(frm, user, Route::TargetMenu,
              Put(QStringLiteral("before.tga"), Tga(before.width(), before.height(), true)));
-        QCOMPARE(frm.pbox2->size(), before);
+        QCOMPARE(frm.targetView->size(), before);
     }
-    frm.side2->setValue(int16_t(scrolled.x()));
-    frm.updown2->setValue(int16_t(scrolled.y()));
-    QCOMPARE(frm.pbox2->pos(), QPoint(450, 20) - scrolled);
-    const QString sourceCaption = frm.cmdsource->text();
+    frm.targetHorizontalBar->setValue(int16_t(scrolled.x()));
+    frm.targetVerticalBar->setValue(int16_t(scrolled.y()));
+    QCOMPARE(frm.targetView->pos(), QPoint(450, 20) - scrolled);
+    const QString sourceCaption = frm.sourceButton->text();
 
     const QString name = QStringLiteral("sheet.tga");
     Open(frm, user, route, Put(name, Tga(size.width(), size.height())));
 
     QCOMPARE(user.MessageTexts(), QStringList());
-    QCOMPARE(frm.cmdtarget->text(), Caption(name, size.width(), size.height()));
-    COMPARE_BAR(StateOf(frm.updown2),
+    QCOMPARE(frm.targetButton->text(), Caption(name, size.width(), size.height()));
+    COMPARE_BAR(StateOf(frm.targetVerticalBar),
                 (BarState{updownOn, int16_t(updownMax), int16_t(position.y())}));
-    COMPARE_BAR(StateOf(frm.side2), (BarState{sideOn, int16_t(sideMax), int16_t(position.x())}));
+    COMPARE_BAR(StateOf(frm.targetHorizontalBar),
+                (BarState{sideOn, int16_t(sideMax), int16_t(position.x())}));
     // The target keeps its full width; it is placed as its bars say.
-    QCOMPARE(frm.pbox2->geometry(), QRect(QPoint(450, 20) - position, size));
-    VERIFY_PATTERN(frm.pbox2->Picture(), size);
-    VERIFY_PATTERN(frm.pbox2->Image(), size);
-    QCOMPARE(frm.cmdsource->text(), sourceCaption);
+    QCOMPARE(frm.targetView->geometry(), QRect(QPoint(450, 20) - position, size));
+    VERIFY_PATTERN(frm.Sheet().Picture(), size);
+    VERIFY_PATTERN(frm.Sheet().Image(), size);
+    QCOMPARE(frm.sourceButton->text(), sourceCaption);
 
     // On screen: the viewing area's corners show the image scrolled by the bars.
     const QImage shown = Shown(frm);
@@ -509,48 +514,43 @@ void TestOpen::failedOpenKeepsEverything() {
     }
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
     Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(384, 768, true)));
-    frm.side1->setValue(100);
-    frm.updown1->setValue(20);
-    frm.side2->setValue(64);
-    frm.updown2->setValue(50);
-    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(170, 70));
-    QVERIFY(!frm.pboxsmall->Picture().isNull());
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(20);
+    frm.targetHorizontalBar->setValue(64);
+    frm.targetVerticalBar->setValue(50);
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(170, 70));
+    QVERIFY(!frm.Tile().isNull());
     QCOMPARE(user.MessageTexts(), QStringList());
 
-    const ViewState source = StateOf(frm.pbox1, frm.cmdsource);
-    const ViewState target = StateOf(frm.pbox2, frm.cmdtarget);
-    const QImage tile = frm.pboxsmall->Picture();
-    const BarState bars[] = {StateOf(frm.updown1), StateOf(frm.side1), StateOf(frm.updown2),
-                             StateOf(frm.side2)};
-    const ImageData decoded = CurImage;
+    const ViewState source = StateOf(frm, true);
+    const ViewState target = StateOf(frm, false);
+    const QImage tile = frm.Tile();
+    const BarState bars[] = {StateOf(frm.sourceVerticalBar), StateOf(frm.sourceHorizontalBar),
+                             StateOf(frm.targetVerticalBar), StateOf(frm.targetHorizontalBar)};
     const QImage shownBefore = Shown(frm);
 
     Open(frm, user, route, wrong);
 
     QCOMPARE(int(user.Dialogs.size()), AsksForFile(route) ? 3 : 2);
     QCOMPARE(int(user.Messages.size()), 1);
-    const MsgBoxCall& call = user.Messages.front();
+    const MessageCall& call = user.Messages.front();
     QCOMPARE(call.Text, QStringLiteral("Wrong format"));
-    QCOMPARE(call.Buttons, MsgButtons::OK);
+    QCOMPARE(call.Buttons, MessageButtons::OK);
     QCOMPARE(call.Title, QStringLiteral("Patchery"));
-    QCOMPARE(call.Icon, MsgIcon::None);
+    QCOMPARE(call.Icon, MessageIcon::None);
 
-    COMPARE_VIEW(StateOf(frm.pbox1, frm.cmdsource), source);
-    COMPARE_VIEW(StateOf(frm.pbox2, frm.cmdtarget), target);
-    QVERIFY(frm.pboxsmall->Picture() == tile);
-    QCOMPARE(CurImage.Width, decoded.Width);
-    QCOMPARE(CurImage.Height, decoded.Height);
-    QCOMPARE(CurImage.Bits, decoded.Bits);
-    QVERIFY(CurImage.Pixels == decoded.Pixels);
+    COMPARE_VIEW(StateOf(frm, true), source);
+    COMPARE_VIEW(StateOf(frm, false), target);
+    QVERIFY(frm.Tile() == tile);
     // The source's bars are switched off during the command, and back on after it.
-    COMPARE_BAR(StateOf(frm.updown1), bars[0]);
-    COMPARE_BAR(StateOf(frm.side1), bars[1]);
-    COMPARE_BAR(StateOf(frm.updown2), bars[2]);
-    COMPARE_BAR(StateOf(frm.side2), bars[3]);
+    COMPARE_BAR(StateOf(frm.sourceVerticalBar), bars[0]);
+    COMPARE_BAR(StateOf(frm.sourceHorizontalBar), bars[1]);
+    COMPARE_BAR(StateOf(frm.targetVerticalBar), bars[2]);
+    COMPARE_BAR(StateOf(frm.targetHorizontalBar), bars[3]);
     // The window is exactly as it was.
     QVERIFY(Shown(frm) == shownBefore);
 }
@@ -576,12 +576,12 @@ void TestOpen::dropTakesOneLocalFile() {
     else if (what == QLatin1String("folder"))
         files.prepend(dir_->path());
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
-    for (QPushButton* button : {frm.cmdsource, frm.cmdtarget}) {
-        PictureBox* view = button == frm.cmdsource ? frm.pbox1 : frm.pbox2;
+    for (QPushButton* button : {frm.sourceButton, frm.targetButton}) {
+        ImageView* view = button == frm.sourceButton ? frm.sourceView : frm.targetView;
         for (QWidget* place : {static_cast<QWidget*>(view), static_cast<QWidget*>(button)}) {
-            const ViewState before = StateOf(view, button);
+            const ViewState before = StateOf(frm, button == frm.sourceButton);
             QCOMPARE(Drop(place, files,
                           what == QLatin1String("move only") ? Qt::MoveAction
                                                              : Qt::CopyAction | Qt::MoveAction),
@@ -589,7 +589,7 @@ void TestOpen::dropTakesOneLocalFile() {
             if (taken)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
             else
-                COMPARE_VIEW(StateOf(view, button), before);
+                COMPARE_VIEW(StateOf(frm, button == frm.sourceButton), before);
         }
     }
     QCOMPARE(user.MessageTexts(), QStringList());
@@ -604,27 +604,27 @@ void TestOpen::targetOpenLeavesSourceAlone_data() {
 void TestOpen::targetOpenLeavesSourceAlone() {
     QFETCH(Route, route);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceMenu, Put(QStringLiteral("source.tga"), Tga(300, 600)));
-    frm.side1->setValue(44);
-    frm.updown1->setValue(100);
-    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(200, 150));
-    const ViewState source = StateOf(frm.pbox1, frm.cmdsource);
-    const QImage tile = frm.pboxsmall->Picture();
-    const BarState updown1 = StateOf(frm.updown1);
-    const BarState side1 = StateOf(frm.side1);
+    frm.sourceHorizontalBar->setValue(44);
+    frm.sourceVerticalBar->setValue(100);
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(200, 150));
+    const ViewState source = StateOf(frm, true);
+    const QImage tile = frm.Tile();
+    const BarState sourceVerticalBar = StateOf(frm.sourceVerticalBar);
+    const BarState sourceHorizontalBar = StateOf(frm.sourceHorizontalBar);
     // The tile of the cell at 192, 128.
     VERIFY_PATTERN(tile, QSize(64, 64), false, QPoint(192, 128));
 
     Open(frm, user, route, Put(QStringLiteral("target.tga"), Tga(256, 1024, true)));
 
     QCOMPARE(user.MessageTexts(), QStringList());
-    QCOMPARE(frm.pbox2->size(), QSize(256, 1024));
-    COMPARE_VIEW(StateOf(frm.pbox1, frm.cmdsource), source);
-    QVERIFY(frm.pboxsmall->Picture() == tile);
-    COMPARE_BAR(StateOf(frm.updown1), updown1);
-    COMPARE_BAR(StateOf(frm.side1), side1);
+    QCOMPARE(frm.targetView->size(), QSize(256, 1024));
+    COMPARE_VIEW(StateOf(frm, true), source);
+    QVERIFY(frm.Tile() == tile);
+    COMPARE_BAR(StateOf(frm.sourceVerticalBar), sourceVerticalBar);
+    COMPARE_BAR(StateOf(frm.sourceHorizontalBar), sourceHorizontalBar);
 }
 
 void TestOpen::drawnRightWayUp_data() {
@@ -652,7 +652,7 @@ void TestOpen::drawnRightWayUp() {
     // Wider than the viewing area, so the source's picture and view differ in width.
     const QSize size(320, 500);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
     Open(frm, user, route,
@@ -660,10 +660,11 @@ void TestOpen::drawnRightWayUp() {
                                     : PatternFile(size, format.constData())));
 
     QCOMPARE(user.MessageTexts(), QStringList());
-    PictureBox* view = IsSource(route) ? frm.pbox1 : frm.pbox2;
-    QCOMPARE((IsSource(route) ? frm.cmdsource : frm.cmdtarget)->text(), Caption(name, 320, 500));
-    VERIFY_PATTERN(view->Picture(), size);
-    VERIFY_PATTERN(view->Image(), IsSource(route) ? QSize(256, size.height()) : size);
+    QCOMPARE((IsSource(route) ? frm.sourceButton : frm.targetButton)->text(),
+             Caption(name, 320, 500));
+    VERIFY_PATTERN(IsSource(route) ? frm.Source() : frm.Sheet().Picture(), size);
+    VERIFY_PATTERN(IsSource(route) ? frm.sourceView->Rendered() : frm.Sheet().Image(),
+                   IsSource(route) ? QSize(256, size.height()) : size);
     // The window shows the top row at the top of the viewing area.
     const QImage shown = Shown(frm);
     const int left = IsSource(route) ? 0 : 450;
@@ -683,32 +684,33 @@ void TestOpen::scrolledViewsShowTheirImages_data() {
 void TestOpen::scrolledViewsShowTheirImages() {
     QFETCH(int, step);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
     Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(384, 1536, true)));
     QCOMPARE(user.MessageTexts(), QStringList());
-    QCOMPARE(frm.side1->Max(), int16_t(256));
-    QCOMPARE(frm.updown1->Max(), int16_t(547));
-    QCOMPARE(frm.side2->Max(), int16_t(128));
-    QCOMPARE(frm.updown2->Max(), int16_t(1059));
+    QCOMPARE(frm.sourceHorizontalBar->Max(), int16_t(256));
+    QCOMPARE(frm.sourceVerticalBar->Max(), int16_t(547));
+    QCOMPARE(frm.targetHorizontalBar->Max(), int16_t(128));
+    QCOMPARE(frm.targetVerticalBar->Max(), int16_t(1059));
 
-    for (ScrollBar* bar : {frm.side1, frm.updown1, frm.side2, frm.updown2}) {
+    for (ScrollBar* bar : {frm.sourceHorizontalBar, frm.sourceVerticalBar, frm.targetHorizontalBar,
+                           frm.targetVerticalBar}) {
         if (step == 1)
             bar->setValue(int16_t(bar->Max() / 2));
         else if (step == 2)
             bar->triggerAction(QAbstractSlider::SliderToMaximum);
     }
-    const int sx = frm.side1->Value(), sy = frm.updown1->Value();
-    const int tx = frm.side2->Value(), ty = frm.updown2->Value();
+    const int sx = frm.sourceHorizontalBar->Value(), sy = frm.sourceVerticalBar->Value();
+    const int tx = frm.targetHorizontalBar->Value(), ty = frm.targetVerticalBar->Value();
     QCOMPARE(sx, step * 256 / 2);
     QCOMPARE(sy, step == 2 ? 547 : step * 273);
     QCOMPARE(tx, step * 128 / 2);
     QCOMPARE(ty, step == 2 ? 1059 : step * 529);
 
     // The source grows to the left and always ends at window column 256.
-    QCOMPARE(frm.pbox1->geometry(), QRect(-sx, 20 - sy, 256 + sx, 1024));
-    QCOMPARE(frm.pbox2->geometry(), QRect(450 - tx, 20 - ty, 384, 1536));
+    QCOMPARE(frm.sourceView->geometry(), QRect(-sx, 20 - sy, 256 + sx, 1024));
+    QCOMPARE(frm.targetView->geometry(), QRect(450 - tx, 20 - ty, 384, 1536));
 
     const QImage shown = Shown(frm);
     const QRect sourceImage(0, 0, 512, 1024), targetImage(0, 0, 384, 1536);
@@ -744,24 +746,24 @@ void TestOpen::scrolledViewsShowTheirImages() {
     // A press at a window point reaches the view under it in image coordinates. The pointer
     // is there first: its outline, and the mark of the pick, stay out of the tile and the sheet.
     const QPoint sourcePoint(100, 300);
-    QCOMPARE(frm.client->childAt(sourcePoint), frm.pbox1);
-    const QPoint picked = frm.pbox1->mapFrom(frm.client, sourcePoint);
+    QCOMPARE(frm.client->childAt(sourcePoint), frm.sourceView);
+    const QPoint picked = frm.sourceView->mapFrom(frm.client, sourcePoint);
     QCOMPARE(picked, QPoint(100 + sx, 280 + sy));
     QTest::mouseMove(frm.client, sourcePoint);
-    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, picked);
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, picked);
     const QPoint cell(picked.x() / 64 * 64, picked.y() / 64 * 64);
-    VERIFY_PATTERN(frm.pboxsmall->Picture(), QSize(64, 64), false, cell);
+    VERIFY_PATTERN(frm.Tile(), QSize(64, 64), false, cell);
 
     const QPoint targetPoint(600, 300);
-    QCOMPARE(frm.client->childAt(targetPoint), frm.pbox2);
-    const QPoint stamped = frm.pbox2->mapFrom(frm.client, targetPoint);
+    QCOMPARE(frm.client->childAt(targetPoint), frm.targetView);
+    const QPoint stamped = frm.targetView->mapFrom(frm.client, targetPoint);
     QCOMPARE(stamped, QPoint(150 + tx, 280 + ty));
     QTest::mouseMove(frm.client, targetPoint);
-    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, stamped);
+    QTest::mouseClick(frm.targetView, Qt::LeftButton, {}, stamped);
     const QPoint target(stamped.x() / 64 * 64, stamped.y() / 64 * 64);
-    VERIFY_PATTERN(frm.pbox2->Image().copy(QRect(target, QSize(64, 64))), QSize(64, 64), false,
+    VERIFY_PATTERN(frm.Sheet().Image().copy(QRect(target, QSize(64, 64))), QSize(64, 64), false,
                    cell);
-    VERIFY_PATTERN(frm.pbox1->Image(), QSize(256 + sx, 1024)); // unmarked
+    VERIFY_PATTERN(frm.sourceView->Rendered(), QSize(256 + sx, 1024)); // unmarked
 }
 
 void TestOpen::wheelScrollsAndPressesLand_data() {
@@ -789,11 +791,12 @@ void TestOpen::wheelScrollsAndPressesLand() {
     QFETCH(QList<QPoint>, turns);
     QFETCH(QPoint, bars);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
     Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
-    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(10, 10)); // a tile, for the outline
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {},
+                      QPoint(10, 10)); // a tile, for the outline
 
     const QPoint at = source ? QPoint(100, 300) : QPoint(600, 300);
     QTest::mouseMove(frm.client, QPoint(300, 100)); // the pointer comes from the middle panel
@@ -801,10 +804,10 @@ void TestOpen::wheelScrollsAndPressesLand() {
     for (const QPoint turn : turns)
         Wheel(frm, at, turn, shift ? Qt::ShiftModifier : Qt::NoModifier);
 
-    ScrollBar* across = source ? frm.side1 : frm.side2;
-    ScrollBar* down = source ? frm.updown1 : frm.updown2;
+    ScrollBar* across = source ? frm.sourceHorizontalBar : frm.targetHorizontalBar;
+    ScrollBar* down = source ? frm.sourceVerticalBar : frm.targetVerticalBar;
     QCOMPARE(QPoint(across->Value(), down->Value()), bars);
-    PictureBox* view = source ? frm.pbox1 : frm.pbox2;
+    ImageView* view = source ? frm.sourceView : frm.targetView;
     const QPoint pixel = at - QPoint(source ? 0 : 450, 20) + bars;
     QCOMPARE(view->mapFrom(frm.client, at), pixel);
     QCOMPARE(view->Outline(), QRect(pixel.x() / 64 * 64, pixel.y() / 64 * 64, 64, 64));
@@ -812,7 +815,7 @@ void TestOpen::wheelScrollsAndPressesLand() {
 
 void TestOpen::sourceReopenFollowsItsBar_data() {
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPoint>("position"); // side1, updown1 afterwards
+    QTest::addColumn<QPoint>("position"); // sourceHorizontalBar, sourceVerticalBar afterwards
 
     // Opened over a 512 x 1024 source scrolled to 200, 300.
     QTest::newRow("512x512 keeps 200") << QSize(512, 512) << QPoint(200, 35);
@@ -825,23 +828,23 @@ void TestOpen::sourceReopenFollowsItsBar() {
     QFETCH(QSize, size);
     QFETCH(QPoint, position);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("first.tga"), Tga(512, 1024)));
-    frm.side1->setValue(200);
-    frm.updown1->setValue(300);
-    QCOMPARE(frm.pbox1->geometry(), QRect(-200, -280, 456, 1024));
+    frm.sourceHorizontalBar->setValue(200);
+    frm.sourceVerticalBar->setValue(300);
+    QCOMPARE(frm.sourceView->geometry(), QRect(-200, -280, 456, 1024));
 
     Open(frm, user, Route::SourceMenu,
          Put(QStringLiteral("second.tga"), Tga(size.width(), size.height(), true)));
 
     QCOMPARE(user.MessageTexts(), QStringList());
-    QCOMPARE(frm.side1->Value(), int16_t(position.x()));
-    QCOMPARE(frm.updown1->Value(), int16_t(position.y()));
+    QCOMPARE(frm.sourceHorizontalBar->Value(), int16_t(position.x()));
+    QCOMPARE(frm.sourceVerticalBar->Value(), int16_t(position.y()));
     // Placed as the bars say, reaching the viewing area's right edge and no further.
-    QCOMPARE(frm.pbox1->geometry(),
+    QCOMPARE(frm.sourceView->geometry(),
              QRect(-position.x(), 20 - position.y(), 256 + position.x(), size.height()));
-    VERIFY_PATTERN(frm.pbox1->Picture(), size, true);
+    VERIFY_PATTERN(frm.Source(), size, true);
 
     const QImage shown = Shown(frm);
     const QRect image(QPoint(0, 0), size);
@@ -857,34 +860,32 @@ void TestOpen::sourceReopenFollowsItsBar() {
 
 void TestOpen::startUpTargetScrollsAndRefits() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
 
-    frm.updown2->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(frm.updown2->Value(), int16_t(64));
-    QCOMPARE(frm.pbox2->y(), 20 - 64);
+    frm.targetVerticalBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(64));
+    QCOMPARE(frm.targetView->y(), 20 - 64);
 
     // At the end the sheet's last row sits on the viewing area's last row, 496.
-    frm.updown2->triggerAction(QAbstractSlider::SliderToMaximum);
-    QCOMPARE(frm.updown2->Value(), int16_t(1571));
-    QCOMPARE(frm.pbox2->geometry(), QRect(450, -1551, 256, 2048));
-    QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 2047)).y(), 496);
+    frm.targetVerticalBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(1571));
+    QCOMPARE(frm.targetView->geometry(), QRect(450, -1551, 256, 2048));
+    QCOMPARE(frm.targetView->mapTo(frm.client, QPoint(0, 2047)).y(), 496);
 
     // A smaller sheet from the list pulls the bar back into its range.
-    frm.updown2->setValue(1500);
-    QCOMPARE(frm.pbox2->y(), -1480);
+    frm.targetVerticalBar->setValue(1500);
+    QCOMPARE(frm.targetView->y(), -1480);
     ChooseSize(frm, QStringLiteral("256x768"));
-    QCOMPARE(frm.pbox2->size(), QSize(256, 768));
-    QCOMPARE(frm.updown2->Max(), int16_t(291));
-    QCOMPARE(frm.updown2->Value(), int16_t(291));
-    QCOMPARE(frm.pbox2->y(), -271);
-    QCOMPARE(frm.pbox2->mapTo(frm.client, QPoint(0, 767)).y(), 496);
+    QCOMPARE(frm.targetView->size(), QSize(256, 768));
+    QCOMPARE(frm.targetVerticalBar->Max(), int16_t(291));
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(291));
+    QCOMPARE(frm.targetView->y(), -271);
+    QCOMPARE(frm.targetView->mapTo(frm.client, QPoint(0, 767)).y(), 496);
 }
 
 void TestOpen::undoRedoTarget_data() {
     QTest::addColumn<int>("change");
-    QTest::newRow("stamp") << int(Stamp);
-    QTest::newRow("stamp cut by the sheet's edges") << int(PartialStamp);
     QTest::newRow("256x768 from the list") << int(ListSize);
     QTest::newRow("Custom... 200x300") << int(CustomSize);
     QTest::newRow("Custom... cancelled: no step") << int(CustomCancel);
@@ -895,56 +896,53 @@ void TestOpen::undoRedoTarget_data() {
 void TestOpen::undoRedoTarget() {
     QFETCH(int, change);
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     const auto startUp = TargetOf(frm);
     // A tile, a target file scrolled away from its corner, one stamp on it.
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
-    QTest::mouseClick(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70));
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(70, 70));
     Open(frm, user, Route::TargetMenu, Put(QStringLiteral("target.tga"), Tga(350, 700, true)));
-    frm.side2->setValue(64);
-    frm.updown2->setValue(200);
+    frm.targetHorizontalBar->setValue(64);
+    frm.targetVerticalBar->setValue(200);
     const auto opened = TargetOf(frm);
-    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(frm.targetView, Qt::LeftButton, {}, QPoint(10, 10));
     const auto before = TargetOf(frm);
 
-    if (change == Stamp || change == PartialStamp) {
-        QTest::mouseClick(frm.pbox2, Qt::LeftButton, {},
-                          change == Stamp ? QPoint(100, 300) : QPoint(340, 690));
-    } else if (change == ListSize) {
+    if (change == ListSize) {
         ChooseSize(frm, QStringLiteral("256x768"));
     } else if (change == TargetFile || change == FailedOpen) {
         Open(frm, user, Route::TargetButton,
              Put(QStringLiteral("b.tga"), change == TargetFile ? Tga(256, 2048) : "not a TGA"));
     } else {
-        QVERIFY(WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); },
-                                 [&](wihei* d) {
-                                     QTest::keyClicks(d->txtwidth, QStringLiteral("200"));
-                                     QTest::keyClicks(d->txtheight, QStringLiteral("300"));
-                                     QTest::mouseClick(change == CustomSize ? d->OKButton
-                                                                            : d->CancelButton,
-                                                       Qt::LeftButton);
-                                 }));
+        QVERIFY(WhileOpen<CustomSizeDialog>(
+            [&] { ChooseSize(frm, QStringLiteral("Custom...")); },
+            [&](CustomSizeDialog* d) {
+                QTest::keyClicks(d->widthBox, QStringLiteral("200"));
+                QTest::keyClicks(d->heightBox, QStringLiteral("300"));
+                QTest::mouseClick(change == CustomSize ? d->okButton : d->cancelButton,
+                                  Qt::LeftButton);
+            }));
     }
     const auto after = TargetOf(frm);
-    QVERIFY(!frm.mnuEditredo->isEnabled());
+    QVERIFY(!frm.redoAction->isEnabled());
 
-    frm.mnuEditundo->trigger();
+    frm.undoAction->trigger();
     if (change == CustomCancel || change == FailedOpen) {
         QVERIFY(TargetOf(frm) == opened); // no step: the stamp before it was undone
         return;
     }
     QVERIFY(TargetOf(frm) == before);
-    frm.mnuEditredo->trigger();
+    frm.redoAction->trigger();
     QVERIFY(TargetOf(frm) == after);
 
     // A new change forgets what could be redone.
-    frm.mnuEditundo->trigger();
-    QTest::mouseClick(frm.pbox2, Qt::LeftButton, {}, QPoint(70, 10));
-    QVERIFY(!frm.mnuEditredo->isEnabled());
+    frm.undoAction->trigger();
+    QTest::mouseClick(frm.targetView, Qt::LeftButton, {}, QPoint(70, 10));
+    QVERIFY(!frm.redoAction->isEnabled());
     // Back through every step to the start-up sheet.
-    for (int i = 0; i < 10 && frm.mnuEditundo->isEnabled(); ++i)
-        frm.mnuEditundo->trigger();
+    for (int i = 0; i < 10 && frm.undoAction->isEnabled(); ++i)
+        frm.undoAction->trigger();
     QVERIFY(TargetOf(frm) == startUp);
 }
 

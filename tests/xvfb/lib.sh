@@ -434,7 +434,7 @@ xv_answer_quit() {
     xv_wait_gone '^Patchery$'
 }
 
-# The size list (combo1, at (318, 230) of the client area): opens its list with a click and
+# The size list (sizeList, at (318, 230) of the client area): opens its list with a click and
 # picks an item with the keyboard: Home, then Down to the item (0 = 256x768 ... 4 = Custom...).
 xv_choose_size() {
     local downs=$1 keys=(Home)

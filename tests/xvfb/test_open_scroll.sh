@@ -22,15 +22,15 @@ python3 "$XV_IMG" pattern "$f/packed.tga" 256 256 6 --rle
 xv_start_app
 
 # Bars (client area): arrows 7 pixels in from each end, page clicks well inside the trough.
-updown1_down() { xv_click 263 490; }
-updown1_page_down() { xv_click 263 400; }
-side1_right() { xv_click 249 504; }
-side1_page_right() { xv_click 200 504; }
-side1_page_left() { xv_click 20 504; }
-updown2_down() { xv_click 713 490; }
-updown2_page_down() { xv_click 713 400; }
-side2_page_right() { xv_click 650 504; }
-side2_left() { xv_click 457 504; }
+sourceVerticalBar_down() { xv_click 263 490; }
+sourceVerticalBar_page_down() { xv_click 263 400; }
+sourceHorizontalBar_right() { xv_click 249 504; }
+sourceHorizontalBar_page_right() { xv_click 200 504; }
+sourceHorizontalBar_page_left() { xv_click 20 504; }
+targetVerticalBar_down() { xv_click 713 490; }
+targetVerticalBar_page_down() { xv_click 713 400; }
+targetHorizontalBar_page_right() { xv_click 650 504; }
+targetHorizontalBar_left() { xv_click 457 504; }
 
 xv_step "open the source with its button"
 xv_click 100 10
@@ -44,31 +44,31 @@ xv_expect_target "target at 0,0" "$f/target.tga" 0 0
 xv_expect_source "source untouched by the target open" "$f/source.tga" 0 0
 
 xv_step "source vertical bar: two arrow clicks, one page click"
-updown1_down
+sourceVerticalBar_down
 xv_expect_source "source after one arrow" "$f/source.tga" 0 16
-updown1_down
+sourceVerticalBar_down
 xv_expect_source "source after two arrows" "$f/source.tga" 0 32
-updown1_page_down
+sourceVerticalBar_page_down
 xv_expect_source "source after a page" "$f/source.tga" 0 96
 
 xv_step "source horizontal bar: arrow, page right, page left"
-side1_right
+sourceHorizontalBar_right
 xv_expect_source "source scrolled right by an arrow" "$f/source.tga" 16 96
-side1_page_right
+sourceHorizontalBar_page_right
 xv_expect_source "source scrolled right by a page" "$f/source.tga" 80 96
-side1_page_left
+sourceHorizontalBar_page_left
 xv_expect_source "source scrolled back left by a page" "$f/source.tga" 16 96
 
 xv_step "target vertical bar: arrow, page"
-updown2_down
+targetVerticalBar_down
 xv_expect_target "target after one arrow" "$f/target.tga" 0 16
-updown2_page_down
+targetVerticalBar_page_down
 xv_expect_target "target after a page" "$f/target.tga" 0 80
 
 xv_step "target horizontal bar: page right to the end, arrow left"
-side2_page_right
+targetHorizontalBar_page_right
 xv_expect_target "target at its right end" "$f/target.tga" 64 80
-side2_left
+targetHorizontalBar_left
 xv_expect_target "target one arrow back" "$f/target.tga" 48 80
 
 xv_step "a new source with File > Open Source... keeps the bar positions the new ranges allow"
@@ -112,9 +112,9 @@ xv_expect_source "source after the refused file" "$f/source2.tga" 0 96
 xv_expect_target "target after the refused source" "$f/target2.tga" 0 80
 
 xv_step "the views still scroll: target one page further, source one arrow"
-updown2_page_down
+targetVerticalBar_page_down
 xv_expect_target "second target after a page" "$f/target2.tga" 0 144
-updown1_down
+sourceVerticalBar_down
 xv_expect_source "second source after an arrow" "$f/source2.tga" 0 112
 
 xv_step "Ctrl+O: a PNG as source"

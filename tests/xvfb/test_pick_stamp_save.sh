@@ -194,7 +194,7 @@ xv_expect_region "target cell 0,0" 450 20 64 64 --tga "$src" 64 0
 xv_expect_region "no stamps right of it" 514 20 192 64 --colour "$back"
 
 xv_step "stamp into the partial last column: scroll the target right to its end"
-xv_click 650 504 # side2 page right: its range is 0..44
+xv_click 650 504 # targetHorizontalBar page right: its range is 0..44
 xv_click 100 192 1 # pick image 164,300 (source scrolled 64,128): cell 128,256
 xv_expect_tile "tile 128,256" "$src" 128 256
 xv_click 700 100 1 # target image 294,80 (scrolled 44,0): cell 256,64, cut to 44 columns

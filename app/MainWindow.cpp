@@ -1,0 +1,196 @@
+// The main window's frame: start-up, window position, quit confirmation and shutdown.
+
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "Checked.h"
+#include "Layout.h"
+#include "MessageBox.h"
+#include "OptionsDialog.h"
+#include "Program.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+const QString Section = QStringLiteral("Settings");
+constexpr float TwipsPerPixel = 15.0f;
+constexpr float DefaultTwips = 1000.0f;
+
+// A value that is not a number, or no position a screen can have (X11 coordinates are 16-bit),
+// gives the default.
+float StoredTwips(const QString& key) {
+    bool ok = false;
+    const float value = GetSetting(ProgramName(), Section, key).toFloat(&ok);
+    constexpr float Limit = 32767.0f * TwipsPerPixel;
+    return ok && std::isfinite(value) && std::fabs(value) <= Limit ? value : DefaultTwips;
+}
+
+// Whether some part of a title bar at this outer position lies on any screen.
+bool Reachable(QPoint frameTopLeft, int width) {
+    const QRect titleBar(frameTopLeft, QSize(width, 24));
+    const auto screens = QGuiApplication::screens();
+    for (const QScreen* screen : screens) {
+        if (screen->geometry().intersects(titleBar))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+MainWindow::MainWindow()
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      sheet_(QSize(StartWidth, StartHeight), QApplication::palette().color(QPalette::Button)),
+      history_(sheet_, [this] {
+          undoAction->setEnabled(history_.CanUndo());
+          redoAction->setEnabled(history_.CanRedo());
+      }) {
+    setWindowTitle(ProgramName() + QStringLiteral(" v") + ProgramVersion());
+    history_.ReadScroll = [this] { return TargetScroll(); };
+    history_.PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
+    BuildLayout();
+    BuildMenus();
+    Connect();
+    ConnectDrops();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Show() {
+    if (!loaded_) {
+        LoadStartupState();
+        loaded_ = true;
+    }
+    show();
+    ApplyStoredPosition();
+}
+
+void MainWindow::LoadStartupState() {
+    // The stored position is applied as read, unless it would leave the title bar unreachable.
+    QPoint wanted(qRound(StoredTwips(QStringLiteral("MainLeft")) / TwipsPerPixel),
+                  qRound(StoredTwips(QStringLiteral("MainTop")) / TwipsPerPixel));
+    if (!Reachable(wanted, ClientWidth))
+        wanted = QPoint(qRound(DefaultTwips / TwipsPerPixel), qRound(DefaultTwips / TwipsPerPixel));
+    wantedPosition_ = wanted;
+    move(wanted);
+
+    options_ = ReadLaunchOptions();
+    if (!options_.Path.isEmpty() && options_.LaunchAtStart)
+        Launch(options_.Path);
+
+    sourceHorizontalBar->setEnabled(false);
+    sourceVerticalBar->setEnabled(false);
+    targetHorizontalBar->setEnabled(false);
+
+    targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
+    targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+}
+
+// Under a window manager the frame only gets its size after showing; before that, move() places
+// the inner window. Once the margins are known, put the outer frame where it was stored.
+void MainWindow::ApplyStoredPosition() {
+    auto* poll = new QTimer(this);
+    auto attempts = std::make_shared<int>(0);
+    connect(poll, &QTimer::timeout, this, [this, poll, attempts] {
+        QWindow* window = windowHandle();
+        const QMargins margins = window ? window->frameMargins() : QMargins();
+        if (!margins.isNull()) {
+            window->setPosition(wantedPosition_ + QPoint(margins.left(), margins.top()));
+            poll->deleteLater();
+        } else if (++*attempts >= 100) {
+            poll->deleteLater();
+        }
+    });
+    poll->start(20);
+}
+
+float MainWindow::Left() const {
+    const QWindow* window = windowHandle();
+    const int margin = window ? window->frameMargins().left() : 0;
+    return static_cast<float>(geometry().left() - margin) * TwipsPerPixel;
+}
+
+float MainWindow::Top() const {
+    const QWindow* window = windowHandle();
+    const int margin = window ? window->frameMargins().top() : 0;
+    return static_cast<float>(geometry().top() - margin) * TwipsPerPixel;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A signal may have ended the program while "Really Quit?" was asked.
+    if (!shutDown_ && !ConfirmQuit() && !shutDown_) {
+        event->ignore();
+        return;
+    }
+    Shutdown();
+    event->accept();
+}
+
+// Any dialog or message box still open is closed by the unload; exit() also ends the event
+// loops of modal windows, and any that a handler still opens returns at once.
+void MainWindow::EndOnSignal(int signal) {
+    endingOnSignal_ = true;
+    Shutdown();
+    QCoreApplication::exit(128 + signal);
+}
+
+bool MainWindow::ConfirmQuit() {
+    return ShowMessage(QStringLiteral("Really Quit?"), MessageButtons::YesNo, ProgramName(),
+                       MessageIcon::None, this) != MessageAnswer::No;
+}
+
+void MainWindow::Shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    // A failure to write the options is told, but must not stop the shutdown or lose the
+    // position. Ending on a signal asks nobody anything: a box would hold up a logout.
+    try {
+        WriteLaunchOptions(options_);
+    } catch (const std::exception& e) {
+        if (endingOnSignal_)
+            std::fprintf(stderr, "patchery: %s\n", e.what());
+        else
+            ShowMessage(QString::fromLocal8Bit(e.what()), MessageButtons::OK, ProgramName(),
+                        MessageIcon::Critical, this);
+    }
+
+    temporaryFolder_.Clear(); // removes temp000.bmp with its folder
+
+    // The other windows still open, newest first.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (*it != this && (*it)->isVisible())
+            (*it)->close();
+    }
+
+    if (!isMinimized()) {
+        SaveSetting(ProgramName(), Section, QStringLiteral("MainLeft"), QString::number(Left()));
+        SaveSetting(ProgramName(), Section, QStringLiteral("MainTop"), QString::number(Top()));
+    }
+}
+
+void MainWindow::Quit() {
+    close();
+}
+
+// Changes take effect at once, whether the dialog ends with OK or Cancel.
+void MainWindow::ShowOptions() {
+    OptionsDialog dialog(this, options_);
+    dialog.exec();
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog about(this);
+    about.exec();
+}

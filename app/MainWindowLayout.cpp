@@ -1,0 +1,169 @@
+// The main window's controls at their fixed places, its stacking and focus order, its menus.
+
+#include "MainWindow.h"
+
+#include "Layout.h"
+
+#include "FitText.h"
+#include "SizeList.h"
+#include "WrappingButton.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <initializer_list>
+
+namespace {
+template <typename W> W* Place(W* widget, int left, int top, int width, int height) {
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+// A plain area in the window's colour, covering what scrolled views leave beside their
+// viewing areas.
+QWidget* Panel(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setAutoFillBackground(true);
+    return panel;
+}
+
+// Later siblings are drawn above earlier ones: raise from the bottom of the list upward.
+void Stack(std::initializer_list<QWidget*> topmostFirst) {
+    for (auto it = std::rbegin(topmostFirst); it != std::rend(topmostFirst); ++it)
+        (*it)->raise();
+}
+} // namespace
+
+void MainWindow::BuildLayout() {
+    client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    buttonGap = Place(Panel(client), 271, 0, 179, 20);
+    targetButton =
+        Place(new WrappingButton(QStringLiteral("   --no image loaded--   256x2048"), client), 450,
+              0, 271, 20);
+    sourceButton =
+        Place(new WrappingButton(QStringLiteral("   --no image loaded--"), client), 0, 0, 271, 20);
+    targetVerticalBar = Place(new ScrollBar(Qt::Vertical, client), 706, 20, 15, 477);
+    targetHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 450, 497, 256, 15);
+    sourceHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 0, 497, 256, 15);
+    sourceView = Place(new ImageView(client), 0, ViewTop, ViewWidth, ViewHeight);
+    middlePanel = Place(Panel(client), 271, 20, 179, 477);
+    sourceVerticalBar = Place(new ScrollBar(Qt::Vertical, client), 256, 20, 15, 477);
+    bottomStrip = Place(Panel(client), 0, 497, 721, 15);
+    targetView = Place(new ImageView(client), TargetLeft, ViewTop, ViewWidth, ViewHeight);
+    Stack({buttonGap, targetButton, sourceButton, targetVerticalBar, targetHorizontalBar,
+           sourceHorizontalBar, sourceView, middlePanel, sourceVerticalBar, bottomStrip,
+           targetView});
+
+    composeView = Place(new ImageView(middlePanel), 106, 477, 28, 27);
+    composeView->hide();
+    sizeList = Place(new SizeList(middlePanel), 47, 210, 86, 21);
+    sizeList->addItems({QStringLiteral("256x768"), QStringLiteral("256x1024"),
+                        QStringLiteral("256x1536"), QStringLiteral("256x2048"),
+                        QStringLiteral("Custom...")});
+    sizeList->setCurrentIndex(-1);
+    pasteButton = Place(new WrappingButton(QStringLiteral("Paste From Clipboard"), middlePanel), 47,
+                        150, 86, 30);
+    copyButton = Place(new WrappingButton(QStringLiteral("Copy To Clipboard"), middlePanel), 47,
+                       110, 86, 30);
+    tileView = Place(new ImageView(middlePanel), 58, 25, 64, 64);
+    tileFrame = Place(new QGroupBox(QStringLiteral("Selected   Tile"), middlePanel), 46, 8, 86, 90);
+    sizeLabel =
+        Place(new QLabel(QStringLiteral("Target Image Size"), middlePanel), 47, 190, 86, 13);
+    FitFontToWidth(sizeLabel, sizeLabel->text(), sizeLabel->width());
+    panelEdge = Place(new QFrame(middlePanel), 178, 0, 1, 477);
+    panelEdge->setFrameShape(QFrame::VLine);
+    panelEdge->setFrameShadow(QFrame::Plain);
+    Stack({composeView, sizeList, pasteButton, copyButton, tileView, tileFrame, sizeLabel,
+           panelEdge});
+
+    // Focus order; picture boxes, panels and labels take no focus.
+    QWidget* const order[] = {sourceVerticalBar,   targetVerticalBar, sourceHorizontalBar,
+                              targetHorizontalBar, sourceButton,      targetButton,
+                              copyButton,          pasteButton,       sizeList};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void MainWindow::BuildMenus() {
+    fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    openSourceAction = fileMenu->addAction(QStringLiteral("Open Source..."));
+    openTargetAction = fileMenu->addAction(QStringLiteral("Open Target..."));
+    fileMenu->addSeparator();
+    saveTargetAsAction = fileMenu->addAction(QStringLiteral("Save Target As..."));
+    fileMenu->addSeparator();
+    optionsAction = fileMenu->addAction(QStringLiteral("Options..."));
+    fileMenu->addSeparator();
+    quitAction = fileMenu->addAction(QStringLiteral("Quit"));
+    editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    undoAction = editMenu->addAction(QStringLiteral("&Undo"));
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undoAction->setEnabled(false);
+    redoAction = editMenu->addAction(QStringLiteral("&Redo"));
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redoAction->setEnabled(false);
+    editMenu->addSeparator();
+    copyTileAction = editMenu->addAction(QStringLiteral("&Copy Tile"));
+    copyTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    pasteTileAction = editMenu->addAction(QStringLiteral("&Paste Tile"));
+    pasteTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    aboutAction = helpMenu->addAction(QStringLiteral("&About "));
+
+    // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
+    openSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openTargetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    saveTargetAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void MainWindow::Connect() {
+    connect(sourceButton, &QPushButton::clicked, this, &MainWindow::OpenSource);
+    connect(targetButton, &QPushButton::clicked, this, &MainWindow::OpenTarget);
+    connect(copyButton, &QPushButton::clicked, this, &MainWindow::CopyTile);
+    connect(pasteButton, &QPushButton::clicked, this, &MainWindow::PasteTile);
+    connect(sizeList, &QComboBox::activated, this, &MainWindow::ChangeTargetSize);
+    // Any button, any modifiers.
+    connect(sourceView, &ImageView::Pressed, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickTile(at); });
+    connect(targetView, &ImageView::Pressed, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { StampTile(at); });
+    sourceView->setMouseTracking(true);
+    targetView->setMouseTracking(true);
+    connect(sourceView, &ImageView::PointerMoved, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPointF at) { OutlineSourceCell(at); });
+    connect(targetView, &ImageView::PointerMoved, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPointF at) { OutlineTargetCell(at); });
+    connect(sourceHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceHorizontally);
+    connect(sourceVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceVertically);
+    connect(targetHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetHorizontally);
+    connect(targetVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetVertically);
+    connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
+    connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
+    connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
+    connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);
+    connect(quitAction, &QAction::triggered, this, &MainWindow::Quit);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::Undo);
+    connect(redoAction, &QAction::triggered, this, &MainWindow::Redo);
+    connect(copyTileAction, &QAction::triggered, this, &MainWindow::CopyTile);
+    connect(pasteTileAction, &QAction::triggered, this, &MainWindow::PasteTile);
+
+    // The views draw the documents where they are held; the sheet says what changed.
+    sourceView->Display(&source_);
+    tileView->Display(&tile_);
+    composeView->Display(&composed_);
+    targetView->Display(&sheet_.Image());
+    targetView->resize(sheet_.Size());
+    sheet_.OnChanged([this](const QRect& area) { ShowSheetChange(area); });
+}

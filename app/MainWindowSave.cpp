@@ -1,0 +1,88 @@
+// "Save Target As...": the sheet is composed in the hidden compose view, written as a temporary
+// BMP, read back, and written as a 24-bit TGA.
+
+#include "MainWindow.h"
+
+#include "BmpFile.h"
+#include "Failure.h"
+#include "ImageFile.h"
+#include "MessageBox.h"
+#include "Program.h"
+#include "TgaFile.h"
+
+#include <QPainter>
+#include <QScopeGuard>
+
+namespace {
+// The bitmap's name inside the private folder.
+const QString ComposedBitmap = QStringLiteral("temp000.bmp");
+
+PixelSurface SurfaceOf(QImage& image) {
+    return {image.bits(), image.width(), image.height(),
+            static_cast<int32_t>(image.bytesPerLine())};
+}
+} // namespace
+
+void MainWindow::SaveTargetAs() {
+    fileDialog.Title = QStringLiteral("Save tga...");
+    fileDialog.DefaultExtension = QStringLiteral("*.tga");
+    fileDialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    fileDialog.FilterIndex = 1;
+    fileDialog.ConfirmOverwrite = true;
+    if (!fileDialog.ShowSave(this))
+        return;
+
+    const QString chosen = fileDialog.FileName;
+    const auto hide = qScopeGuard([this] {
+        composeView->hide();
+        composed_ = QImage();
+    });
+    try {
+        ComposeAndSave(chosen);
+    } catch (const Failure& failure) {
+        if (failure.Type == Failure::Kind::Unsupported) {
+            ShowMessage(QStringLiteral("Image format unsupported"), MessageButtons::OK,
+                        QStringLiteral("Error"), MessageIcon::Critical, this);
+            return;
+        }
+        // A save that fails silently would leave the user believing the sheet is on disk. The
+        // message names the file; a failure of the file itself needs only its reason.
+        const bool ofTheFile = failure.Action == "cannot save " + LocalPath(chosen);
+        ShowMessage(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
+                        QString::fromLocal8Bit(ofTheFile ? failure.Reason : failure.what()),
+                    MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+    } catch (const std::exception& e) {
+        ShowMessage(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
+                        FailureText(e),
+                    MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+    }
+}
+
+// The composed picture goes to the disk and back before it is written: what is saved is what
+// the bitmap holds, exactly the sheet's pixels at its size.
+void MainWindow::ComposeAndSave(const QString& path) {
+    composeView->show();
+    composed_ = QImage(sheet_.Size(), QImage::Format_RGB32);
+    if (composed_.isNull())
+        throw std::bad_alloc();
+    composed_.fill(sheet_.Blank());
+    {
+        QPainter painter(&composed_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, sheet_.Image());
+    }
+    composeView->resize(composed_.size());
+    ImageData readBack;
+    {
+        // No copy of the sheet stays in the temporary folder, whether the save goes on or fails.
+        const auto removeBitmap = qScopeGuard([this] { temporaryFolder_.Remove(ComposedBitmap); });
+        const std::string bitmap = LocalPath(temporaryFolder_.FilePath(ComposedBitmap));
+        SaveBMP(SurfaceOf(composed_), bitmap);
+        LoadBMP(bitmap, readBack);
+    }
+    // The compose view shows what was read back, at the sheet's size whatever the file said.
+    composed_.fill(sheet_.Blank());
+    DrawImage(SurfaceOf(composed_), readBack);
+    composeView->update();
+    SaveTGA(LocalPath(path), readBack);
+}

@@ -1,0 +1,46 @@
+// Scrolling moves the view itself behind its viewing area; press coordinates stay image
+// coordinates.
+
+#include "MainWindow.h"
+
+#include "Checked.h"
+#include "Layout.h"
+
+#include <QWheelEvent>
+
+// The source view lies above the middle panel, so it must never reach past column 256:
+// it grows to the left as it scrolls.
+void MainWindow::PlaceSourceHorizontally() {
+    sourceView->resize(ViewWidth, sourceView->height());
+    sourceView->move(-sourceHorizontalBar->Value(), sourceView->y());
+    sourceView->resize(checked::ToInt16(sourceHorizontalBar->Value() + sourceView->width()),
+                       sourceView->height());
+}
+
+void MainWindow::PlaceSourceVertically() {
+    sourceView->move(sourceView->x(), checked::ToInt16(ViewTop - sourceVerticalBar->Value()));
+}
+
+void MainWindow::PlaceTargetHorizontally() {
+    targetView->move(checked::ToInt16(TargetLeft - targetHorizontalBar->Value()), targetView->y());
+}
+
+void MainWindow::PlaceTargetVertically() {
+    targetView->move(targetView->x(), checked::ToInt16(ViewTop - targetVerticalBar->Value()));
+}
+
+// The wheel over a viewing area moves that view's bars, which place the view as their arrows
+// do. Shift turns a vertical wheel into a horizontal one.
+void MainWindow::wheelEvent(QWheelEvent* event) {
+    const QPoint at = client->mapFrom(this, event->position().toPoint());
+    const bool source = QRect(0, ViewTop, ViewWidth, ViewHeight).contains(at);
+    if (!source && !QRect(TargetLeft, ViewTop, ViewWidth, ViewHeight).contains(at)) {
+        QMainWindow::wheelEvent(event);
+        return;
+    }
+    const QPoint turn = event->angleDelta();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    (source ? sourceHorizontalBar : targetHorizontalBar)->Wheel(turn.x() + (shift ? turn.y() : 0));
+    (source ? sourceVerticalBar : targetVerticalBar)->Wheel(shift ? 0 : turn.y());
+    event->accept();
+}

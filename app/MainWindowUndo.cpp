@@ -1,0 +1,48 @@
+// The target sheet as the window shows it, and Edit > Undo and Redo of its changes.
+
+#include "MainWindow.h"
+
+#include <QPushButton>
+
+QString MainWindow::TargetCaption() const {
+    // Before the first open or size, the button still reads as the window was laid out.
+    if (sheet_.Title().isNull())
+        return QStringLiteral("   --no image loaded--   256x2048");
+    return sheet_.Title() + QStringLiteral(" - ") + QString::number(sheet_.Width()) +
+           QLatin1Char('x') + QString::number(sheet_.Height());
+}
+
+void MainWindow::ShowSheetChange(const QRect& area) {
+    if (targetView->size() != sheet_.Size())
+        targetView->resize(sheet_.Size());
+    targetView->update(area);
+    const QString caption = TargetCaption();
+    if (targetButton->text() != caption)
+        targetButton->setText(caption);
+}
+
+ScrollState MainWindow::TargetScroll() const {
+    const auto state = [](const ScrollBar* bar) {
+        return ScrollState::Bar{bar->isEnabled(), bar->Max(), bar->Value()};
+    };
+    return {state(targetVerticalBar), state(targetHorizontalBar)};
+}
+
+// Switched, ranged, then placed: a change from either move places the view as the bar says.
+void MainWindow::PutTargetScroll(const ScrollState& state) {
+    const auto put = [](ScrollBar* bar, const ScrollState::Bar& to) {
+        bar->setEnabled(to.Enabled);
+        bar->setMax(to.Max);
+        bar->setValue(to.Value);
+    };
+    put(targetVerticalBar, state.Vertical);
+    put(targetHorizontalBar, state.Horizontal);
+}
+
+void MainWindow::Undo() {
+    history_.Undo();
+}
+
+void MainWindow::Redo() {
+    history_.Redo();
+}

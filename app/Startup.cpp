@@ -1,0 +1,37 @@
+// Start-up: the one main window, created and shown; the program runs while it is open.
+
+#include "Startup.h"
+#include "AboutDialog.h"
+#include "Application.h"
+#include "CommandLine.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "TerminationSignals.h"
+
+#include <QTimer>
+
+#include <csignal>
+
+int RunPatchery(int argc, char** argv) {
+    CommandLine named;
+    if (const std::optional<int> status = ParseCommandLine(argc, argv, named))
+        return *status;
+    // A write past the file-size limit then fails with "File too large", which the save
+    // reports, instead of ending the program with the sheet unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+    Application app(argc, argv);
+    QApplication::setApplicationName(ProgramName());
+    QApplication::setDesktopFileName(QStringLiteral("org.patchery.Patchery"));
+    QApplication::setWindowIcon(AboutDialog::ProgramIcon());
+    MainWindow form;
+    OnTerminationSignals(&form, [&form](int signal) { form.EndOnSignal(signal); });
+    form.Show();
+    // Once the window is up, so that a "Wrong format" has it as owner.
+    QTimer::singleShot(0, &form, [&form, &named] {
+        if (named.Source)
+            form.OpenSourceFile(*named.Source);
+        if (named.Target)
+            form.OpenTargetFile(*named.Target);
+    });
+    return QApplication::exec();
+}

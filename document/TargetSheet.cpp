@@ -1,0 +1,101 @@
+#include "TargetSheet.h"
+
+#include "TileGrid.h"
+
+#include <QFileInfo>
+#include <QPainter>
+
+#include <new>
+
+namespace {
+// A new image of the size: the drawing where it fits, the picture or the blank colour
+// elsewhere. Made aside, so that a failure changes nothing.
+QImage AtSize(QSize size, QColor blank, const QImage& picture, const QImage& drawing) {
+    QImage grown(size, QImage::Format_RGB32);
+    if (grown.isNull() && !size.isEmpty())
+        throw std::bad_alloc();
+    grown.fill(blank);
+    QPainter painter(&grown);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!picture.isNull())
+        painter.drawImage(0, 0, picture);
+    if (!drawing.isNull())
+        painter.drawImage(0, 0, drawing);
+    return grown;
+}
+} // namespace
+
+TargetSheet::TargetSheet(QSize size, QColor blank)
+    : image_(AtSize(size, blank, {}, {})), blank_(blank) {}
+
+void TargetSheet::SetTitle(const QString& title, const QString& filePath) {
+    title_ = title;
+    filePath_ = filePath;
+    ChangedWhole();
+}
+
+void TargetSheet::Resize(QSize size) {
+    if (image_.size() == size)
+        return;
+    image_ = AtSize(size, blank_, picture_, image_);
+    ChangedWhole();
+}
+
+void TargetSheet::Open(const QImage& picture, const QString& filePath) {
+    QImage image = picture.copy(); // stamps go into the drawing, never into the picture
+    if (image.isNull() && !picture.isNull())
+        throw std::bad_alloc();
+    QString title = QFileInfo(filePath).fileName();
+    image_.swap(image);
+    picture_ = picture;
+    title_.swap(title);
+    filePath_ = filePath;
+    ChangedWhole();
+}
+
+QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft) {
+    const QRect cell(topLeft, QSize(TileSize, TileSize));
+    if (tile.isNull() || image_.isNull())
+        return {};
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(cell, tile, QRect(0, 0, TileSize, TileSize));
+    painter.end();
+    const QRect drawn = cell.intersected(image_.rect());
+    Changed(drawn);
+    return drawn;
+}
+
+void TargetSheet::Put(const QImage& pixels, QPoint topLeft) {
+    if (pixels.isNull())
+        return;
+    const QRect area(topLeft, pixels.size());
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(area, pixels, pixels.rect());
+    painter.end();
+    Changed(area.intersected(image_.rect()));
+}
+
+TargetSheet::State TargetSheet::Whole() const {
+    return {image_, picture_, autoSize_, title_, filePath_};
+}
+
+void TargetSheet::Restore(const State& state) {
+    image_ = state.Image;
+    picture_ = state.Picture;
+    autoSize_ = state.AutoSize;
+    title_ = state.Title;
+    filePath_ = state.FilePath;
+    ChangedWhole();
+}
+
+void TargetSheet::Changed(const QRect& area) {
+    if (changed_ && !area.isEmpty())
+        changed_(area);
+}
+
+void TargetSheet::ChangedWhole() {
+    if (changed_)
+        changed_(image_.rect());
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Uncompressed 24-bit true-colour TGA files.
+
+#include "ImageData.h"
+
+#include <string>
+
+// Reads the file into image; a file that is not an uncompressed 24-bit true-colour TGA, or
+// cannot be read as one, is a Failure. On any failure the record is left exactly as it was.
+void LoadTGA(const std::string& path, ImageData& image);
+
+// Writes image as a 24-bit top-left-origin TGA. The destination is replaced only when the
+// new file is complete and on the disk: on any failure it is exactly as it was before. A
+// destination that is a symbolic link is written at the file the link leads to, and stays a
+// link; one that is not a regular file (a FIFO, a device) is refused. A failure's Action is
+// "cannot save <path>".
+void SaveTGA(const std::string& path, const ImageData& image);

@@ -1,3 +1,0 @@
-#include "imaging/ImageData.h"
-
-ImageData CurImage;

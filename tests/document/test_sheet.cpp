@@ -1,0 +1,227 @@
+// The target sheet and its history, without a window: stamps, sizes, opened pictures, undo and
+// redo, the history's bound, and memory that runs out.
+
+#include "SheetHistory.h"
+#include "TargetSheet.h"
+#include "TileGrid.h"
+
+#include <QtTest>
+
+#include <sys/resource.h>
+
+namespace {
+const QColor Blank(239, 239, 239);
+
+QImage Filled(QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+const QRgb B = Blank.rgb() & 0xFFFFFF;
+
+// A tile whose every pixel differs: a misplaced or mirrored copy shows.
+QImage Pattern(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x, y, (x * 7 + y) & 0xFF));
+    return image;
+}
+
+QRgb At(const TargetSheet& sheet, int x, int y) {
+    return sheet.Image().pixel(x, y) & 0xFFFFFF;
+}
+
+bool SameState(const TargetSheet::State& a, const TargetSheet::State& b) {
+    return a.Image == b.Image && a.Picture == b.Picture && a.AutoSize == b.AutoSize &&
+           a.Title == b.Title && a.FilePath == b.FilePath;
+}
+
+// Lowers the address-space limit while it lives, so that a large allocation fails as it would
+// on a smaller machine. AddressSanitizer cannot run under such a limit: there the test's
+// environment caps each allocation instead.
+struct MemoryCeiling {
+    rlimit saved{};
+    explicit MemoryCeiling(rlim_t extra) {
+        getrlimit(RLIMIT_AS, &saved);
+#ifndef __SANITIZE_ADDRESS__
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        statm.open(QIODevice::ReadOnly);
+        const rlimit lowered{statm.readAll().split(' ').value(0).toULongLong() * 4096 + extra,
+                             saved.rlim_max};
+        setrlimit(RLIMIT_AS, &lowered);
+#endif
+        (void)extra;
+    }
+    ~MemoryCeiling() {
+        setrlimit(RLIMIT_AS, &saved);
+    }
+};
+} // namespace
+
+class TestSheet : public QObject {
+    Q_OBJECT
+  private slots:
+    void stampsAndSizes();
+    void outOfMemoryChangesNothing();
+    void undoAndRedo_data();
+    void undoAndRedo();
+    void historyBounded();
+};
+
+// A stamp lands in its cell, clipped at the edges; a size keeps the pixels that fit, and new
+// area shows the opened picture where there is one, else the blank colour.
+void TestSheet::stampsAndSizes() {
+    TargetSheet sheet(QSize(256, 2048), Blank);
+    QRect changed;
+    sheet.OnChanged([&](const QRect& area) { changed = area; });
+    const QImage tile = Pattern(QSize(TileSize, TileSize));
+    QCOMPARE(sheet.Stamp(tile, CellAt(QPointF(200.9, 0)).topLeft()), QRect(192, 0, 64, 64));
+    QCOMPARE(changed, QRect(192, 0, 64, 64));
+    QCOMPARE(At(sheet, 192, 0), tile.pixel(0, 0) & 0xFFFFFF);
+    QCOMPARE(At(sheet, 255, 63), tile.pixel(63, 63) & 0xFFFFFF);
+    QCOMPARE(At(sheet, 191, 0), B);
+    sheet.Stamp(tile, QPoint(0, 960));
+
+    sheet.Resize(QSize(300, 40)); // cuts the second stamp and half the first
+    QCOMPARE(sheet.Size(), QSize(300, 40));
+    QCOMPARE(changed, QRect(0, 0, 300, 40));
+    QCOMPARE(At(sheet, 255, 39), tile.pixel(63, 39) & 0xFFFFFF);
+    QCOMPARE(At(sheet, 256, 0), B);
+    QCOMPARE(sheet.Stamp(tile, QPoint(256, 0)), QRect(256, 0, 44, 40));
+    QCOMPARE(At(sheet, 299, 39), tile.pixel(43, 39) & 0xFFFFFF);
+
+    sheet.Resize(QSize(256, 2048)); // what was cut off stays gone
+    QCOMPARE(At(sheet, 192, 40), B);
+    QCOMPARE(At(sheet, 0, 960), B);
+
+    const QImage picture = Pattern(QSize(128, 128));
+    sheet.Open(picture, QStringLiteral("/art/wall.tga"));
+    QCOMPARE(sheet.Title(), QStringLiteral("wall.tga"));
+    sheet.Stamp(Filled(QSize(64, 64), qRgb(1, 2, 3)), QPoint(64, 64));
+    sheet.Resize(QSize(64, 64));
+    sheet.Resize(QSize(128, 129));
+    QCOMPARE(At(sheet, 100, 100), picture.pixel(100, 100) & 0xFFFFFF); // the picture again
+    QCOMPARE(At(sheet, 0, 128), B);
+    QVERIFY(sheet.Picture() == picture); // stamps never reach the picture
+}
+
+void TestSheet::outOfMemoryChangesNothing() {
+    TargetSheet sheet(QSize(256, 1024), Blank);
+    sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
+    const TargetSheet::State before = sheet.Whole();
+    bool told = false;
+    sheet.OnChanged([&](const QRect&) { told = true; });
+    {
+        const MemoryCeiling ceiling(rlim_t{256} << 20);
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, sheet.Resize(QSize(32767, 32767)));
+    }
+    QVERIFY(SameState(sheet.Whole(), before));
+    QVERIFY(!told);
+}
+
+enum Change { Stamp, EdgeStamp, SameStamp, Size, SameSize, Open };
+
+void TestSheet::undoAndRedo_data() {
+    QTest::addColumn<int>("change");
+    QTest::addColumn<bool>("recorded");
+    QTest::newRow("stamp") << int(Stamp) << true;
+    QTest::newRow("stamp at the edge") << int(EdgeStamp) << true;
+    QTest::newRow("stamp changing nothing") << int(SameStamp) << false;
+    QTest::newRow("size") << int(Size) << true;
+    QTest::newRow("same size") << int(SameSize) << false;
+    QTest::newRow("opened picture") << int(Open) << true;
+}
+
+// Undo puts back the sheet and the view's scroll position; redo the change; a new change ends
+// what could be redone; a change that changed nothing is no step.
+void TestSheet::undoAndRedo() {
+    QFETCH(int, change);
+    QFETCH(bool, recorded);
+    TargetSheet sheet(QSize(300, 700), Blank);
+    int notices = 0;
+    SheetHistory history(sheet, [&] { ++notices; });
+    ScrollState scroll{{true, 223, 100}, {true, 44, 20}};
+    history.ReadScroll = [&] { return scroll; };
+    history.PutScroll = [&](const ScrollState& state) { scroll = state; };
+    const QImage tile = Pattern(QSize(64, 64));
+    sheet.Stamp(tile, QPoint(0, 0));
+    sheet.SetTitle(QStringLiteral("Untitled"));
+    const TargetSheet::State before = sheet.Whole();
+    const ScrollState scrollBefore = scroll;
+
+    const SheetHistory::Step step =
+        change == Stamp || change == EdgeStamp || change == SameStamp
+            ? history.Cell(
+                  QRect(change == EdgeStamp ? QPoint(256, 640) : QPoint(64, 0), QSize(64, 64)))
+            : history.Sheet();
+    if (change == Stamp || change == EdgeStamp)
+        sheet.Stamp(Filled(QSize(64, 64), qRgb(9, 9, 9)), step.Area.topLeft());
+    else if (change == SameStamp)
+        sheet.Stamp(tile, QPoint(0, 0));
+    else if (change == Size || change == SameSize)
+        sheet.Resize(change == Size ? QSize(256, 768) : QSize(300, 700));
+    else
+        sheet.Open(Pattern(QSize(320, 500)), QStringLiteral("/t/b.tga"));
+    if (change == Size || change == Open)
+        scroll = {{true, 23, 23}, {false, 0, 0}};
+    const TargetSheet::State after = sheet.Whole();
+    const ScrollState scrollAfter = scroll;
+    history.Record(step);
+    QCOMPARE(history.CanUndo(), recorded);
+    QCOMPARE(notices, recorded ? 1 : 0);
+    if (!recorded)
+        return;
+
+    history.Undo();
+    QVERIFY(SameState(sheet.Whole(), before));
+    QVERIFY(scroll == scrollBefore);
+    QVERIFY(history.CanRedo() && !history.CanUndo());
+    history.Redo();
+    QVERIFY(SameState(sheet.Whole(), after));
+    QVERIFY(scroll == scrollAfter);
+
+    history.Undo();
+    const SheetHistory::Step next = history.Cell(QRect(128, 0, 64, 64));
+    sheet.Stamp(tile, QPoint(128, 0));
+    history.Record(next);
+    QVERIFY(!history.CanRedo());
+}
+
+// At most 256 MB of pixels, each picture counted once however many steps share it; beyond
+// that the oldest steps go, and those left still undo, newest first.
+void TestSheet::historyBounded() {
+    TargetSheet sheet(QSize(256, 2048), Blank);
+    SheetHistory history(sheet, [] {});
+    const QImage picture = Filled(QSize(1024, 1024), qRgb(5, 6, 7)); // 4 MB
+    SheetHistory::Step step = history.Sheet();
+    sheet.Open(picture, QStringLiteral("/p.tga"));
+    history.Record(step);
+    for (const int height : {1000, 900}) {
+        step = history.Sheet();
+        sheet.Resize(QSize(1024, height));
+        history.Record(step);
+    }
+    // The start-up sheet, the opened one and the next: their shared picture once.
+    const qint64 start = 256 * 2048 * 4, opened = 1024 * 1024 * 4, next = 1024 * 1000 * 4;
+    QCOMPARE(history.KeptBytes(), start + 2 * opened + next + 3 * 256);
+
+    // 64 MB a sheet: the fifth size takes the history past the bound.
+    TargetSheet large(QSize(256, 2048), Blank);
+    SheetHistory bounded(large, [] {});
+    for (const int height : {4096, 4095, 4094, 4093, 4092}) {
+        step = bounded.Sheet();
+        large.Resize(QSize(4096, height));
+        bounded.Record(step);
+        QVERIFY(bounded.KeptBytes() <= SheetHistory::DefaultLimit);
+    }
+    QList<int> undone;
+    while (bounded.CanUndo()) {
+        bounded.Undo();
+        undone << large.Height();
+    }
+    QCOMPARE(undone, (QList<int>{4093, 4094, 4095, 4096}));
+}
+
+QTEST_GUILESS_MAIN(TestSheet)
+#include "test_sheet.moc"

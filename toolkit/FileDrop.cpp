@@ -1,0 +1,57 @@
+#include "FileDrop.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <optional>
+
+namespace {
+// The first file of a drop of local files.
+std::optional<QString> DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return std::nullopt;
+    const QUrl first = data->urls().constFirst();
+    if (!first.isLocalFile() || QFileInfo(first.toLocalFile()).isDir())
+        return std::nullopt;
+    return first.toLocalFile();
+}
+
+class FileDropFilter : public QObject {
+  public:
+    FileDropFilter(QWidget* widget, std::function<void(const QString&)> open)
+        : QObject(widget), open_(std::move(open)) {}
+
+  protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
+            event->type() != QEvent::Drop)
+            return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::optional<QString> file = DroppedFile(drop->mimeData());
+        // The file is only read: a drop offered as a move must not make the file manager
+        // delete it.
+        if (!file || !(drop->possibleActions() & Qt::CopyAction)) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // A message box shown inside the drop would hold up the program the file came from.
+        if (event->type() == QEvent::Drop)
+            QTimer::singleShot(0, this, [this, path = *file] { open_(path); });
+        return true;
+    }
+
+  private:
+    std::function<void(const QString&)> open_;
+};
+} // namespace
+
+void AcceptFileDrops(QWidget* widget, std::function<void(const QString&)> open) {
+    widget->setAcceptDrops(true);
+    widget->installEventFilter(new FileDropFilter(widget, std::move(open)));
+}
