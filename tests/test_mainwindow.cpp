@@ -4,9 +4,11 @@
 #include "TestSupport.h"
 
 #include "Application.h"
+#include "CommandLine.h"
 #include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "Settings.h"
+#include "TerminationSignals.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -158,6 +160,9 @@ class TestMainWindow : public QObject {
     void quitWhileMinimizedKeepsPosition();
     void quitTellsUnwritableOptions_data();
     void quitTellsUnwritableOptions();
+    void signalsReachTheLoop();
+    void commandLine_data();
+    void commandLine();
 
   private:
     std::optional<QByteArray> savedOptions_;
@@ -648,6 +653,55 @@ void TestMainWindow::quitTellsUnwritableOptions() {
                  qPrintable(told));
     }
     QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
+}
+
+// Each ending signal reaches the event loop as itself, where the window ends as a quit does.
+void TestMainWindow::signalsReachTheLoop() {
+    QObject context;
+    QList<int> received;
+    OnTerminationSignals(&context, [&](int signal) { received << signal; });
+    const QList<int> sent{SIGTERM, SIGHUP, SIGINT};
+    for (const int signal : sent)
+        QCOMPARE(::raise(signal), 0); // a signal left to its default would end the test here
+    QTRY_COMPARE(received, sent);
+}
+
+void TestMainWindow::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status"); // -1: the program goes on
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    const QString cwd = QDir::currentPath() + QLatin1Char('/');
+    QTest::newRow("nothing") << QStringList() << -1 << QString() << QString();
+    QTest::newRow("source and sheet")
+        << QStringList{QStringLiteral("a.tga"), QStringLiteral("--target"),
+                       QStringLiteral("/s.tga")}
+        << -1 << cwd + QStringLiteral("a.tga") << QStringLiteral("/s.tga");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QString()
+                               << QString();
+    QTest::newRow("two sources") << QStringList{QStringLiteral("a.tga"), QStringLiteral("b.tga")}
+                                 << 2 << QString() << QString();
+    QTest::newRow("--target without a sheet")
+        << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+}
+
+void TestMainWindow::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QList<QByteArray> bytes{"patchery"};
+    for (const QString& argument : arguments)
+        bytes << QFile::encodeName(argument);
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    CommandLine named;
+    QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
+    QCOMPARE(named.Source.value_or(QString()), source);
+    QCOMPARE(named.Target.value_or(QString()), target);
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

@@ -12,9 +12,11 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
@@ -50,13 +52,14 @@ bool AsksForFile(Route route) {
 // Drops local files (none: a text) on widget as a file manager does, offering a copy or a
 // move; whether the widget took them, as a copy. The file opens once the drop has ended.
 bool Drop(QWidget* widget, const QStringList& files,
-          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction,
+          Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QMimeData data;
     data.setText(QStringLiteral("first.tga"));
     for (const QString& file : files)
         data.setUrls(data.urls() << QUrl::fromUserInput(file));
-    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, mods);
+    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, mods);
     if (QApplication::sendEvent(widget, &enter), enter.isAccepted())
         QApplication::sendEvent(widget, &drop);
     QCoreApplication::processEvents();
@@ -244,6 +247,7 @@ class TestOpen : public QObject {
     void startUpTargetScrollsAndRefits();
     void undoRedoTarget_data();
     void undoRedoTarget();
+    void movedOutlineLeavesNothing();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -560,6 +564,8 @@ void TestOpen::dropTakesOneLocalFile_data() {
     QTest::addColumn<bool>("taken");
     for (const char* what : {"two files", "text", "web address", "folder", "move only"})
         QTest::newRow(what) << QString::fromLatin1(what) << (what == QByteArrayView("two files"));
+    // Shift in a file manager proposes a move: taken as a copy, the file stays where it was.
+    QTest::newRow("move proposed") << QStringLiteral("move proposed") << true;
 }
 
 // On the views and their buttons: two files open the first; anything else is refused and
@@ -582,10 +588,12 @@ void TestOpen::dropTakesOneLocalFile() {
         ImageView* view = button == frm.sourceButton ? frm.sourceView : frm.targetView;
         for (QWidget* place : {static_cast<QWidget*>(view), static_cast<QWidget*>(button)}) {
             const ViewState before = StateOf(frm, button == frm.sourceButton);
-            QCOMPARE(Drop(place, files,
-                          what == QLatin1String("move only") ? Qt::MoveAction
-                                                             : Qt::CopyAction | Qt::MoveAction),
-                     taken);
+            QCOMPARE(
+                Drop(place, files,
+                     what == QLatin1String("move only") ? Qt::MoveAction
+                                                        : Qt::CopyAction | Qt::MoveAction,
+                     what == QLatin1String("move proposed") ? Qt::ShiftModifier : Qt::NoModifier),
+                taken);
             if (taken)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
             else
@@ -775,6 +783,9 @@ void TestOpen::wheelScrollsAndPressesLand_data() {
     QTest::newRow("target, a notch down") << false << false << Turns{{0, -120}} << QPoint(0, 48);
     QTest::newRow("target, touchpad 7 x 15")
         << false << false << Turns(7, {0, -15}) << QPoint(0, 42);
+    // A turn of 2 is 0.8 pixel: only what is kept over from turn to turn adds up.
+    QTest::newRow("target, fine wheel 5 x 2, 3 x 5")
+        << false << false << Turns(5, {0, -2}) + Turns(3, {0, -5}) << QPoint(0, 10);
     QTest::newRow("target, down 2, up 3")
         << false << false << Turns{{0, -240}, {0, 360}} << QPoint(0, 0);
     QTest::newRow("target, sideways: bar off")
@@ -944,6 +955,28 @@ void TestOpen::undoRedoTarget() {
     for (int i = 0; i < 10 && frm.undoAction->isEnabled(); ++i)
         frm.undoAction->trigger();
     QVERIFY(TargetOf(frm) == startUp);
+}
+
+// A ring drawn outside its cell is repainted away when the pointer moves on: what the screen
+// shows where it was is the sheet again.
+void TestOpen::movedOutlineLeavesNothing() {
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    QGuiApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+    frm.PasteTile(); // a tile: the target shows the outline
+    const auto screen = [&] {
+        QCoreApplication::processEvents();
+        return frm.screen()->grabWindow(frm.winId()).toImage();
+    };
+    const QPoint first = frm.targetView->mapTo(&frm, QPoint(100, 100)); // cell (64, 64)
+    QTest::mouseMove(&frm, first);
+    QVERIFY(RgbAt(screen(), first - QPoint(37, 0)) != RgbAt(frm.Sheet().Image(), {63, 100}));
+    QTest::mouseMove(&frm, first + QPoint(64, 0));
+    QCOMPARE(frm.targetView->Outline(), QRect(128, 64, 64, 64));
+    const QImage shown = screen();
+    for (const int y : {63, 64, 100, 127, 128}) // the old ring's left side, corners included
+        QCOMPARE(RgbAt(shown, first + QPoint(-37, y - 100)), RgbAt(frm.Sheet().Image(), {63, y}));
 }
 
 PATCHERY_WIDGET_TEST(TestOpen)

@@ -145,20 +145,21 @@ void TestSheet::undoAndRedo() {
     history.ReadScroll = [&] { return scroll; };
     history.PutScroll = [&](const ScrollState& state) { scroll = state; };
     const QImage tile = Pattern(QSize(64, 64));
-    sheet.Stamp(tile, QPoint(0, 0));
+    sheet.Stamp(tile, QPoint(64, 64)); // a stamp changing nothing stamps it again
     sheet.SetTitle(QStringLiteral("Untitled"));
     const TargetSheet::State before = sheet.Whole();
     const ScrollState scrollBefore = scroll;
 
-    const SheetHistory::Step step =
-        change == Stamp || change == EdgeStamp || change == SameStamp
-            ? history.Cell(
-                  QRect(change == EdgeStamp ? QPoint(256, 640) : QPoint(64, 0), QSize(64, 64)))
-            : history.Sheet();
+    const SheetHistory::Step step = change == Stamp || change == EdgeStamp || change == SameStamp
+                                        ? history.Cell(QRect(change == EdgeStamp ? QPoint(256, 640)
+                                                             : change == SameStamp ? QPoint(64, 64)
+                                                                                   : QPoint(64, 0),
+                                                             QSize(64, 64)))
+                                        : history.Sheet();
     if (change == Stamp || change == EdgeStamp)
         sheet.Stamp(Filled(QSize(64, 64), qRgb(9, 9, 9)), step.Area.topLeft());
     else if (change == SameStamp)
-        sheet.Stamp(tile, QPoint(0, 0));
+        sheet.Stamp(tile, QPoint(64, 64));
     else if (change == Size || change == SameSize)
         sheet.Resize(change == Size ? QSize(256, 768) : QSize(300, 700));
     else
@@ -215,6 +216,22 @@ void TestSheet::historyBounded() {
         bounded.Record(step);
         QVERIFY(bounded.KeptBytes() <= SheetHistory::DefaultLimit);
     }
+    // An undo that takes the history past the bound drops the oldest undo step, not the sheet
+    // it could redo.
+    TargetSheet big(QSize(1024, 1024), Blank);
+    SheetHistory trimmed(
+        big, [] {}, int64_t{5} << 20);
+    for (const QSize size : {QSize(256, 256), QSize(512, 512)}) {
+        step = trimmed.Sheet();
+        big.Resize(size);
+        trimmed.Record(step);
+    }
+    trimmed.Undo(); // keeps the 512 x 512 sheet to redo: 4 + 1 MB, the 4 MB step goes
+    QVERIFY(trimmed.CanRedo());
+    QVERIFY(!trimmed.CanUndo());
+    trimmed.Redo();
+    QCOMPARE(big.Size(), QSize(512, 512));
+
     QList<int> undone;
     while (bounded.CanUndo()) {
         bounded.Undo();
