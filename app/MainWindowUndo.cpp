@@ -13,9 +13,12 @@ QString MainWindow::TargetCaption() const {
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
+    targetView->update(area);
+    // Only a change of the whole sheet changes its size or title: a stamp costs no caption.
+    if (area != sheet_.Image().rect())
+        return;
     if (targetView->size() != sheet_.Size())
         targetView->resize(sheet_.Size());
-    targetView->update(area);
     const QString caption = TargetCaption();
     if (targetButton->text() != caption)
         targetButton->setText(caption);
