@@ -10,6 +10,7 @@
 #include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
+#include "SizeQuestions.h"
 
 #include <QPushButton>
 
@@ -22,12 +23,11 @@ void SetUpOpenDialog(FileDialog& dialog) {
     dialog.ConfirmOverwrite = false;
 }
 
-// Ranges a view's bars to its size; a bar is on when the view exceeds the viewing area.
+// Ranges a view's bars to its size; a bar is on exactly when the view exceeds the viewing area
+// that way.
 void FitBars(QSize size, ScrollBar* vertical, ScrollBar* horizontal) {
-    if (size.height() > ViewHeight)
-        vertical->setEnabled(true);
-    if (size.width() > ViewWidth)
-        horizontal->setEnabled(true);
+    vertical->setEnabled(size.height() > ViewHeight);
+    horizontal->setEnabled(size.width() > ViewWidth);
     vertical->setMax(checked::ToInt16(size.height() - ViewHeight));
     horizontal->setMax(checked::ToInt16(size.width() - ViewWidth));
 }
@@ -45,9 +45,15 @@ void MainWindow::OpenTarget() {
     OpenTargetFrom(std::nullopt);
 }
 void MainWindow::OpenSourceFile(const QString& path) {
-    OpenSourceFrom(path);
+    OpenSourceFrom(QFile::encodeName(path));
 }
 void MainWindow::OpenTargetFile(const QString& path) {
+    OpenTargetFrom(QFile::encodeName(path));
+}
+void MainWindow::OpenSourceFile(const QByteArray& path) {
+    OpenSourceFrom(path);
+}
+void MainWindow::OpenTargetFile(const QByteArray& path) {
     OpenTargetFrom(path);
 }
 
@@ -61,28 +67,31 @@ void MainWindow::ConnectDrops() {
 }
 
 // Everything after this is the same for the dialog's choice and for a named file.
-bool MainWindow::ChooseFile(const std::optional<QString>& named) {
+std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named) {
     if (named) {
-        fileDialog.Choose(*named);
-        return true;
+        fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
+        return named->toStdString();
     }
     SetUpOpenDialog(fileDialog);
-    return fileDialog.ShowOpen(this);
+    if (!fileDialog.ShowOpen(this))
+        return std::nullopt;
+    return LocalPath(fileDialog.FileName);
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
-void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
+void MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
     const bool horizontalWasOn = sourceHorizontalBar->isEnabled();
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        if (!ChooseFile(named))
+        const std::optional<std::string> path = ChooseFile(named);
+        if (!path)
             throw Failure("no file was chosen");
         // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
         // the source as it was.
-        source_ = Drawn(LoadImageFile(fileDialog.FileName));
+        source_ = LoadPicture(*path, AskBeforeLarge(this, QStringLiteral("Open")));
         sourceView->resize(source_.size());
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
@@ -96,6 +105,9 @@ void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
             // view still reaches the edge of its viewing area.
             PlaceSourceHorizontally();
         }
+    } catch (const SizeDeclined&) {
+        sourceVerticalBar->setEnabled(verticalWasOn);
+        sourceHorizontalBar->setEnabled(horizontalWasOn);
     } catch (const std::exception&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
@@ -103,15 +115,18 @@ void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
     }
 }
 
-void MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
+void MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     SheetHistory::Step before = history_.Sheet();
     try {
-        if (!ChooseFile(named))
+        const std::optional<std::string> path = ChooseFile(named);
+        if (!path)
             throw Failure("no file was chosen");
-        sheet_.Open(Drawn(LoadImageFile(fileDialog.FileName)), fileDialog.FileName);
+        sheet_.Open(LoadPicture(*path, SaveableOrAsk(this, fileDialog.FileTitle)),
+                    fileDialog.FileName);
         sheet_.SetAutoSize(true);
         FitBars(sheet_.Size(), targetVerticalBar, targetHorizontalBar);
         history_.Record(std::move(before));
+    } catch (const SizeDeclined&) {
     } catch (const std::exception&) {
         WrongFormat(this);
     }

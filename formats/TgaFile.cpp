@@ -113,7 +113,8 @@ void CheckSaveable(const std::string& path, const ImageData& image) {
 
 } // namespace
 
-void LoadTGA(const std::string& path, ImageData& image) {
+void LoadTGA(const std::string& path, ImageData& image,
+             const std::function<void(int width, int height)>& accepted) {
     const FileDescriptor file = fileio::OpenForReading(path);
 
     uint8_t header[HeaderSize];
@@ -161,6 +162,8 @@ void LoadTGA(const std::string& path, ImageData& image) {
     if (present < wanted && wanted - present > MaxMissingBytes)
         throw Failure("file holds " + std::to_string(present) + " of the " + std::to_string(size) +
                       " bytes of its pixels");
+    if (accepted)
+        accepted(width, height);
 
     std::vector<uint8_t> pixels =
         ReadRows(file.get(), pixelOffset, size_t{3} * width, static_cast<size_t>(height),

@@ -6,7 +6,8 @@
 # no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
 # were. Then the shortcuts: Ctrl+O opens a PNG as the source, shown pixel for pixel and
 # scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
-# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?".
+# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?". Files named on the command
+# line by names that are not UTF-8 open.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -146,6 +147,17 @@ xv_key ctrl+q
 xv_answer_quit no
 
 xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+
+xv_step "names that are not UTF-8 on the command line, under a UTF-8 locale"
+latin=$(printf 'caf\351')
+cp "$f/source2.tga" "$f/$latin.tga"
+cp "$f/target.tga" "$f/$latin-t.tga"
+LANG=C.UTF-8 xv_start_app --target "$f/$latin-t.tga" "$f/$latin.tga"
+xv_expect_source "the Latin-1 named source" "$f/source2.tga" 0 0
+xv_expect_target "the Latin-1 named target" "$f/target.tga" 0 0
 xv_file_menu quit
 xv_answer_quit yes
 xv_wait_app_end
