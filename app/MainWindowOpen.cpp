@@ -3,6 +3,7 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "Checked.h"
 #include "Failure.h"
 #include "FileDrop.h"
@@ -30,6 +31,19 @@ void FitBars(QSize size, ScrollBar* vertical, ScrollBar* horizontal) {
     horizontal->setEnabled(size.width() > ViewWidth);
     vertical->setMax(checked::ToInt16(size.height() - ViewHeight));
     horizontal->setMax(checked::ToInt16(size.width() - ViewWidth));
+}
+
+// Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
+// the picture dropped.
+QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
+                        const SizeCheck& check) {
+    QImage picture;
+    if (!RunInBackground(parent, QStringLiteral("Opening %1...").arg(title),
+                         [&](const std::atomic<bool>& cancelled) {
+                             picture = LoadPicture(path, check, &cancelled);
+                         }))
+        throw SizeDeclined();
+    return picture;
 }
 
 void WrongFormat(QWidget* parent) {
@@ -91,7 +105,8 @@ void MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
             throw Failure("no file was chosen");
         // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
         // the source as it was.
-        source_ = LoadPicture(*path, AskBeforeLarge(this, QStringLiteral("Open")));
+        source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
+                                   AskBeforeLarge(this, QStringLiteral("Open")));
         sourceView->resize(source_.size());
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
@@ -121,7 +136,8 @@ void MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         const std::optional<std::string> path = ChooseFile(named);
         if (!path)
             throw Failure("no file was chosen");
-        sheet_.Open(LoadPicture(*path, SaveableOrAsk(this, fileDialog.FileTitle)),
+        sheet_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
+                                     SaveableOrAsk(this, fileDialog.FileTitle)),
                     fileDialog.FileName);
         sheet_.SetAutoSize(true);
         FitBars(sheet_.Size(), targetVerticalBar, targetHorizontalBar);

@@ -5,6 +5,7 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "ImageFile.h"
 #include "SizeQuestions.h"
 #include "TileGrid.h"
@@ -65,6 +66,7 @@ void MainWindow::PasteTile() {
     const QMimeData* data = clipboard->mimeData();
     // Bounded as an opened file is; a picture declined leaves the tile and the clipboard.
     try {
+        const BusyCursor busy;
         if (data)
             picture = ClipboardPicture(*data, AskBeforeLarge(this, QStringLiteral("Paste")));
     } catch (const SizeDeclined&) {

@@ -1,5 +1,6 @@
 #include "SizeQuestions.h"
 
+#include "BackgroundWork.h"
 #include "MessageBox.h"
 #include "Program.h"
 #include "SaveableSize.h"
@@ -10,8 +11,15 @@ QString Pixels(QSize size) {
 }
 } // namespace
 
+namespace {
+// The checks may run where the image is decoded: they ask on the window's thread.
+SizeCheck OnWindow(SizeCheck check) {
+    return [check = std::move(check)](QSize size) { OnWindowThread([&] { check(size); }); };
+}
+} // namespace
+
 SizeCheck AskBeforeLarge(QWidget* parent, const QString& verb) {
-    return [parent, verb](QSize size) {
+    return OnWindow([parent, verb](QSize size) {
         const qint64 bytes = PixelBytes(size);
         if (bytes <= LargeImageBytes)
             return;
@@ -22,18 +30,19 @@ SizeCheck AskBeforeLarge(QWidget* parent, const QString& verb) {
         if (ShowMessage(text, MessageButtons::YesNoDefaultNo, ProgramName(), MessageIcon::None,
                         parent) != MessageAnswer::Yes)
             throw SizeDeclined();
-    };
+    });
 }
 
 SizeCheck SaveableOrAsk(QWidget* parent, const QString& what) {
-    return [parent, what, ask = AskBeforeLarge(parent, QStringLiteral("Open"))](QSize size) {
-        if (!SaveableSize(size)) {
-            ShowMessage(QStringLiteral("%1 has %2: a target sheet that size could never be "
-                                       "saved. %3")
-                            .arg(what, Pixels(size), QString::fromLatin1(SaveableSizeRule())),
-                        MessageButtons::OK, ProgramName(), MessageIcon::None, parent);
-            throw SizeDeclined();
-        }
-        ask(size);
-    };
+    return OnWindow(
+        [parent, what, ask = AskBeforeLarge(parent, QStringLiteral("Open"))](QSize size) {
+            if (!SaveableSize(size)) {
+                ShowMessage(QStringLiteral("%1 has %2: a target sheet that size could never be "
+                                           "saved. %3")
+                                .arg(what, Pixels(size), QString::fromLatin1(SaveableSizeRule())),
+                            MessageButtons::OK, ProgramName(), MessageIcon::None, parent);
+                throw SizeDeclined();
+            }
+            ask(size);
+        });
 }

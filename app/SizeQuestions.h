@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// Thrown by the checks below where the user said No or was told why: the command ends with
-// nothing changed and nothing more to say.
+// Thrown by the checks below where the user said No or was told why, and where the user
+// cancelled the work: the command ends with nothing changed and nothing more to say.
 struct SizeDeclined {};
 
 // An image needing more than LargeImageBytes asks first, naming its size and memory

@@ -54,8 +54,8 @@ qint64 PixelBytes(QSize size) {
 namespace {
 // Qt's allocation bound holds for the whole process, and must stay in place for every other
 // read (a pasted picture's above all): raised for one read only, to what that image needs, and
-// put back as the read returns. Images are read on the window's thread alone, so no other read
-// can run meanwhile.
+// put back as the read returns. Images are read one at a time, while the window takes no
+// command, so no other read can run meanwhile.
 class AllocationLimitForOneRead {
   public:
     explicit AllocationLimitForOneRead(QSize size) : before_(QImageReader::allocationLimit()) {
@@ -71,6 +71,28 @@ class AllocationLimitForOneRead {
   private:
     const int before_;
 };
+
+// A file whose reads fail once the open is cancelled: Qt's decoders then stop at their next
+// read, having read the file in small parts.
+class CancellableFile : public QFile {
+  public:
+    explicit CancellableFile(const std::atomic<bool>* cancelled) : cancelled_(cancelled) {}
+
+  protected:
+    qint64 readData(char* data, qint64 size) override {
+        if (cancelled_ && *cancelled_)
+            return -1;
+        return QFile::readData(data, size);
+    }
+
+  private:
+    const std::atomic<bool>* cancelled_;
+};
+
+void StopIfCancelled(const std::atomic<bool>* cancelled) {
+    if (cancelled && *cancelled)
+        throw Failure("the open was cancelled");
+}
 
 // The format Qt recognises, and the size the image declares. Some readers (XBM) refuse even to
 // read a header past the bound; reading one allocates nothing for the pixels.
@@ -108,17 +130,21 @@ QImage Decode(QImageReader& reader, QSize size, const SizeCheck& check, const st
 }
 } // namespace
 
-QImage LoadPicture(const std::string& path, const SizeCheck& check) {
+QImage LoadPicture(const std::string& path, const SizeCheck& check,
+                   const std::atomic<bool>* cancelled) {
     // Every file LoadTGA takes is a TGA, though its first bytes may spell another format's
     // signature ("BM", "P6"): Qt's readers are asked only about the others.
     bool tga = false;
     try {
         ImageData image;
-        LoadTGA(path, image, [&](int width, int height) {
-            tga = true;
-            if (check)
-                check(QSize(width, height));
-        });
+        LoadTGA(
+            path, image,
+            [&](int width, int height) {
+                tga = true;
+                if (check)
+                    check(QSize(width, height));
+            },
+            [cancelled](size_t, size_t) { StopIfCancelled(cancelled); });
         return Drawn(image); // the record goes as the picture is made: two copies at most
     } catch (const Failure&) {
         if (tga)
@@ -126,7 +152,7 @@ QImage LoadPicture(const std::string& path, const SizeCheck& check) {
     }
     // A FIFO or a device would hang Qt's reader: refused at once, as LoadTGA refuses it.
     const fileio::FileDescriptor fd = fileio::OpenForReading(path);
-    QFile file;
+    CancellableFile file(cancelled);
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         throw Failure(path, file.errorString().toStdString());
     // By content alone: the file's name says nothing.
@@ -134,7 +160,9 @@ QImage LoadPicture(const std::string& path, const SizeCheck& check) {
     const auto [format, size] = Declared(reader);
     if (!Listed(format))
         throw Failure(path, "neither a TGA nor an image of another known format");
-    return Decode(reader, size, check, path);
+    QImage picture = Decode(reader, size, check, path);
+    StopIfCancelled(cancelled); // a decoder may give what it had read as the picture
+    return picture;
 }
 
 QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check) {

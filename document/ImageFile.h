@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -29,8 +30,10 @@ qint64 PixelBytes(QSize size);
 // file LoadTGA takes goes through LoadTGA; another one that Qt's own readers recognise by its
 // content as PNG, JPEG, BMP, GIF, PBM/PGM/PPM, XBM or XPM becomes a picture of its pixels,
 // converted as a pasted picture is. At most two copies of the pixels are held at any moment.
-// Throws on failure (Failure, or std::bad_alloc), and passes on what check throws.
-QImage LoadPicture(const std::string& path, const SizeCheck& check = {});
+// Throws on failure (Failure, or std::bad_alloc), and passes on what check throws. Once
+// *cancelled is set the read stops soon, with a Failure. Safe to call on another thread.
+QImage LoadPicture(const std::string& path, const SizeCheck& check = {},
+                   const std::atomic<bool>* cancelled = nullptr);
 
 // The picture on the clipboard: the first image/* entry Qt can read, checked as a file is, or
 // an image this program put there. Null when there is none.

@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
@@ -248,6 +249,8 @@ class TestOpen : public QObject {
     void namedByItsBytes();
     void largeImageAsksFirst_data();
     void largeImageAsksFirst();
+    void cancelledOpenLeavesEverything_data();
+    void cancelledOpenLeavesEverything();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -1045,6 +1048,41 @@ void TestOpen::largeImageAsksFirst() {
     COMPARE_VIEW(StateOf(frm, false), target);
     QVERIFY(!frm.History().CanUndo());
     QCOMPARE(QImageReader::allocationLimit(), limit);
+}
+
+void TestOpen::cancelledOpenLeavesEverything_data() {
+    QTest::addColumn<Route>("route");
+    QTest::newRow("source") << Route::SourceNamed;
+    QTest::newRow("target") << Route::TargetMenu;
+}
+
+// Yes to the question, then Cancel while the pixels are read: nothing changes, no message
+// follows, and the memory taken for them is given back.
+void TestOpen::cancelledOpenLeavesEverything() {
+    QFETCH(Route, route);
+    const QString path = Put(QStringLiteral("large.tga"), TgaBytes(9000, 10000, {}));
+    QVERIFY(QFile::resize(path, 18 + 3LL * 9000 * 10000)); // sparse: costs no disk
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const auto target = TargetOf(frm);
+    const ViewState source = StateOf(frm, true);
+    const qint64 before = DataBytes();
+    user.Answers = {MessageAnswer::Yes};
+    user.Seen = [&frm](const MessageCall&) {
+        // Cancel pressed as the reading starts: the progress dialog waits, hidden, meanwhile.
+        auto* progress = frm.findChild<QProgressDialog*>();
+        QVERIFY(progress);
+        progress->findChild<QPushButton*>()->click();
+    };
+
+    Open(frm, user, route, path);
+
+    QCOMPARE(int(user.Messages.size()), 1);
+    QVERIFY(TargetOf(frm) == target);
+    COMPARE_VIEW(StateOf(frm, true), source);
+    QVERIFY(!frm.History().CanUndo());
+    QVERIFY2(DataBytes() - before < 64 << 20, qPrintable(QString::number(DataBytes() - before)));
 }
 
 PATCHERY_WIDGET_TEST(TestOpen)
