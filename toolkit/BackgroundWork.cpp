@@ -52,12 +52,14 @@ bool RunInBackground(QWidget* parent, const QString& label,
     std::atomic<bool> cancelled{false};
     std::exception_ptr failure;
     QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 0, parent);
-    dialog.setWindowTitle(QApplication::applicationName());
+    dialog.setWindowTitle(label);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
     dialog.cancel(); // hidden until the half second is up
+    // The Cancel button, Esc, or the dialog's close box.
     QObject::connect(&dialog, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
+    QObject::connect(&dialog, &QDialog::rejected, [&cancelled] { cancelled = true; });
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &dialog, &QProgressDialog::show);
