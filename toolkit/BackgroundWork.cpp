@@ -15,10 +15,11 @@ namespace {
 QTimer* showTimer = nullptr;
 constexpr int ShowAfterMs = 500;
 
-// Drops the user's input to every window but the progress dialog.
+// Drops the user's input to the window the work is for; its dialogs (the progress, a question)
+// take theirs.
 class InputHeld : public QObject {
   public:
-    explicit InputHeld(const QWidget* open) : open_(open) { qApp->installEventFilter(this); }
+    explicit InputHeld(const QWidget* held) : held_(held) { qApp->installEventFilter(this); }
     ~InputHeld() override { qApp->removeEventFilter(this); }
 
   protected:
@@ -35,7 +36,7 @@ class InputHeld : public QObject {
         case QEvent::ShortcutOverride:
         case QEvent::Close: {
             const auto* widget = qobject_cast<const QWidget*>(watched);
-            return !(widget && (widget == open_ || open_->isAncestorOf(widget)));
+            return held_ && widget && widget->window() == held_;
         }
         default:
             return false;
@@ -43,7 +44,7 @@ class InputHeld : public QObject {
     }
 
   private:
-    const QWidget* open_;
+    const QWidget* held_;
 };
 } // namespace
 
@@ -64,7 +65,7 @@ bool RunInBackground(QWidget* parent, const QString& label,
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &dialog, &QProgressDialog::show);
     QTimer* const outer = std::exchange(showTimer, &timer);
-    const InputHeld held(&dialog);
+    const InputHeld held(parent ? parent->window() : nullptr);
     const BusyCursor busy;
 
     QEventLoop loop;
