@@ -90,6 +90,10 @@ class MainWindow : public QMainWindow {
     // commands' steps, without the dialog.
     void OpenSourceFile(const QString& path);
     void OpenTargetFile(const QString& path);
+    // A file named by its bytes (the command line): opened exactly as given, whatever their
+    // encoding, and named in the caption as well as they decode.
+    void OpenSourceFile(const QByteArray& path);
+    void OpenTargetFile(const QByteArray& path);
     void PickTile(QPointF at);  // at: source image pixels
     void StampTile(QPointF at); // at: sheet pixels
     void ChangeTargetSize();    // the size list was chosen from
@@ -130,10 +134,11 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog. False when cancelled.
-    bool ChooseFile(const std::optional<QString>& named);
-    void OpenSourceFrom(const std::optional<QString>& named);
-    void OpenTargetFrom(const std::optional<QString>& named);
+    // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
+    // the file functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
+    void OpenSourceFrom(const std::optional<QByteArray>& named);
+    void OpenTargetFrom(const std::optional<QByteArray>& named);
     void ApplyChosenSize();
     void FitTargetBars();
     void ComposeAndSave(const QString& path);

@@ -5,7 +5,9 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "ImageFile.h"
+#include "SizeQuestions.h"
 #include "TileGrid.h"
 
 #include <QClipboard>
@@ -62,10 +64,17 @@ void MainWindow::PasteTile() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     QImage picture;
     const QMimeData* data = clipboard->mimeData();
-    if (data && data->hasImage())
-        picture = clipboard->image();
-    // Other programs' pictures come in any format.
-    tile_ = AsPicture(picture);
+    // Bounded as an opened file is; a picture declined leaves the tile and the clipboard.
+    try {
+        const BusyCursor busy;
+        if (data)
+            picture = ClipboardPicture(*data, AskBeforeLarge(this, QStringLiteral("Paste")));
+    } catch (const SizeDeclined&) {
+        return;
+    } catch (const std::exception&) {
+        picture = QImage(); // what cannot be read is no picture, as before
+    }
+    tile_ = picture;
     tileView->update();
     clipboard->clear();
 }

@@ -700,8 +700,8 @@ void TestMainWindow::commandLine() {
         argv.push_back(argument.data());
     CommandLine named;
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
-    QCOMPARE(named.Source.value_or(QString()), source);
-    QCOMPARE(named.Target.value_or(QString()), target);
+    QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
+    QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

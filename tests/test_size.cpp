@@ -416,8 +416,26 @@ void TestSize::secondOpeningReusesValues() {
         boxes << d->widthBox->text() << d->heightBox->text();
         QTest::mouseClick(d->okButton, Qt::LeftButton);
     }));
-    QCOMPARE(boxes, (QStringList{QString(), QString()}));
+    QCOMPARE(boxes, (QStringList{QStringLiteral("300"), QStringLiteral("400")}));
     QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
+
+    // Boxes emptied and the dialog left: what they were left holding is shown, and applied.
+    QVERIFY(Custom(frm, [](CustomSizeDialog* d) {
+        Retype(d->widthBox, QStringLiteral("7"));
+        Retype(d->heightBox, QStringLiteral("8"));
+        for (QLineEdit* box : {d->widthBox, d->heightBox}) {
+            QTest::keyClick(box, Qt::Key_End);
+            QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        QTest::keyClick(d->heightBox, Qt::Key_Escape);
+    }));
+    boxes.clear();
+    QVERIFY(Custom(frm, [&boxes](CustomSizeDialog* d) {
+        boxes << d->widthBox->text() << d->heightBox->text();
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
+    }));
+    QCOMPARE(boxes, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    QCOMPARE(frm.Sheet().Size(), QSize(1, 1));
 }
 
 // A size change keeps the stamped pixels that still fit; new area shows the back colour.

@@ -58,7 +58,7 @@ void TestImageFile::otherFormatsOpen() {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
 
-    const QImage opened = Drawn(LoadImageFile(file.fileName()));
+    const QImage opened = LoadPicture(LocalPath(file.fileName()));
     QCOMPARE(opened.size(), expected.size());
     for (int y = 0; y < opened.height(); y += 7) {
         for (int x = 0; x < opened.width(); x += 3) {
@@ -84,7 +84,7 @@ void TestImageFile::fifoHoldingAPictureRefused() {
     QVERIFY(writer >= 0);
     QCOMPARE(::write(writer, png.constData(), size_t(png.size())), ssize_t(png.size()));
     try {
-        LoadImageFile(path);
+        LoadPicture(LocalPath(path));
         QFAIL("the FIFO was read");
     } catch (const Failure& e) {
         QCOMPARE(QString::fromStdString(e.Reason), QStringLiteral("not a regular file"));
