@@ -73,13 +73,15 @@ void MainWindow::EndDrag() {
     drag_ = Drag::None;
 }
 
+// The block is copied again only when the pointer reaches another cell.
 void MainWindow::PickBlock(const QImage& from, const QRect& anchor, QPointF at) {
+    ImageView* view = &from == &source_ ? sourceView : targetView;
     const QRect block = BlockBetween(anchor, at, from.size());
-    if (block == sourceView->Mark() && &from == &source_)
+    if (block == view->Mark())
         return;
     tile_.Pick(from, block, sheet_.Blank());
     ShowTile();
-    (&from == &source_ ? sourceView : targetView)->SetMark(block);
+    view->SetMark(block);
 }
 
 void MainWindow::StampOrErase(QPoint topLeft) {

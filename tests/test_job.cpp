@@ -9,9 +9,11 @@
 #include "ImageData.h"
 #include "MainWindow.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -133,14 +135,16 @@ void PressAt(QWidget* view, QPointF at, Qt::MouseButton button, Qt::KeyboardModi
 // Presses, moves and releases as the window system delivers them: to the window, which hands
 // them to the view under the pointer, or to the one that took the press while a button is down.
 struct Pointer {
+    explicit Pointer(MainWindow& window) : frm(window) {}
     MainWindow& frm;
     QPoint In(QWidget* view, QPoint at) const { return view->mapTo(&frm, at); }
+    Qt::MouseButton button = Qt::LeftButton;
     void Press(QWidget* view, QPoint at, Qt::KeyboardModifiers mods = {}) {
-        QTest::mousePress(frm.windowHandle(), Qt::LeftButton, mods, In(view, at));
+        QTest::mousePress(frm.windowHandle(), button, mods, In(view, at));
     }
     void Move(QWidget* view, QPoint at) { QTest::mouseMove(frm.windowHandle(), In(view, at)); }
     void Release(QWidget* view, QPoint at) {
-        QTest::mouseRelease(frm.windowHandle(), Qt::LeftButton, {}, In(view, at));
+        QTest::mouseRelease(frm.windowHandle(), button, {}, In(view, at));
     }
     void Drag(QWidget* view, std::initializer_list<QPoint> path, Qt::KeyboardModifiers mods = {}) {
         Press(view, *path.begin(), mods);
@@ -320,6 +324,9 @@ void TestJob::blocksStrokesSheetPicksAndErases() {
     VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternImage(QSize(192, 128), QPoint(64, 0))));
     QVERIFY(frm.tileCellsLabel->isVisible());
     QCOMPARE(frm.tileCellsLabel->text(), QStringLiteral("3 \u00D7 2"));
+    frm.copyTileAction->trigger();
+    VERIFY_NO_MISMATCH(ImageDifference(QGuiApplication::clipboard()->image(), frm.Tile()));
+    QGuiApplication::clipboard()->clear();
 
     pointer.Drag(frm.targetView, {{70, 70}});
     VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(64, 64, 192, 128)), frm.Tile()));
@@ -343,7 +350,9 @@ void TestJob::blocksStrokesSheetPicksAndErases() {
     QCOMPARE(frm.TileCells(), QSize(1, 1));
     QVERIFY(!frm.tileCellsLabel->isVisible());
     const size_t steps = frm.History().UndoSteps();
+    pointer.button = Qt::RightButton; // any button paints
     pointer.Drag(frm.targetView, {{10, 10}, {10, 300}, {250, 300}});
+    pointer.button = Qt::LeftButton;
     QCOMPARE(frm.History().UndoSteps(), steps + 1);
     QImage painted = blank;
     for (const QPoint cell : {QPoint(0, 0), QPoint(0, 64), QPoint(0, 128), QPoint(0, 192),
