@@ -121,7 +121,7 @@ void StampBlock(benchmark::State& state) {
 // One stroke, press to release: down the sheet's first column across 32 cells, a move a cell,
 // each repainted; the tile alternates so that every stroke changes its cells. With undo, the
 // stroke is made with the clock stopped and Edit > Undo of it is timed.
-void Stroke(benchmark::State& state, bool undo) {
+void StrokeDown(benchmark::State& state, bool undo) {
     Session& session = TheSession();
     MainWindow& window = session.Window;
     OpenTarget(session, Sizes[0]);
@@ -267,8 +267,8 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp", Stamp, false);
     benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
     benchmark::RegisterBenchmark("window/stamp block 4x4+paint", StampBlock);
-    benchmark::RegisterBenchmark("window/stroke 32 cells+paint", Stroke, false);
-    benchmark::RegisterBenchmark("window/undo/stroke 32 cells", Stroke, true);
+    benchmark::RegisterBenchmark("window/stroke 32 cells+paint", StrokeDown, false);
+    benchmark::RegisterBenchmark("window/undo/stroke 32 cells", StrokeDown, true);
     benchmark::RegisterBenchmark("window/outline", Outline);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
