@@ -8,7 +8,9 @@
 #include "LaunchOptions.h"
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
+#include "SelectedTile.h"
 #include "SheetHistory.h"
+#include "Stroke.h"
 #include "TargetSheet.h"
 
 #include <QMainWindow>
@@ -41,7 +43,8 @@ class MainWindow : public QMainWindow {
     const TargetSheet& Sheet() const { return sheet_; }
     SheetHistory& History() { return history_; }
     const QImage& Source() const { return source_; }
-    const QImage& Tile() const { return tile_; }
+    const QImage& Tile() const { return tile_.Picture(); }
+    QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
     PrivateFolder& TemporaryFolder() { return temporaryFolder_; }
 
@@ -67,6 +70,7 @@ class MainWindow : public QMainWindow {
     ImageView* tileView = nullptr;
     QGroupBox* tileFrame = nullptr;
     QLabel* sizeLabel = nullptr;
+    QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
     QFrame* panelEdge = nullptr;
 
     QMenu* fileMenu = nullptr;
@@ -80,6 +84,9 @@ class MainWindow : public QMainWindow {
     QAction* redoAction = nullptr;
     QAction* copyTileAction = nullptr;
     QAction* pasteTileAction = nullptr;
+    QAction* flipHorizontallyAction = nullptr;
+    QAction* flipVerticallyAction = nullptr;
+    QAction* rotateAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
 
@@ -94,9 +101,18 @@ class MainWindow : public QMainWindow {
     // encoding, and named in the caption as well as they decode.
     void OpenSourceFile(const QByteArray& path);
     void OpenTargetFile(const QByteArray& path);
-    void PickTile(QPointF at);  // at: source image pixels
+    bool PickTile(QPointF at);  // at: source image pixels; false where a press picks nothing
     void StampTile(QPointF at); // at: sheet pixels
-    void ChangeTargetSize();    // the size list was chosen from
+    // Presses, drags and releases on the views: picks, block picks, stamps, strokes, erases.
+    void PressSource(QPointF at);
+    void PressTarget(Qt::KeyboardModifiers modifiers, QPointF at);
+    void DragOnSource(Qt::MouseButtons buttons, QPointF at);
+    void DragOnTarget(Qt::MouseButtons buttons, QPointF at);
+    void EndDrag();
+    void FlipTileHorizontally();
+    void FlipTileVertically();
+    void RotateTile();
+    void ChangeTargetSize(); // the size list was chosen from
     void CopyTile();
     void PasteTile();
     void SaveTargetAs();
@@ -147,11 +163,21 @@ class MainWindow : public QMainWindow {
     QString TargetCaption() const;
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
+    // The preview and the block's size follow the selected tile.
+    void ShowTile();
+    // Picks the block of cells from the anchor cell to the one under at, within the image.
+    void PickBlock(const QImage& from, const QRect& anchor, QPointF at);
+    void StampOrErase(QPoint topLeft);
 
     TargetSheet sheet_;
     SheetHistory history_;
     QImage source_; // the opened source image; null before one
-    QImage tile_;   // the selected tile; null while none is selected
+    SelectedTile tile_;
+    // A drag in progress: what it does, the cell it started on, the places a stroke entered.
+    enum class Drag { None, SourcePick, SheetPick, Paint, Erase };
+    Drag drag_ = Drag::None;
+    QRect dragAnchor_;
+    std::optional<Stroke> stroke_;
     QImage composed_;
     LaunchOptions options_;
     PrivateFolder temporaryFolder_;

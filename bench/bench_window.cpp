@@ -1,5 +1,5 @@
-// Through the real main window, offscreen: a stamp, the outline following the pointer, an open
-// of a target (TGA or PNG), a whole save, an undo.
+// Through the real main window, offscreen: a stamp, a block's stamp, a drag stroke, the outline
+// following the pointer, an open of a target (TGA or PNG), a whole save, an undo.
 
 #include "Samples.h"
 
@@ -92,6 +92,78 @@ void Stamp(benchmark::State& state, bool withPaint) {
     if (window.Sheet().Image().pixel(0, 0) != source.pixel(64, 64) ||
         source.pixel(64, 64) == source.pixel(0, 0))
         state.SkipWithError("the press did not stamp the tile");
+}
+
+// A 4 x 4-cell block picked with a drag on the source, then stamped by presses down the sheet,
+// each with its repaint.
+void StampBlock(benchmark::State& state) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.OpenSource();
+    window.PressSource(QPointF(10, 70));
+    window.DragOnSource(Qt::LeftButton, QPointF(250, 300));
+    window.EndDrag();
+    FaultCounter faults(state);
+    int row = 0;
+    for (auto _ : state) {
+        window.PressTarget({}, QPointF(10, 64 * (row++ % 28) + 10));
+        window.EndDrag();
+        QCoreApplication::processEvents();
+    }
+    SkipOnMessages(state, session);
+    // The last press put the block's bottom-right pixel, source (255, 319), 255 rows below it.
+    const int last = 64 * ((row - 1) % 28);
+    if (window.TileCells() != QSize(4, 4) ||
+        window.Sheet().Image().pixel(255, last + 255) != window.Source().pixel(255, 319))
+        state.SkipWithError("the press did not stamp the block");
+}
+
+// One stroke, press to release: down the sheet's first column across 32 cells, a move a cell,
+// each repainted; the tile alternates so that every stroke changes its cells. With undo, the
+// stroke is made with the clock stopped and Edit > Undo of it is timed.
+void StrokeDown(benchmark::State& state, bool undo) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.OpenSource();
+    FaultCounter faults(state);
+    int round = 0;
+    const auto stroke = [&] {
+        window.PressTarget({}, QPointF(10, 10));
+        for (int cell = 1; cell < 32; ++cell) {
+            window.DragOnTarget(Qt::LeftButton, QPointF(10, 64 * cell + 10));
+            QCoreApplication::processEvents();
+        }
+        window.EndDrag();
+        QCoreApplication::processEvents();
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.PickTile(QPointF(round++ % 2 ? 70 : 10, 10));
+        if (!undo)
+            state.ResumeTiming();
+        stroke();
+        if (undo) {
+            state.ResumeTiming();
+            window.Undo();
+            QCoreApplication::processEvents();
+        }
+    }
+    SkipOnMessages(state, session);
+    // One more stroke, with the other tile: one undo takes all of it back.
+    window.PickTile(QPointF(round % 2 ? 70 : 10, 10));
+    const QImage before = window.Sheet().Image().copy(0, 0, 64, 2048);
+    stroke();
+    const bool changed = window.Sheet().Image().copy(0, 0, 64, 2048) != before;
+    window.Undo();
+    if (!changed || window.Sheet().Image().copy(0, 0, 64, 2048) != before)
+        state.SkipWithError("a stroke did not undo as one step");
+    if (!undo)
+        state.counters["per_cell"] = benchmark::Counter(
+            32, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
@@ -196,6 +268,9 @@ void EndWindowBenchmarks() {
 void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp", Stamp, false);
     benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
+    benchmark::RegisterBenchmark("window/stamp block 4x4+paint", StampBlock);
+    benchmark::RegisterBenchmark("window/stroke 32 cells+paint", StrokeDown, false);
+    benchmark::RegisterBenchmark("window/undo/stroke 32 cells", StrokeDown, true);
     benchmark::RegisterBenchmark("window/outline", Outline);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,

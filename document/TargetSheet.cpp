@@ -53,15 +53,27 @@ void TargetSheet::Open(const QImage& picture, const QString& filePath) {
     ChangedWhole();
 }
 
-QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft) {
-    const QRect cell(topLeft, QSize(TileSize, TileSize));
+QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells) {
+    const QRect block(topLeft, cells * TileSize);
     if (tile.isNull() || image_.isNull())
         return {};
     QPainter painter(&image_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(cell, tile, QRect(0, 0, TileSize, TileSize));
+    painter.drawImage(block, tile, QRect(QPoint(0, 0), block.size()));
     painter.end();
-    const QRect drawn = cell.intersected(image_.rect());
+    const QRect drawn = block.intersected(image_.rect());
+    Changed(drawn);
+    return drawn;
+}
+
+QRect TargetSheet::Erase(QPoint topLeft) {
+    const QRect drawn = QRect(topLeft, QSize(TileSize, TileSize)).intersected(image_.rect());
+    if (drawn.isEmpty())
+        return {};
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(drawn, blank_);
+    painter.end();
     Changed(drawn);
     return drawn;
 }

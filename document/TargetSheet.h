@@ -49,9 +49,11 @@ class TargetSheet {
     // An opened image becomes background and drawing, and the sheet takes its size; the title
     // is the file's name. Throws std::bad_alloc, with nothing changed.
     void Open(const QImage& picture, const QString& filePath);
-    // Copies the tile's top-left cell into the cell at topLeft, clipped to the sheet; gives the
-    // area that was drawn.
-    QRect Stamp(const QImage& tile, QPoint topLeft);
+    // Copies the tile's top-left cells (a block of them, as far as the tile reaches) to
+    // topLeft, clipped to the sheet; gives the area that was drawn.
+    QRect Stamp(const QImage& tile, QPoint topLeft, QSize cells = QSize(1, 1));
+    // Clears the cell at topLeft to the blank colour, clipped to the sheet; gives that area.
+    QRect Erase(QPoint topLeft);
     // Puts pixels back at their place, as undo does for a cell.
     void Put(const QImage& pixels, QPoint topLeft);
 

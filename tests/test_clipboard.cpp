@@ -160,7 +160,7 @@ void TestClipboard::pastedPictureOfAnyFormat() {
     QCOMPARE(frm.Tile().format(), QImage::Format_RGB32);
 
     const QImage before = frm.Sheet().Image();
-    QTest::mousePress(frm.targetView, Qt::MiddleButton, Qt::ShiftModifier, QPoint(130, 1100));
+    QTest::mousePress(frm.targetView, Qt::MiddleButton, Qt::MetaModifier, QPoint(130, 1100));
     VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), Stamped(before, expected, 128, 1088)));
 }
 

@@ -9,11 +9,15 @@
 #include "ImageData.h"
 #include "MainWindow.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -128,6 +132,33 @@ void PressAt(QWidget* view, QPointF at, Qt::MouseButton button, Qt::KeyboardModi
     QCoreApplication::sendEvent(view, &press);
 }
 
+// Presses, moves and releases as the window system delivers them: to the window, which hands
+// them to the view under the pointer, or to the one that took the press while a button is down.
+struct Pointer {
+    explicit Pointer(MainWindow& window) : frm(window) {}
+    MainWindow& frm;
+    QPoint In(QWidget* view, QPoint at) const { return view->mapTo(&frm, at); }
+    Qt::MouseButton button = Qt::LeftButton;
+    void Press(QWidget* view, QPoint at, Qt::KeyboardModifiers mods = {}) {
+        QTest::mousePress(frm.windowHandle(), button, mods, In(view, at));
+    }
+    void Move(QWidget* view, QPoint at) { QTest::mouseMove(frm.windowHandle(), In(view, at)); }
+    void Release(QWidget* view, QPoint at) {
+        QTest::mouseRelease(frm.windowHandle(), button, {}, In(view, at));
+    }
+    void Drag(QWidget* view, std::initializer_list<QPoint> path, Qt::KeyboardModifiers mods = {}) {
+        Press(view, *path.begin(), mods);
+        for (const QPoint at : path)
+            Move(view, at);
+        Release(view, *std::prev(path.end()));
+    }
+};
+
+void Paint(QImage& image, const QImage& tile, QPoint at) {
+    QPainter painter(&image);
+    painter.drawImage(at, tile);
+}
+
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden,
                                   QDir::Name);
@@ -144,6 +175,7 @@ class TestJob : public QObject {
 
     void pickStampSaveReopen();
     void pickPastSourceEdge();
+    void blocksStrokesSheetPicksAndErases();
     void blankStartUpTargetSavesWhole();
     void saveReplacesLongerFile();
     void cancelledSaveLeavesNoTrace();
@@ -196,7 +228,7 @@ void TestJob::pickStampSaveReopen() {
     Stamp(sheet, tile(64, 128), 192, 0);
 
     PressAt(frm.sourceView, QPointF(63.5, 10), Qt::RightButton, Qt::ShiftModifier);
-    PressAt(frm.targetView, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::ShiftModifier);
+    PressAt(frm.targetView, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::MetaModifier);
     Stamp(sheet, tile(0, 0), 64, 0);
 
     // Scrolled source: press positions stay image positions.
@@ -207,7 +239,8 @@ void TestJob::pickStampSaveReopen() {
                       QPoint(300, 600));
     // The last row of the sheet.
     QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(130, 767));
-    PressAt(frm.targetView, QPointF(255.5, 704), Qt::RightButton, Qt::ControlModifier);
+    PressAt(frm.targetView, QPointF(255.5, 704), Qt::RightButton,
+            Qt::MetaModifier | Qt::AltModifier);
     Stamp(sheet, tile(256, 576), 128, 704);
     Stamp(sheet, tile(256, 576), 192, 704);
 
@@ -216,7 +249,7 @@ void TestJob::pickStampSaveReopen() {
     QVERIFY(frm.targetVerticalBar->isEnabled());
     frm.targetVerticalBar->setValue(291);
     QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(10, 700));
-    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
+    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(63, 641));
     Stamp(sheet, tile(448, 960), 0, 640);
 
     const QString saved = dir.filePath(QStringLiteral("sheet.tga"));
@@ -269,6 +302,80 @@ void TestJob::pickPastSourceEdge() {
     Save(frm, user, saved);
     QVERIFY(user.Messages.empty());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
+}
+
+// A drag on the source picks a block; a press stamps it whole, a drag stamps at every place it
+// enters however fast; Ctrl picks from the sheet and stamps nothing; Shift erases. Each stroke
+// is one undo step.
+void TestJob::blocksStrokesSheetPicksAndErases() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(256, 256)));
+    Pointer pointer{frm};
+    const auto sheetAt = [&](QRect area) { return frm.Sheet().Image().copy(area); };
+    const QImage blank = sheetAt(QRect(0, 0, 256, 448));
+
+    // Right to left and bottom to top, past the image's right edge on the way.
+    pointer.Drag(frm.sourceView, {{200, 100}, {500, 100}, {70, 10}});
+    QCOMPARE(frm.sourceView->Mark(), QRect(64, 0, 192, 128));
+    QCOMPARE(frm.TileCells(), QSize(3, 2));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternImage(QSize(192, 128), QPoint(64, 0))));
+    QVERIFY(frm.tileCellsLabel->isVisible());
+    QCOMPARE(frm.tileCellsLabel->text(), QStringLiteral("3 \u00D7 2"));
+    frm.copyTileAction->trigger();
+    VERIFY_NO_MISMATCH(ImageDifference(QGuiApplication::clipboard()->image(), frm.Tile()));
+    QGuiApplication::clipboard()->clear();
+
+    pointer.Drag(frm.targetView, {{70, 70}});
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(64, 64, 192, 128)), frm.Tile()));
+    QCOMPARE(sheetAt(QRect(0, 0, 64, 448)), blank.copy(0, 0, 64, 448));
+    QCOMPARE(sheetAt(QRect(64, 192, 192, 256)), blank.copy(64, 192, 192, 256));
+    frm.rotateAction->trigger();
+    QCOMPARE(frm.TileCells(), QSize(2, 3));
+    const QImage turned = frm.Tile();
+    frm.flipHorizontallyAction->trigger();
+    QCOMPARE(frm.Tile(), turned.mirrored(true, false));
+    frm.flipVerticallyAction->trigger();
+    QCOMPARE(frm.Tile(), turned.mirrored(true, true));
+    pointer.Drag(frm.targetView, {{130, 200}});
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(128, 192, 128, 192)), frm.Tile()));
+    frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // One cell, dragged down four cells in one move and on across three.
+    pointer.Drag(frm.sourceView, {{5, 5}});
+    QCOMPARE(frm.TileCells(), QSize(1, 1));
+    QVERIFY(!frm.tileCellsLabel->isVisible());
+    const size_t steps = frm.History().UndoSteps();
+    pointer.button = Qt::RightButton; // any button paints
+    pointer.Drag(frm.targetView, {{10, 10}, {10, 300}, {250, 300}});
+    pointer.button = Qt::LeftButton;
+    QCOMPARE(frm.History().UndoSteps(), steps + 1);
+    QImage painted = blank;
+    for (const QPoint cell : {QPoint(0, 0), QPoint(0, 64), QPoint(0, 128), QPoint(0, 192),
+                              QPoint(0, 256), QPoint(64, 256), QPoint(128, 256), QPoint(192, 256)})
+        Paint(painted, frm.Tile(), cell);
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), painted));
+
+    // Ctrl picks the block of the sheet's cells and draws nothing.
+    pointer.Drag(frm.targetView, {{10, 200}, {70, 300}}, Qt::ControlModifier);
+    QCOMPARE(frm.History().UndoSteps(), steps + 1);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), painted.copy(0, 192, 128, 128)));
+    QCOMPARE(frm.sourceView->Mark(), QRect());
+    QCOMPARE(frm.targetView->Mark(), QRect());
+
+    // Shift clears each cell the stroke enters to the sheet's blank colour.
+    pointer.Drag(frm.targetView, {{10, 10}, {10, 150}}, Qt::ShiftModifier);
+    QCOMPARE(frm.History().UndoSteps(), steps + 2);
+    QCOMPARE(sheetAt(QRect(0, 0, 64, 192)), blank.copy(0, 0, 64, 192));
+    VERIFY_NO_MISMATCH(
+        ImageDifference(sheetAt(QRect(0, 192, 256, 256)), painted.copy(0, 192, 256, 256)));
+    frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
 }
 
 void TestJob::blankStartUpTargetSavesWhole() {

@@ -345,17 +345,21 @@ void TestMainWindow::menus() {
     // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.
     QCOMPARE(
         WithoutSeparators(frm.editMenu->actions()),
-        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction}));
+        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction,
+                         frm.flipHorizontallyAction, frm.flipVerticallyAction, frm.rotateAction}));
     QStringList edit;
     for (QAction* a : frm.editMenu->actions())
         edit << (a->isSeparator()
                      ? separator
                      : a->text() + QLatin1Char('|') + QKeySequence::listToString(a->shortcuts()) +
                            (a->isEnabled() ? QString() : QStringLiteral("|off")));
-    QCOMPARE(edit, (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
-                                QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
-                                QStringLiteral("&Copy Tile|Ctrl+C"),
-                                QStringLiteral("&Paste Tile|Ctrl+V")}));
+    QCOMPARE(edit,
+             (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
+                          QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
+                          QStringLiteral("&Copy Tile|Ctrl+C"), QStringLiteral("&Paste Tile|Ctrl+V"),
+                          separator, QStringLiteral("Flip &Horizontally|X"),
+                          QStringLiteral("Flip &Vertically|Y"),
+                          QStringLiteral("&Rotate 90\u00B0 Clockwise|Z")}));
 }
 
 void TestMainWindow::focusOrder() {

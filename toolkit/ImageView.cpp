@@ -117,6 +117,10 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     emit Pressed(event->button(), event->modifiers(), event->position());
 }
 
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    emit Released(event->button(), event->modifiers(), event->position());
+}
+
 // A quick second press arrives as a double click; it is a press all the same.
 void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);

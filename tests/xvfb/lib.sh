@@ -312,6 +312,26 @@ xv_click_with() {
     xdotool keydown "$1" mousemove $((XV_CX + $2)) $((XV_CY + $3)) click "${4:-1}" keyup "$1"
 }
 
+# Holds the left button down at the first point, jumps to each next point in one move, and
+# lets go at the last, with a modifier key held ("" for none): xv_drag MOD X1 Y1 X2 Y2 ...
+xv_drag() {
+    local mod=$1
+    shift
+    xv_assert_alive
+    xv_measure
+    [ -z "$mod" ] || xdotool keydown "$mod"
+    xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2)) mousedown 1
+    shift 2
+    while [ $# -ge 2 ]; do
+        sleep 0.2 # a move of its own, not merged with the next
+        xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2))
+        shift 2
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    [ -z "$mod" ] || xdotool keyup "$mod"
+}
+
 # Turns the wheel at a point of the client area: xv_wheel X Y BUTTON [NOTCHES]; buttons 4 up,
 # 5 down, 6 left, 7 right.
 xv_wheel() {
