@@ -9,6 +9,7 @@
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
 #include "SheetHistory.h"
+#include "SheetRecovery.h"
 #include "TargetSheet.h"
 
 #include <QMainWindow>
@@ -44,6 +45,7 @@ class MainWindow : public QMainWindow {
     const QImage& Tile() const { return tile_; }
     LaunchOptions& Options() { return options_; }
     PrivateFolder& TemporaryFolder() { return temporaryFolder_; }
+    SheetRecovery& Recovery() { return recovery_; }
 
     // Controls, in stacking order, topmost first.
     QWidget* client = nullptr;
@@ -72,6 +74,8 @@ class MainWindow : public QMainWindow {
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
+    QMenu* recentMenu = nullptr; // Open Recent
+    QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
     QAction* quitAction = nullptr;
@@ -95,11 +99,14 @@ class MainWindow : public QMainWindow {
     void ChangeTargetSize();    // the size list was chosen from
     void CopyTile();
     void PasteTile();
+    void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
     void Undo();
     void Redo();
     void ShowOptions();
     void ShowAbout();
+    // Asks, one at a time, whether to restore each sheet another instance left unsaved.
+    void OfferRecoveries();
     void Quit(); // asks "Really Quit?"
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
     void EndOnSignal(int signal);
@@ -132,19 +139,28 @@ class MainWindow : public QMainWindow {
 
     // named: a file to take as chosen; none: ask with the dialog. False when cancelled.
     bool ChooseFile(const std::optional<QString>& named);
-    void OpenSourceFrom(const std::optional<QString>& named);
-    void OpenTargetFrom(const std::optional<QString>& named);
+    // Whether the file was opened.
+    bool OpenSourceFrom(const std::optional<QString>& named);
+    bool OpenTargetFrom(const std::optional<QString>& named);
+    // Puts the file first in Open Recent.
+    void RememberRecent(const QString& path, bool target);
+    void ListRecent();
     void ApplyChosenSize();
     void FitTargetBars();
+    void SaveTargetTo(const QString& path);
     void ComposeAndSave(const QString& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     QString TargetCaption() const;
+    void KeepForRecovery();
+    void ReportRecoveryFailure(const QString& what);
+    void RestoreSheet(const SheetRecovery::Sheet& kept);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
 
     TargetSheet sheet_;
     SheetHistory history_;
+    SheetRecovery recovery_;
     QImage source_; // the opened source image; null before one
     QImage tile_;   // the selected tile; null while none is selected
     QImage composed_;

@@ -71,7 +71,7 @@ bool MainWindow::ChooseFile(const std::optional<QString>& named) {
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
-void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
+bool MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
     const bool horizontalWasOn = sourceHorizontalBar->isEnabled();
@@ -100,10 +100,13 @@ void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, false);
+    return true;
 }
 
-void MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
+bool MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
     SheetHistory::Step before = history_.Sheet();
     try {
         if (!ChooseFile(named))
@@ -114,5 +117,8 @@ void MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
         history_.Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, true);
+    return true;
 }

@@ -121,6 +121,7 @@ xv_init() {
         QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR \
         QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
     export XDG_CONFIG_HOME="$XV_TMP/config" XDG_CACHE_HOME="$XV_TMP/cache"
+    export XDG_STATE_HOME="$XV_TMP/state"
     export XDG_RUNTIME_DIR="$XV_TMP/runtime" QT_QPA_PLATFORM=xcb
     # The sanitizer build reports leaks in system libraries (D-Bus) at exit.
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
