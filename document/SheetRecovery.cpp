@@ -118,6 +118,11 @@ void SheetRecovery::Flush() {
     idle_.wait(lock, [this] { return !pending_ && !busy_; });
 }
 
+bool SheetRecovery::Writing() {
+    std::lock_guard lock(mutex_);
+    return pending_ || busy_;
+}
+
 void SheetRecovery::Work() {
     for (;;) {
         std::unique_lock lock(mutex_);

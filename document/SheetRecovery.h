@@ -63,6 +63,8 @@ class SheetRecovery {
     void Discard();
     // Waits until everything handed over is done.
     void Flush();
+    // Whether something handed over is not yet done.
+    bool Writing();
 
     QString FilePath() const { return path_; }
     // The next recovery file of an instance that no longer runs, not yet offered by this one.
