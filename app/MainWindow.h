@@ -11,6 +11,7 @@
 #include "SelectedTile.h"
 #include "SheetHistory.h"
 #include "Stroke.h"
+#include "SheetRecovery.h"
 #include "TargetSheet.h"
 
 #include <QMainWindow>
@@ -47,6 +48,7 @@ class MainWindow : public QMainWindow {
     QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
     PrivateFolder& TemporaryFolder() { return temporaryFolder_; }
+    SheetRecovery& Recovery() { return recovery_; }
 
     // Controls, in stacking order, topmost first.
     QWidget* client = nullptr;
@@ -76,6 +78,8 @@ class MainWindow : public QMainWindow {
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
+    QMenu* recentMenu = nullptr; // Open Recent
+    QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
     QAction* quitAction = nullptr;
@@ -115,11 +119,14 @@ class MainWindow : public QMainWindow {
     void ChangeTargetSize(); // the size list was chosen from
     void CopyTile();
     void PasteTile();
+    void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
     void Undo();
     void Redo();
     void ShowOptions();
     void ShowAbout();
+    // Asks, one at a time, whether to restore each sheet another instance left unsaved.
+    void OfferRecoveries();
     void Quit(); // asks "Really Quit?"
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
     void EndOnSignal(int signal);
@@ -153,14 +160,22 @@ class MainWindow : public QMainWindow {
     // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
     // the file functions take it; none when cancelled.
     std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
-    void OpenSourceFrom(const std::optional<QByteArray>& named);
-    void OpenTargetFrom(const std::optional<QByteArray>& named);
+    // False when the file could not be read; a declined open is not a failure.
+    bool OpenSourceFrom(const std::optional<QByteArray>& named);
+    bool OpenTargetFrom(const std::optional<QByteArray>& named);
+    // Puts the file first in Open Recent.
+    void RememberRecent(const QString& path, bool target);
+    void ListRecent();
     void ApplyChosenSize();
     void FitTargetBars();
+    void SaveTargetTo(const QString& path);
     void ComposeAndSave(const QString& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     QString TargetCaption() const;
+    void KeepForRecovery();
+    void ReportRecoveryFailure(const QString& what);
+    void RestoreSheet(const SheetRecovery::Sheet& kept);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
     // The preview and the block's size follow the selected tile.
@@ -171,6 +186,7 @@ class MainWindow : public QMainWindow {
 
     TargetSheet sheet_;
     SheetHistory history_;
+    SheetRecovery recovery_;
     QImage source_; // the opened source image; null before one
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.

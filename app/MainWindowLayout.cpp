@@ -100,7 +100,10 @@ void MainWindow::BuildMenus() {
     fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     openSourceAction = fileMenu->addAction(QStringLiteral("Open Source..."));
     openTargetAction = fileMenu->addAction(QStringLiteral("Open Target..."));
+    recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
+    ListRecent();
     fileMenu->addSeparator();
+    saveTargetAction = fileMenu->addAction(QStringLiteral("&Save Target"));
     saveTargetAsAction = fileMenu->addAction(QStringLiteral("Save Target As..."));
     fileMenu->addSeparator();
     optionsAction = fileMenu->addAction(QStringLiteral("Options..."));
@@ -132,7 +135,8 @@ void MainWindow::BuildMenus() {
     // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
     openSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openTargetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    saveTargetAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveTargetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveTargetAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
 }
@@ -170,6 +174,7 @@ void MainWindow::Connect() {
     connect(targetVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetVertically);
     connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
+    connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(quitAction, &QAction::triggered, this, &MainWindow::Quit);
@@ -188,5 +193,8 @@ void MainWindow::Connect() {
     composeView->Display(&composed_);
     targetView->Display(&sheet_.Image());
     targetView->resize(sheet_.Size());
-    sheet_.OnChanged([this](const QRect& area) { ShowSheetChange(area); });
+    sheet_.OnChanged([this](const QRect& area) {
+        ShowSheetChange(area);
+        KeepForRecovery();
+    });
 }

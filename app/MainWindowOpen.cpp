@@ -93,7 +93,7 @@ std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
-void MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
+bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
     const bool horizontalWasOn = sourceHorizontalBar->isEnabled();
@@ -123,14 +123,18 @@ void MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     } catch (const SizeDeclined&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
+        return true; // declined, not unreadable
     } catch (const std::exception&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, false);
+    return true;
 }
 
-void MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
+bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     SheetHistory::Step before = history_.Sheet();
     try {
         const std::optional<std::string> path = ChooseFile(named);
@@ -143,7 +147,11 @@ void MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         FitBars(sheet_.Size(), targetVerticalBar, targetHorizontalBar);
         history_.Record(std::move(before));
     } catch (const SizeDeclined&) {
+        return true; // declined, not unreadable
     } catch (const std::exception&) {
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, true);
+    return true;
 }

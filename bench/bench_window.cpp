@@ -7,12 +7,15 @@
 #include "FileDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "SheetRecovery.h"
 #include "TgaFile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -257,6 +260,69 @@ void Undo(benchmark::State& state, bool stamps) {
     SkipOnMessages(state, *Current);
 }
 
+// What the window's thread does for recovery at each change: the sheet handed over, then the
+// next stamp's write into it, which copies the image if the worker still holds it.
+void RecoveryHandOver(benchmark::State& state) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    const QString file = QStringLiteral("/sheets/sheet.tga");
+    int change = 0;
+    for (auto _ : state) {
+        recovery.Keep(sheet, file);
+        sheet.setPixel(change % 256, 0, qRgb(change, 0, 0));
+        ++change;
+    }
+    recovery.Flush();
+    recovery.Discard();
+}
+
+// From a change to its recovery file on the disk.
+void RecoveryOnDisk(benchmark::State& state) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    const QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    for (auto _ : state) {
+        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+        recovery.Flush();
+    }
+    recovery.Discard();
+}
+
+// The longest the event loop waits while an 8192 x 8192 recovery file is written: idle, or
+// with a stamp-sized change at every turn of the loop.
+void RecoveryBlock(benchmark::State& state, bool stamping) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    QImage sheet(8192, 8192, QImage::Format_RGB32);
+    sheet.fill(qRgb(239, 239, 239));
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 last = 0;
+        int change = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, (now - last) / 1e6);
+            last = now;
+            if (stamping)
+                sheet.setPixel(change++ % 8192, 0, qRgb(change, 1, 2));
+        });
+        clock.start();
+        tick.start(1);
+        recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"));
+        while (recovery.Writing())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    state.counters["longest_block_ms"] = longest;
+    recovery.Discard();
+    recovery.Flush();
+}
+
 } // namespace
 
 void EndWindowBenchmarks() {
@@ -290,6 +356,17 @@ void RegisterWindowBenchmarks() {
             replace, false)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("window/recovery/hand-over/" + sheet.Name()).c_str(),
+                                 RecoveryHandOver);
+    benchmark::RegisterBenchmark(("window/recovery/on disk/" + sheet.Name()).c_str(),
+                                 RecoveryOnDisk)
+        ->Unit(benchmark::kMillisecond);
+    for (const bool stamping : {false, true})
+        benchmark::RegisterBenchmark(stamping ? "window/recovery/block/8192x8192 stamping"
+                                              : "window/recovery/block/8192x8192",
+                                     RecoveryBlock, stamping)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
     benchmark::RegisterBenchmark("window/undo/stamp", Undo, true);
     benchmark::RegisterBenchmark("window/undo/size change", Undo, false);
 }

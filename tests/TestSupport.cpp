@@ -22,6 +22,7 @@ void PrepareTestEnvironment() {
     static QTemporaryDir home;
     home.setAutoRemove(true);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
     QDir().mkpath(home.filePath(QStringLiteral("tmp")));
     qputenv("TMPDIR", QFile::encodeName(home.filePath(QStringLiteral("tmp"))));
 }

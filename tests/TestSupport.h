@@ -27,7 +27,8 @@
 
 class MainWindow;
 
-// Sets QT_QPA_PLATFORM=offscreen when unset and points XDG_CONFIG_HOME and TMPDIR at a fresh
+// Sets QT_QPA_PLATFORM=offscreen when unset and points XDG_CONFIG_HOME, XDG_STATE_HOME and TMPDIR
+// at a fresh
 // folder of this process. Call before the application object exists.
 void PrepareTestEnvironment();
 

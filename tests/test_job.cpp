@@ -7,7 +7,9 @@
 #include "Application.h"
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
+#include "ImageFile.h"
 #include "MainWindow.h"
+#include "SheetRecovery.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -185,6 +187,9 @@ class TestJob : public QObject {
     void temporaryFolderReplacedBetweenSaves_data();
     void temporaryFolderReplacedBetweenSaves();
     void oddWidthCustomSheetSaves();
+    void saveTargetToOwnFile_data();
+    void saveTargetToOwnFile();
+    void unsavedSheetOfferedAtNextStart();
 };
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
@@ -263,8 +268,9 @@ void TestJob::pickStampSaveReopen() {
     QCOMPARE(dialog.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
     QCOMPARE(dialog.FilterIndex, int16_t(1));
     QVERIFY(dialog.ConfirmOverwrite);
-    // The dialog offers what its last use, the open, left in it.
-    QCOMPARE(dialog.FileNameOffered, source);
+    // An untitled sheet's dialog starts from no name: never from the source's, which a
+    // Return would overwrite.
+    QCOMPARE(dialog.FileNameOffered, QString());
 
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
     QVERIFY(frm.composeView->isHidden());
@@ -606,3 +612,119 @@ void TestJob::oddWidthCustomSheetSaves() {
 
 PATCHERY_WIDGET_TEST(TestJob)
 #include "test_job.moc"
+
+// Save Target writes the sheet's own TGA without a dialog; anything else asks, starting from the
+// sheet's own name as a TGA, never from the source's.
+void TestJob::saveTargetToOwnFile_data() {
+    QTest::addColumn<QString>("target");  // opened as the target; none: untitled
+    QTest::addColumn<QString>("offered"); // what the dialog offers; none: no dialog
+    QTest::newRow("opened TGA") << QStringLiteral("own.tga") << QString();
+    QTest::newRow("opened PNG") << QStringLiteral("own.png") << QStringLiteral("own.tga");
+    QTest::newRow("untitled") << QString() << QStringLiteral("");
+}
+
+void TestJob::saveTargetToOwnFile() {
+    QFETCH(QString, target);
+    QFETCH(QString, offered);
+
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const QByteArray sourceBytes = PatternTga(64, 64);
+    const QString source = dir.Put(QStringLiteral("tiles.tga"), sourceBytes);
+    OpenSource(frm, user, source);
+    if (target.isEmpty()) {
+        ChooseSize(frm, QStringLiteral("256x768"));
+    } else {
+        if (target.endsWith(QLatin1String(".tga")))
+            dir.Put(target, PatternTga(256, 768));
+        else
+            QVERIFY(PatternImage(QSize(256, 768)).save(dir.filePath(target)));
+        user.Files.push_back(dir.filePath(target));
+        frm.openTargetAction->trigger();
+    }
+    PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(0, 0), Qt::LeftButton, {});
+    const size_t dialogs = user.Dialogs.size();
+    const QString chosen = dir.filePath(QStringLiteral("chosen.tga"));
+    user.Files.push_back(chosen);
+    frm.saveTargetAction->trigger();
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    QCOMPARE(ReadFile(source), sourceBytes);
+    const QString written = offered.isNull() ? dir.filePath(target) : chosen;
+    if (offered.isNull()) {
+        QCOMPARE(user.Dialogs.size(), dialogs);
+    } else {
+        QCOMPARE(user.Dialogs.size(), dialogs + 1);
+        QCOMPARE(user.Dialogs.back().FileNameOffered,
+                 offered.isEmpty() ? offered : dir.filePath(offered));
+    }
+    VERIFY_NO_MISMATCH(ImageDifference(LoadPicture(LocalPath(written)), frm.Sheet().Image()));
+    // The file saved to is the sheet's own from then on.
+    QCOMPARE(frm.targetButton->text(),
+             QFileInfo(written).fileName() + QStringLiteral(" - 256x768"));
+    frm.saveTargetAsAction->trigger(); // cancelled
+    QCOMPARE(user.Dialogs.back().FileNameOffered, written);
+}
+
+// Each window here is one run of the program: a run that ends unsaved leaves its sheet, which the
+// next run offers; a saved run, or one whose offer was answered, leaves nothing to offer.
+void TestJob::unsavedSheetOfferedAtNextStart() {
+    QDir(SheetRecovery::DefaultFolder()).removeRecursively(); // what other tests' windows left
+    TestFolder dir;
+    ScriptedUser user;
+    const QString saved = dir.filePath(QStringLiteral("saved.tga"));
+    const auto stampAt = [&](MainWindow& frm, QPointF at) {
+        OpenSource(frm, user, dir.Put(QStringLiteral("tiles.tga"), PatternTga(64, 64)));
+        PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+        PressAt(frm.targetView, at, Qt::LeftButton, {});
+    };
+    {
+        MainWindow frm;
+        frm.Show();
+        ChooseSize(frm, QStringLiteral("256x768"));
+        stampAt(frm, QPointF(0, 0));
+        Save(frm, user, saved);
+    }
+    QImage unsaved;
+    {
+        MainWindow frm;
+        frm.Show();
+        frm.OfferRecoveries();
+        QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+        user.Files.push_back(saved);
+        frm.openTargetAction->trigger();
+        stampAt(frm, QPointF(70, 700));
+        unsaved = frm.Sheet().Image();
+    }
+    for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        MainWindow frm;
+        frm.Show();
+        user.Answers.push_back(answer);
+        frm.OfferRecoveries();
+        QCOMPARE(user.Messages.size(), size_t(1));
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^Restore the unsaved sheet saved\\.tga \\(256x768, last "
+                                    "changed \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\)\\?$"))
+                     .match(user.Messages.back().Text)
+                     .hasMatch(),
+                 qPrintable(user.Messages.back().Text));
+        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNo);
+        user.Messages.clear();
+        if (answer == MessageAnswer::Yes) {
+            // As an opened target: its file, its pixels, changed, undoable.
+            VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), unsaved));
+            QCOMPARE(frm.targetButton->text(), QStringLiteral("saved.tga - 256x768"));
+            QVERIFY(frm.Sheet().Unsaved());
+            QVERIFY(frm.undoAction->isEnabled());
+            frm.Undo();
+            QCOMPARE(frm.Sheet().Size(), QSize(256, 2048));
+            frm.Redo(); // left unsaved for the next run, which says No
+        }
+    }
+    MainWindow frm;
+    frm.Show();
+    frm.OfferRecoveries();
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+}

@@ -315,9 +315,10 @@ void TestMainWindow::menus() {
         QStringList captions;
     } expected[] = {
         {frm.fileMenu,
-         {frm.openSourceAction, frm.openTargetAction, frm.saveTargetAsAction, frm.optionsAction,
-          frm.quitAction},
-         {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."), separator,
+         {frm.openSourceAction, frm.openTargetAction, frm.recentMenu->menuAction(),
+          frm.saveTargetAction, frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
+         {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."),
+          QStringLiteral("Open &Recent"), separator, QStringLiteral("&Save Target"),
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
         {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
@@ -325,7 +326,8 @@ void TestMainWindow::menus() {
     const QHash<QAction*, QKeySequence> shortcuts = {
         {frm.openSourceAction, QKeySequence(QStringLiteral("Ctrl+O"))},
         {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
-        {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.saveTargetAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
         {frm.aboutAction, QKeySequence(QStringLiteral("F1"))}};
     for (const auto& menu : expected) {

@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QImageReader>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -255,6 +256,7 @@ class TestOpen : public QObject {
     void largeImageAsksFirst();
     void cancelledOpenLeavesEverything_data();
     void cancelledOpenLeavesEverything();
+    void openRecent();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -1120,3 +1122,48 @@ void TestOpen::cancelledOpenLeavesEverything() {
 
 PATCHERY_WIDGET_TEST(TestOpen)
 #include "test_open.moc"
+
+// Open Recent: newest first, each marked and opened again as it was; a file that has gone says
+// "Wrong format" and leaves the list; Clear Menu empties it, in this window and the next.
+void TestOpen::openRecent() {
+    ScriptedUser user;
+    auto frm = std::make_unique<MainWindow>();
+    frm->Show();
+    frm->recentMenu->actions().constLast()->trigger(); // what other tests opened
+    const QString source = Put(QStringLiteral("a.tga"), PatternTga(64, 64));
+    const QString target = Put(QStringLiteral("b.tga"), PatternTga(256, 768));
+    const QString saved = dir_->filePath(QStringLiteral("c.tga"));
+    for (int i = 0; i < 8; ++i) // the list keeps 8, each file once
+        OpenSource(*frm, user, source);
+    user.Files.push_back(target);
+    frm->openTargetAction->trigger();
+    user.Files.push_back(saved);
+    frm->saveTargetAsAction->trigger();
+    const auto items = [&frm] {
+        QStringList texts;
+        for (const QAction* action : frm->recentMenu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    QCOMPARE(items(), (QStringList{QStringLiteral("&1 ") + saved + QStringLiteral(" (target)"),
+                                   QStringLiteral("&2 ") + target + QStringLiteral(" (target)"),
+                                   QStringLiteral("&3 ") + source + QStringLiteral(" (source)"),
+                                   QStringLiteral("-"), QStringLiteral("Clear Menu")}));
+
+    ChooseSize(*frm, QStringLiteral("256x1024"));
+    frm->recentMenu->actions()[0]->trigger();
+    QCOMPARE(frm->targetButton->text(), QStringLiteral("c.tga - 256x768"));
+    QVERIFY(QFile::remove(target));
+    frm->recentMenu->actions()[1]->trigger();
+    QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Wrong format")});
+    QCOMPARE(frm->targetButton->text(), QStringLiteral("c.tga - 256x768"));
+    QCOMPARE(items().size(), 4);
+
+    frm = std::make_unique<MainWindow>(); // kept in the settings
+    QCOMPARE(items()[1], QStringLiteral("&2 ") + source + QStringLiteral(" (source)"));
+    frm->recentMenu->actions()[1]->trigger();
+    QCOMPARE(frm->sourceButton->text(), QStringLiteral("a.tga - 64x64"));
+    frm->recentMenu->actions().constLast()->trigger();
+    QCOMPARE(items(), (QStringList{QStringLiteral("-"), QStringLiteral("Clear Menu")}));
+    QVERIFY(!frm->recentMenu->actions().constLast()->isEnabled());
+}

@@ -1,13 +1,17 @@
 // The target sheet and its history, without a window: stamps, sizes, opened pictures, undo and
 // redo, the history's bound, and memory that runs out.
 
+#include "Failure.h"
 #include "SelectedTile.h"
 #include "SheetHistory.h"
+#include "SheetRecovery.h"
 #include "Stroke.h"
 #include "TargetSheet.h"
 #include "TileGrid.h"
 
 #include <QtTest>
+
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -73,12 +77,14 @@ class TestSheet : public QObject {
     void flipsAndTurns();
     void strokeEntersEachPlaceOnce();
     void strokeUndoesAsOneStep();
+    void recoveryKeptAndOffered();
+    void savedSheetIsUnchanged();
 };
 
 // A stamp lands in its cell, clipped at the edges; a size keeps the pixels that fit, and new
 // area shows the opened picture where there is one, else the blank colour.
 void TestSheet::stampsAndSizes() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     QRect changed;
     sheet.OnChanged([&](const QRect& area) { changed = area; });
     const QImage tile = Pattern(QSize(TileSize, TileSize));
@@ -113,7 +119,7 @@ void TestSheet::stampsAndSizes() {
 }
 
 void TestSheet::outOfMemoryChangesNothing() {
-    TargetSheet sheet(QSize(256, 1024), Blank);
+    TargetSheet sheet(QSize(256, 1024));
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
     const TargetSheet::State before = sheet.Whole();
     bool told = false;
@@ -144,7 +150,7 @@ void TestSheet::undoAndRedo_data() {
 void TestSheet::undoAndRedo() {
     QFETCH(int, change);
     QFETCH(bool, recorded);
-    TargetSheet sheet(QSize(300, 700), Blank);
+    TargetSheet sheet(QSize(300, 700));
     int notices = 0;
     SheetHistory history(sheet, [&] { ++notices; });
     ScrollState scroll{{true, 223, 100}, {true, 44, 20}};
@@ -198,7 +204,7 @@ void TestSheet::undoAndRedo() {
 // At most 256 MB of pixels, each picture counted once however many steps share it; beyond
 // that the oldest steps go, and those left still undo, newest first.
 void TestSheet::historyBounded() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     SheetHistory history(sheet, [] {});
     const QImage picture = Filled(QSize(1024, 1024), qRgb(5, 6, 7)); // 4 MB
     SheetHistory::Step step = history.Sheet();
@@ -214,7 +220,7 @@ void TestSheet::historyBounded() {
     QCOMPARE(history.KeptBytes(), start + 2 * opened + next + 3 * 256);
 
     // 64 MB a sheet: the fifth size takes the history past the bound.
-    TargetSheet large(QSize(256, 2048), Blank);
+    TargetSheet large(QSize(256, 2048));
     SheetHistory bounded(large, [] {});
     for (const int height : {4096, 4095, 4094, 4093, 4092}) {
         step = bounded.Sheet();
@@ -224,7 +230,7 @@ void TestSheet::historyBounded() {
     }
     // An undo that takes the history past the bound drops the oldest undo step, not the sheet
     // it could redo.
-    TargetSheet big(QSize(1024, 1024), Blank);
+    TargetSheet big(QSize(1024, 1024));
     SheetHistory trimmed(
         big, [] {}, int64_t{5} << 20);
     for (const QSize size : {QSize(256, 256), QSize(512, 512)}) {
@@ -249,7 +255,7 @@ void TestSheet::historyBounded() {
 // A block lands whole, its cells in place to the pixel, clipped at the sheet's edges; an erase
 // clears one cell to the blank colour.
 void TestSheet::blocksAndErase() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     const QImage block = Pattern(QSize(192, 128)); // 3 x 2 cells
     QCOMPARE(sheet.Stamp(block, QPoint(64, 64), QSize(3, 2)), QRect(64, 64, 192, 128));
     QCOMPARE(sheet.Image().copy(64, 64, 192, 128), block);
@@ -330,7 +336,7 @@ void TestSheet::strokeEntersEachPlaceOnce() {
 // A stroke's stamps and erases undo and redo as one step, a cell it came back to included;
 // its pixels are counted once each.
 void TestSheet::strokeUndoesAsOneStep() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     SheetHistory history(sheet, [] {});
     const QImage tile = Pattern(QSize(64, 64));
     SheetHistory::Step step = history.Cell(QRect(0, 0, 64, 64));
@@ -365,6 +371,83 @@ void TestSheet::strokeUndoesAsOneStep() {
     history.Undo();
     history.Undo();
     QCOMPARE(sheet.Image(), before);
+}
+
+// A recovery file is offered only once its instance has gone, to one instance at a time, whole
+// or not at all; a saved sheet's goes; a folder that cannot be had is reported once.
+void TestSheet::recoveryKeptAndOffered() {
+    QTemporaryDir folder;
+    QStringList failures; // read after Flush, which orders the worker's writes before it
+    const auto failed = [&failures](const QString& what) { failures << what; };
+    const QImage image = Pattern(QSize(256, 128));
+
+    auto first = std::make_unique<SheetRecovery>(folder.path(), failed);
+    first->Keep(image, QStringLiteral("/sheets/a b.tga"));
+    first->Flush();
+    const QString kept = first->FilePath();
+    QVERIFY(QFileInfo::exists(kept));
+    SheetRecovery second(folder.path(), failed);
+    QVERIFY(!second.NextOrphan()); // its owner still runs
+    first.reset();
+    QVERIFY(QFileInfo::exists(kept));
+    std::optional<SheetRecovery::Orphan> orphan = second.NextOrphan();
+    QVERIFY(orphan);
+    QCOMPARE(orphan->Path(), kept);
+    SheetRecovery third(folder.path(), failed);
+    QVERIFY(!third.NextOrphan()); // offered by the second
+    const SheetRecovery::Sheet sheet = orphan->Read();
+    QCOMPARE(sheet.Image, image);
+    QCOMPARE(sheet.FilePath, QStringLiteral("/sheets/a b.tga"));
+    QVERIFY(qAbs(sheet.Changed.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+
+    // Cut anywhere, a recovery file is refused, and set aside rather than lost.
+    QFile whole(kept);
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    for (const qsizetype length : {qsizetype(10), bytes.indexOf("\n\n") + 2, bytes.size() - 1}) {
+        const QString cut = folder.filePath(QStringLiteral("cut.sheet"));
+        QFile part(cut);
+        QVERIFY(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write(bytes.left(length));
+        part.close();
+        SheetRecovery::Orphan half(cut, -1);
+        QVERIFY_THROWS_EXCEPTION(Failure, half.Read());
+        QVERIFY(QFileInfo::exists(half.SetAside()));
+    }
+    orphan->Discard();
+    QVERIFY(!QFileInfo::exists(kept));
+    QVERIFY(!third.NextOrphan());
+
+    // Saved and unchanged: the file goes.
+    third.Keep(image, {});
+    third.Flush();
+    QVERIFY(QFileInfo::exists(third.FilePath()));
+    third.Discard();
+    third.Flush();
+    QVERIFY(!QFileInfo::exists(third.FilePath()));
+    QCOMPARE(failures, QStringList());
+
+    // A state folder that is a file: said once, however many changes follow.
+    SheetRecovery blocked(folder.filePath(QStringLiteral("cut.sheet.unreadable/inner")), failed);
+    blocked.Keep(image, {});
+    blocked.Flush();
+    blocked.Keep(image, {});
+    blocked.Flush();
+    QCOMPARE(failures.size(), 1);
+}
+
+// Every change marks the sheet unsaved, a save marks it saved.
+void TestSheet::savedSheetIsUnchanged() {
+    TargetSheet sheet(QSize(256, 768));
+    QVERIFY(!sheet.Unsaved());
+    sheet.Stamp(Pattern(QSize(64, 64)), QPoint(0, 0));
+    QVERIFY(sheet.Unsaved());
+    sheet.Saved(QStringLiteral("/s/own.tga"));
+    QVERIFY(!sheet.Unsaved());
+    QCOMPARE(sheet.Title(), QStringLiteral("own.tga"));
+    QCOMPARE(sheet.FilePath(), QStringLiteral("/s/own.tga"));
+    sheet.Resize(QSize(256, 1024));
+    QVERIFY(sheet.Unsaved());
 }
 
 QTEST_GUILESS_MAIN(TestSheet)

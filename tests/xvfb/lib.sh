@@ -121,6 +121,7 @@ xv_init() {
         QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR \
         QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
     export XDG_CONFIG_HOME="$XV_TMP/config" XDG_CACHE_HOME="$XV_TMP/cache"
+    export XDG_STATE_HOME="$XV_TMP/state"
     export XDG_RUNTIME_DIR="$XV_TMP/runtime" QT_QPA_PLATFORM=xcb
     # The sanitizer build reports leaks in system libraries (D-Bus) at exit.
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
@@ -420,16 +421,17 @@ xv_wait_popup() {
     xv_poll xv_popup_showing || xv_fail "no menu or list popped up"
 }
 
-# Chooses an item of the File menu by keyboard: open-source, open-target, save, options or
-# quit. Opened from the keyboard, the menu starts on its first item; Down skips separators.
+# Chooses an item of the File menu by keyboard: open-source, open-target, save-target, save
+# (Save Target As...), options or quit. Opened from the keyboard, the menu starts on its first item; Down skips separators.
 xv_file_menu() {
     local downs keys=()
     case "$1" in
     open-source) downs=0 ;;
     open-target) downs=1 ;;
-    save) downs=2 ;;
-    options) downs=3 ;;
-    quit) downs=4 ;;
+    save-target) downs=3 ;;
+    save) downs=4 ;;
+    options) downs=5 ;;
+    quit) downs=6 ;;
     *) xv_fail "no File menu item '$1'" ;;
     esac
     xv_main_focus

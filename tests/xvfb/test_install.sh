@@ -58,7 +58,7 @@ for who in admin user; do # programs launched at start-up, each leaving a mark
     printf '#!/bin/sh\necho started >"%s"\n' "$home/$who-launched" >"$f/$who.sh"
     chmod 755 "$f/$who.sh"
 done
-mkdir -p "$XV_TMP/xdg/Patchery" "$home"/{config,runtime}
+mkdir -p "$XV_TMP/xdg/Patchery" "$home"/{config,runtime,state}
 printf ' 1 \r\n%s\r\n' "$f/admin.sh" >"$XV_TMP/xdg/Patchery/opt.cfg"
 admin=$(od -c "$XV_TMP/xdg/Patchery/opt.cfg")
 chmod 700 "$home/runtime"
@@ -70,7 +70,7 @@ else
     chmod -R a-w "$prefix"
 fi
 XV_RUN_AS+=(env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime"
-    XDG_CONFIG_DIRS="$XV_TMP/xdg")
+    XDG_STATE_HOME="$home/state" XDG_CONFIG_DIRS="$XV_TMP/xdg")
 ! "${XV_RUN_AS[@]}" test -w "$prefix/bin" || xv_fail "the user can write $prefix/bin"
 xv_start_wm
 xv_start_app --target "$f/target.tga" "$f/source.tga"
@@ -92,6 +92,7 @@ xv_wait_app_end
     xv_fail "the user's opt.cfg: $(od -c "$home/config/Patchery/opt.cfg")"
 [ "$(od -c "$XV_TMP/xdg/Patchery/opt.cfg")" = "$admin" ] || xv_fail "the administrator's file changed"
 
+rm -rf "$home/state/Patchery" # the opened target just quit, which the next start would offer
 xv_step "restart: the user's program launched; a named file that is not a TGA"
 rm "$home/admin-launched"
 xv_launch "$f/notes.tga"

@@ -41,6 +41,11 @@ xv_expect_source "source shown" "$src" 0 0
 
 xv_step "choose 256x1024 from the size list"
 xv_choose_size 1
+# The file-size limit stops the recovery file of the changed sheet too: said once, then the
+# program goes on.
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_main_focus
 
 stamps=()
 # Expects the target cell at image (tx, ty), seen with the target scrolled to (ox, oy), to hold
