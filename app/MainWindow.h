@@ -10,8 +10,8 @@
 #include "ScrollBar.h"
 #include "SelectedTile.h"
 #include "SheetHistory.h"
-#include "Stroke.h"
 #include "SheetRecovery.h"
+#include "Stroke.h"
 #include "TargetSheet.h"
 
 #include <QMainWindow>
