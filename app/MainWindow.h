@@ -173,7 +173,7 @@ class MainWindow : public QMainWindow {
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     QString TargetCaption() const;
-    void KeepForRecovery();
+    void KeepForRecovery(const QRect& area); // area: what changed
     void ReportRecoveryFailure(const QString& what);
     void RestoreSheet(const SheetRecovery::Sheet& kept);
     ScrollState TargetScroll() const;

@@ -195,6 +195,6 @@ void MainWindow::Connect() {
     targetView->resize(sheet_.Size());
     sheet_.OnChanged([this](const QRect& area) {
         ShowSheetChange(area);
-        KeepForRecovery();
+        KeepForRecovery(area);
     });
 }

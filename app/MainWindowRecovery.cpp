@@ -8,9 +8,9 @@
 
 #include <QFileInfo>
 
-void MainWindow::KeepForRecovery() {
+void MainWindow::KeepForRecovery(const QRect& area) {
     if (sheet_.Unsaved())
-        recovery_.Keep(sheet_.Image(), sheet_.FilePath());
+        recovery_.Keep(sheet_.Image(), sheet_.FilePath(), area);
     else
         recovery_.Discard();
 }

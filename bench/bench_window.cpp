@@ -260,22 +260,25 @@ void Undo(benchmark::State& state, bool stamps) {
     SkipOnMessages(state, *Current);
 }
 
-// What the window's thread does for recovery at each change: the sheet handed over, then the
-// next stamp's write into it, which copies the image if the worker still holds it.
+// What the window's thread does for recovery at each change: a stamp-sized change handed over,
+// while the worker writes the sheet.
 void RecoveryHandOver(benchmark::State& state) {
     SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
         state.SkipWithError(what.toStdString().c_str());
     });
     QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
     const QString file = QStringLiteral("/sheets/sheet.tga");
+    recovery.Keep(sheet, file);
     int change = 0;
     for (auto _ : state) {
-        recovery.Keep(sheet, file);
-        sheet.setPixel(change % 256, 0, qRgb(change, 0, 0));
+        const QRect cell((change % 4) * 64, (change / 4 % 32) * 64, 64, 64);
+        sheet.setPixel(cell.topLeft(), qRgb(change, 0, 0));
+        recovery.Keep(sheet, file, cell);
         ++change;
     }
     recovery.Flush();
     recovery.Discard();
+    recovery.Flush();
 }
 
 // From a change to its recovery file on the disk.
@@ -283,16 +286,21 @@ void RecoveryOnDisk(benchmark::State& state) {
     SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
         state.SkipWithError(what.toStdString().c_str());
     });
-    const QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+    recovery.Flush();
+    int change = 0;
     for (auto _ : state) {
-        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+        sheet.setPixel(0, 0, qRgb(++change, 0, 0));
+        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"), QRect(0, 0, 64, 64));
         recovery.Flush();
     }
     recovery.Discard();
+    recovery.Flush();
 }
 
-// The longest the event loop waits while an 8192 x 8192 recovery file is written: idle, or
-// with a stamp-sized change at every turn of the loop.
+// The longest the event loop waits while an 8192 x 8192 sheet's recovery file is written: idle,
+// or with a stamp-sized change handed over at every turn of the loop for the first second.
 void RecoveryBlock(benchmark::State& state, bool stamping) {
     SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
         state.SkipWithError(what.toStdString().c_str());
@@ -309,12 +317,15 @@ void RecoveryBlock(benchmark::State& state, bool stamping) {
             const qint64 now = clock.nsecsElapsed();
             longest = std::max(longest, (now - last) / 1e6);
             last = now;
-            if (stamping)
-                sheet.setPixel(change++ % 8192, 0, qRgb(change, 1, 2));
+            if (stamping && now < 1'000'000'000) {
+                const QRect cell((change % 128) * 64, (change / 128 % 128) * 64, 64, 64);
+                sheet.setPixel(cell.topLeft(), qRgb(++change, 1, 2));
+                recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"), cell);
+            }
         });
+        recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"));
         clock.start();
         tick.start(1);
-        recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"));
         while (recovery.Writing())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }

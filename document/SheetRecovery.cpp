@@ -51,16 +51,22 @@ QByteArray Header(const SheetRecovery::Sheet& sheet) {
            QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
 }
 
-void Write(const QString& path, SheetRecovery::Sheet& sheet) {
+void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
     QByteArray header = Header(sheet);
     DurableFile file(Local(path));
     iovec parts[] = {
         {header.data(), size_t(header.size())},
         {const_cast<uchar*>(sheet.Image.constBits()), size_t(sheet.Image.sizeInBytes())}};
     file.Write(parts, 2);
-    // The window's next change need not copy the image while the disk is waited for.
-    sheet.Image = QImage();
     file.Commit();
+}
+
+// Copies pixels into the image at a place, row by row; both are RGB32.
+void PutPixels(QImage& image, const QImage& pixels, QPoint at) {
+    const qsizetype rowBytes = qsizetype(pixels.width()) * 4;
+    for (int y = 0; y < pixels.height(); ++y)
+        std::memcpy(image.scanLine(at.y() + y) + qsizetype(at.x()) * 4, pixels.constScanLine(y),
+                    size_t(rowBytes));
 }
 } // namespace
 
@@ -97,10 +103,31 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-void SheetRecovery::Keep(const QImage& image, const QString& filePath) {
+void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area) {
+    if (image.format() != QImage::Format_RGB32)
+        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath);
     {
         std::lock_guard lock(mutex_);
-        pending_ = Job{false, {image, filePath, QDateTime::currentDateTimeUtc()}};
+        Job& job = pending_ ? *pending_ : pending_.emplace();
+        const QRect changed = area.intersected(image.rect());
+        if (handedKey_ != image.cacheKey()) {
+            const qsizetype bytes = qsizetype(changed.width()) * changed.height() * 4;
+            // Patches that would outweigh the image are replaced by one copy of it.
+            if (handedKey_ == 0 || handedSize_ != image.size() || area.isNull() ||
+                job.PatchBytes + bytes > image.sizeInBytes() / 4) {
+                job.Whole = image.copy();
+                job.Patches.clear();
+                job.PatchBytes = 0;
+            } else if (!changed.isEmpty()) {
+                job.Patches.push_back({image.copy(changed), changed.topLeft()});
+                job.PatchBytes += bytes;
+            }
+            handedKey_ = image.cacheKey();
+            handedSize_ = image.size();
+        }
+        job.Remove = false;
+        job.FilePath = filePath;
+        job.Changed = QDateTime::currentDateTimeUtc();
     }
     wake_.notify_one();
 }
@@ -108,7 +135,9 @@ void SheetRecovery::Keep(const QImage& image, const QString& filePath) {
 void SheetRecovery::Discard() {
     {
         std::lock_guard lock(mutex_);
-        pending_ = Job{true, {}};
+        pending_ = Job{};
+        pending_->Remove = true;
+        handedKey_ = 0; // the worker's copy no longer follows the window's changes
     }
     wake_.notify_one();
 }
@@ -134,11 +163,18 @@ void SheetRecovery::Work() {
         busy_ = true;
         lock.unlock();
         try {
+            if (job.Whole)
+                copy_ = std::move(*job.Whole);
+            if (copy_.isNull() && !job.Remove)
+                throw std::bad_alloc(); // the window's copy of the image failed
+            for (const Patch& patch : job.Patches)
+                PutPixels(copy_, patch.Pixels, patch.At);
             if (job.Remove) {
+                copy_ = QImage();
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_, job.Kept);
+                Write(path_, {copy_, job.FilePath, job.Changed});
             }
         } catch (const std::exception& e) {
             Fail(QString::fromLocal8Bit(e.what()));

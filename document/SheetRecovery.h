@@ -1,9 +1,10 @@
 #pragma once
 // Unsaved work kept for recovery. Each running instance owns one recovery file in the state
 // folder, "<instance>.sheet", with a lock file "<instance>.lock" held (flock) while it runs: the
-// kernel lets go of it however the program ends, kill -9 included. A worker thread writes the
-// newest sheet handed over, durably and atomically, so the window's thread only hands over a
-// shared copy of the image. Recovery files whose instance no longer runs are found at the next
+// kernel lets go of it however the program ends, kill -9 included. A worker thread keeps its own
+// copy of the sheet and writes it durably and atomically; the window's thread hands over only
+// the pixels that changed, so a large sheet is never copied while the window draws into it.
+// Recovery files whose instance no longer runs are found at the next
 // start and offered, one at a time, each locked while it is offered.
 
 #include <QDateTime>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 class SheetRecovery {
   public:
@@ -57,8 +59,10 @@ class SheetRecovery {
     // Finishes the write in hand, then lets go of the lock; the recovery file stays.
     ~SheetRecovery();
 
-    // The sheet as it now is; written as soon as the worker is free, only the newest kept.
-    void Keep(const QImage& image, const QString& filePath);
+    // The sheet as it now is, changed within area since the last call (a null area: anywhere).
+    // Only the changed pixels are copied, the whole image after a size change or a Discard.
+    // Written as soon as the worker is free; only the newest sheet is written.
+    void Keep(const QImage& image, const QString& filePath, const QRect& area = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // Waits until everything handed over is done.
@@ -71,9 +75,19 @@ class SheetRecovery {
     std::optional<Orphan> NextOrphan();
 
   private:
+    // Pixels changed at a place: copied out of the window's image.
+    struct Patch {
+        QImage Pixels;
+        QPoint At;
+    };
+    // What the worker is to do next: bring its copy up to date, then write it or remove the file.
     struct Job {
         bool Remove = false;
-        Sheet Kept;
+        std::optional<QImage> Whole;
+        std::vector<Patch> Patches;
+        qsizetype PatchBytes = 0;
+        QString FilePath;
+        QDateTime Changed;
     };
     void Work();
     void Fail(const QString& what);
@@ -90,6 +104,11 @@ class SheetRecovery {
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::optional<Job> pending_;
+    // What the window last handed over, so that an unchanged image is not copied again; the
+    // worker's copy then holds these pixels once the pending job is done.
+    qint64 handedKey_ = 0; // guarded by mutex_; 0: the worker's copy must be replaced whole
+    QSize handedSize_;     // guarded by mutex_
+    QImage copy_;          // the worker's own copy of the sheet; touched by the worker only
     bool busy_ = false;
     bool stopping_ = false;
     std::thread worker_;

@@ -379,10 +379,16 @@ void TestSheet::recoveryKeptAndOffered() {
     QTemporaryDir folder;
     QStringList failures; // read after Flush, which orders the worker's writes before it
     const auto failed = [&failures](const QString& what) { failures << what; };
-    const QImage image = Pattern(QSize(256, 128));
+    QImage image = Pattern(QSize(256, 128));
 
     auto first = std::make_unique<SheetRecovery>(folder.path(), failed);
     first->Keep(image, QStringLiteral("/sheets/a b.tga"));
+    first->Flush();
+    // A stamp hands over only its area; what is written is still the whole sheet as it is.
+    for (int y = 10; y < 74; ++y)
+        for (int x = 70; x < 134; ++x)
+            image.setPixel(x, y, qRgb(x, y, 7));
+    first->Keep(image, QStringLiteral("/sheets/a b.tga"), QRect(70, 10, 64, 64));
     first->Flush();
     const QString kept = first->FilePath();
     QVERIFY(QFileInfo::exists(kept));
