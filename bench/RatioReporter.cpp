@@ -11,10 +11,9 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.error_occurred)
             continue;
         const std::string name = run.run_name.str();
-        const auto kept = run.counters.find("kept_MB");
-        if (kept != run.counters.end() &&
-            (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median"))
-            kept_[name] = kept->second.value;
+        if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median")
+            for (const auto& [counter, value] : run.counters)
+                counters_[name + ":" + counter] = value.value;
         const double seconds =
             run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         if (run.run_type == Run::RT_Aggregate) {
@@ -128,6 +127,37 @@ void RatioReporter::Finalize() {
                  Cell(micro("window/stamp+paint"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
     std::fprintf(out, "%-38s%-18s%s\n", "pointer across a cell border",
                  Cell(micro("window/outline"), Goal::AtMost, 300, " us").c_str(), "< 300 us");
+    const auto counter = [&](const std::string& name) -> std::optional<double> {
+        const auto it = counters_.find(name);
+        return it == counters_.end() ? std::nullopt : std::optional<double>(it->second);
+    };
+    const auto perCell = counter("window/stroke 32 cells+paint:per_cell");
+    std::fprintf(out, "%-38s%-18s%s\n", "stamp a 4x4-cell block and repaint",
+                 Cell(micro("window/stamp block 4x4+paint"), Goal::AtMost, 100, " us").c_str(),
+                 "< 100 us");
+    std::fprintf(
+        out, "%-38s%-18s%s\n", "drag stroke over 32 cells, a cell",
+        Cell(perCell ? std::optional(*perCell * 1e6) : std::nullopt, Goal::AtMost, 50, " us")
+            .c_str(),
+        "< 50 us");
+    std::fprintf(out, "%-38s%-18s%s\n", "undo of that stroke",
+                 Cell(milli("window/undo/stroke 32 cells"), Goal::AtMost, 1, " ms").c_str(),
+                 "< 1 ms");
+    std::fprintf(
+        out, "%-38s%-18s%s\n", ("recovery hand-over " + sheet).c_str(),
+        Cell(milli("window/recovery/hand-over/" + sheet), Goal::AtMost, 0.5, " ms").c_str(),
+        "< 0.5 ms");
+    std::fprintf(out, "%-38s%-18s%s\n", ("recovery, change to disk " + sheet).c_str(),
+                 Cell(milli("window/recovery/on disk/" + sheet), Goal::AtMost, 1000, " ms").c_str(),
+                 "< 1000 ms");
+    for (const char* kind : {"", " stamping"})
+        std::fprintf(out, "%-38s%-18s%s\n",
+                     (std::string("recovery 8192x8192, loop blocked") + kind).c_str(),
+                     Cell(counter(std::string("window/recovery/block/8192x8192") + kind +
+                                  "/iterations:3:longest_block_ms"),
+                          Goal::AtMost, 50, " ms")
+                         .c_str(),
+                     "< 50 ms");
     for (const SheetSize size : Sizes)
         std::fprintf(
             out, "%-38s%-18s-\n", ("open target " + size.Name()).c_str(),
@@ -149,10 +179,7 @@ void RatioReporter::Finalize() {
                  Cell(micro("window/undo/stamp"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
     std::fprintf(out, "%-38s%-18s%s\n", "undo of a size change",
                  Cell(milli("window/undo/size change"), Goal::AtMost, 5, " ms").c_str(), "< 5 ms");
-    const auto kept = [&](const std::string& name) -> std::optional<double> {
-        const auto it = kept_.find(name);
-        return it == kept_.end() ? std::nullopt : std::optional<double>(it->second);
-    };
+    const auto kept = [&](const std::string& name) { return counter(name + ":kept_MB"); };
     std::fprintf(out, "%-38s%-18s%s\n", "undo history after 1,000 stamps",
                  Cell(kept("window/undo/stamp"), Goal::AtMost, 256, " MB").c_str(), "<= 256 MB");
     std::fprintf(out, "%-38s%-18s%s\n", "undo history after 100 size changes",

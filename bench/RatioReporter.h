@@ -16,6 +16,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
     // Seconds per iteration by benchmark name: the median when there are repetitions.
     std::map<std::string, double> seconds_;
     std::set<std::string> medians_;
-    // The undo history's kept memory, in MB, by benchmark name.
-    std::map<std::string, double> kept_;
+    // Counters by "benchmark name:counter name" (the median when there are repetitions).
+    std::map<std::string, double> counters_;
 };
