@@ -4,6 +4,7 @@
 #include "AboutDialog.h"
 #include "Application.h"
 #include "CommandLine.h"
+#include "DisplayCheck.h"
 #include "MainWindow.h"
 #include "Program.h"
 #include "TerminationSignals.h"
@@ -11,11 +12,17 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 
 int RunPatchery(int argc, char** argv) {
     CommandLine named;
     if (const std::optional<int> status = ParseCommandLine(argc, argv, named))
         return *status;
+    // A clear line and status 1 where Qt would abort.
+    if (const std::optional<std::string> problem = DisplayProblem()) {
+        std::fprintf(stderr, "patchery: %s\n", problem->c_str());
+        return 1;
+    }
     // A write past the file-size limit then fails with "File too large", which the save
     // reports, instead of ending the program with the sheet unsaved.
     std::signal(SIGXFSZ, SIG_IGN);

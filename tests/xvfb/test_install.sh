@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed program: this build installed into a temporary prefix, its files checked (by
 # the validators where installed), its Debian package checked by lintian (where installed), the
-# command line without a display; then, from the prefix made read-only and run by an ordinary
+# command line without a display (and with one that cannot be opened); then, from the prefix made read-only and run by an ordinary
 # user: the named files open, an administrator's opt.cfg in $XDG_CONFIG_DIRS is read (an
 # installed copy never takes options from its installation, which belongs to the package), the
 # user's options are kept in the config folder across a restart, and a named file that is not
@@ -45,6 +45,26 @@ version=$(cat "$XV_TMP/out")
 zgrep -q "^\.TH PATCHERY 1 .* \"$version\" " "$man" &&
     grep -q "<release version=\"${version#* }\" " "$prefix/share/metainfo/$id.metainfo.xml" ||
     xv_fail "the man page or the metainfo is not of $version"
+# No display, one that nobody serves, and a server that refuses: one line and status 1 each.
+refused() { # the expected line, then the command's environment
+    local line=$1 status=0
+    shift
+    env -u DISPLAY -u WAYLAND_DISPLAY "$@" "$XV_APP" >"$XV_TMP/out" 2>"$XV_TMP/err" || status=$?
+    [ "$status" -eq 1 ] && [ "$(cat "$XV_TMP/err")" = "$line" ] && [ ! -s "$XV_TMP/out" ] ||
+        xv_fail "without a display: status $status, $(cat "$XV_TMP/out" "$XV_TMP/err")"
+}
+refused 'patchery: no display (DISPLAY is not set)'
+free=100
+while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
+refused "patchery: cannot open the display \":$free\"" DISPLAY=":$free"
+xauth -q -f "$XV_TMP/cookies" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+Xvfb -displayfd 3 -auth "$XV_TMP/cookies" -nolisten tcp 3>"$XV_TMP/locked" 2>/dev/null &
+locked=$!
+xv_poll grep -q '^[0-9]' "$XV_TMP/locked" || xv_fail "the locked Xvfb did not start"
+refused "patchery: cannot open the display \":$(head -n1 "$XV_TMP/locked")\": Authorization required, but no authorization protocol specified" \
+    DISPLAY=":$(head -n1 "$XV_TMP/locked")" XAUTHORITY=/dev/null
+bare --help && grep -q '^Usage: patchery' "$XV_TMP/out" || xv_fail "--help without a display"
+kill "$locked"
 status=0
 bare --bogus "$f/x.tga" || status=$?
 [ "$status" -eq 2 ] && grep -q bogus "$XV_TMP/err" && [ ! -s "$XV_TMP/out" ] ||
