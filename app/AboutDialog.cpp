@@ -26,7 +26,7 @@ QIcon AboutDialog::ProgramIcon() {
 AboutDialog::AboutDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-    setWindowTitle(QStringLiteral("About Patchery"));
+    setWindowTitle(tr("About Patchery"));
     setFixedSize(Px(5865), Px(2325));
 
     QPalette black = palette();
@@ -36,12 +36,11 @@ AboutDialog::AboutDialog(QWidget* owner)
     titleLabel->setPalette(black);
     titleLabel->move(Px(1050), Px(240));
     titleLabel->adjustSize();
-    descriptionLabel =
-        new QLabel(QStringLiteral("Builds texture sheets from 64 x 64 tiles."), this);
+    descriptionLabel = new QLabel(tr("Builds texture sheets from 64 x 64 tiles."), this);
     descriptionLabel->setPalette(black);
     descriptionLabel->move(Px(1050), Px(1125));
     descriptionLabel->adjustSize();
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton = new QPushButton(tr("OK"), this);
     okButton->setGeometry(Px(4275), Px(1770), Px(1467), Px(345));
     okButton->setDefault(true);
     iconLabel = new QLabel(this);

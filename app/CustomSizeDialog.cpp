@@ -33,20 +33,20 @@ CustomSizeDialog::CustomSizeDialog(QWidget* owner, QSize last)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::MSWindowsFixedSizeDialogHint),
       width_(last.width()), height_(last.height()) {
-    setWindowTitle(QStringLiteral("Target Image Size"));
+    setWindowTitle(tr("Target Image Size"));
     setFixedSize(313, 83);
 
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton = new QPushButton(tr("Cancel"), this);
     cancelButton->setGeometry(219, 45, 81, 25);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton = new QPushButton(tr("OK"), this);
     okButton->setGeometry(219, 13, 81, 25);
     heightBox = new QLineEdit(this);
     heightBox->setGeometry(126, 30, 65, 20);
-    timesLabel = new QLabel(QStringLiteral("X"), this);
+    timesLabel = new QLabel(tr("X"), this);
     timesLabel->setGeometry(100, 33, 8, 13);
     widthBox = new QLineEdit(this);
     widthBox->setGeometry(15, 30, 65, 20);
-    sidesLabel = new QLabel(QStringLiteral("Width                          Height     "), this);
+    sidesLabel = new QLabel(tr("Width                          Height     "), this);
     sidesLabel->setGeometry(36, 11, 153, 13);
     FitFontToWidth(sidesLabel, sidesLabel->text(), sidesLabel->width());
 
@@ -146,8 +146,7 @@ void CustomSizeDialog::BoxChange(QLineEdit* box, QString& lastGood, int& value) 
 
 void CustomSizeDialog::ConfirmSize() {
     if (!SaveableSize(Size())) {
-        ShowMessage(QString::fromLatin1(SaveableSizeRule()), MessageButtons::OK, ProgramName(),
-                    MessageIcon::None, this);
+        ShowMessage(SaveableSizeRule(), MessageButtons::OK, ProgramName(), MessageIcon::None, this);
         return;
     }
     accept();

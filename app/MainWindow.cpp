@@ -150,8 +150,8 @@ void MainWindow::EndOnSignal(int signal) {
 }
 
 bool MainWindow::ConfirmQuit() {
-    return ShowMessage(QStringLiteral("Really Quit?"), MessageButtons::YesNo, ProgramName(),
-                       MessageIcon::None, this) != MessageAnswer::No;
+    return ShowMessage(tr("Really Quit?"), MessageButtons::YesNo, ProgramName(), MessageIcon::None,
+                       this) != MessageAnswer::No;
 }
 
 void MainWindow::Shutdown() {

@@ -172,6 +172,7 @@ class MainWindow : public QMainWindow {
     void ComposeAndSave(const QString& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
+    static QString NoImageCaption();
     QString TargetCaption() const;
     void KeepForRecovery(const QRect& area); // area: what changed
     void ReportRecoveryFailure(const QString& what);

@@ -47,10 +47,9 @@ void MainWindow::BuildLayout() {
 
     buttonGap = Place(Panel(client), 271, 0, 179, 20);
     targetButton =
-        Place(new WrappingButton(QStringLiteral("   --no image loaded--   256x2048"), client), 450,
-              0, 271, 20);
-    sourceButton =
-        Place(new WrappingButton(QStringLiteral("   --no image loaded--"), client), 0, 0, 271, 20);
+        Place(new WrappingButton(NoImageCaption() + QStringLiteral("   256x2048"), client), 450, 0,
+              271, 20);
+    sourceButton = Place(new WrappingButton(NoImageCaption(), client), 0, 0, 271, 20);
     targetVerticalBar = Place(new ScrollBar(Qt::Vertical, client), 706, 20, 15, 477);
     targetHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 450, 497, 256, 15);
     sourceHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 0, 497, 256, 15);
@@ -67,20 +66,17 @@ void MainWindow::BuildLayout() {
     composeView->hide();
     sizeList = Place(new SizeList(middlePanel), 47, 210, 86, 21);
     sizeList->addItems({QStringLiteral("256x768"), QStringLiteral("256x1024"),
-                        QStringLiteral("256x1536"), QStringLiteral("256x2048"),
-                        QStringLiteral("Custom...")});
+                        QStringLiteral("256x1536"), QStringLiteral("256x2048"), tr("Custom...")});
     sizeList->setCurrentIndex(-1);
-    pasteButton = Place(new WrappingButton(QStringLiteral("Paste From Clipboard"), middlePanel), 47,
-                        150, 86, 30);
-    copyButton = Place(new WrappingButton(QStringLiteral("Copy To Clipboard"), middlePanel), 47,
-                       110, 86, 30);
+    pasteButton =
+        Place(new WrappingButton(tr("Paste From Clipboard"), middlePanel), 47, 150, 86, 30);
+    copyButton = Place(new WrappingButton(tr("Copy To Clipboard"), middlePanel), 47, 110, 86, 30);
     tileView = Place(new ImageView(middlePanel), 58, 25, 64, 64);
     tileCellsLabel = new QLabel(tileView);
     tileCellsLabel->setAutoFillBackground(true); // readable over any picture
     tileCellsLabel->hide();
-    tileFrame = Place(new QGroupBox(QStringLiteral("Selected   Tile"), middlePanel), 46, 8, 86, 90);
-    sizeLabel =
-        Place(new QLabel(QStringLiteral("Target Image Size"), middlePanel), 47, 190, 86, 13);
+    tileFrame = Place(new QGroupBox(tr("Selected   Tile"), middlePanel), 46, 8, 86, 90);
+    sizeLabel = Place(new QLabel(tr("Target Image Size"), middlePanel), 47, 190, 86, 13);
     FitFontToWidth(sizeLabel, sizeLabel->text(), sizeLabel->width());
     panelEdge = Place(new QFrame(middlePanel), 178, 0, 1, 477);
     panelEdge->setFrameShape(QFrame::VLine);
@@ -97,40 +93,40 @@ void MainWindow::BuildLayout() {
 }
 
 void MainWindow::BuildMenus() {
-    fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    openSourceAction = fileMenu->addAction(QStringLiteral("Open Source..."));
-    openTargetAction = fileMenu->addAction(QStringLiteral("Open Target..."));
-    recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
+    fileMenu = menuBar()->addMenu(tr("&File"));
+    openSourceAction = fileMenu->addAction(tr("Open Source..."));
+    openTargetAction = fileMenu->addAction(tr("Open Target..."));
+    recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     ListRecent();
     fileMenu->addSeparator();
-    saveTargetAction = fileMenu->addAction(QStringLiteral("&Save Target"));
-    saveTargetAsAction = fileMenu->addAction(QStringLiteral("Save Target As..."));
+    saveTargetAction = fileMenu->addAction(tr("&Save Target"));
+    saveTargetAsAction = fileMenu->addAction(tr("Save Target As..."));
     fileMenu->addSeparator();
-    optionsAction = fileMenu->addAction(QStringLiteral("Options..."));
+    optionsAction = fileMenu->addAction(tr("Options..."));
     fileMenu->addSeparator();
-    quitAction = fileMenu->addAction(QStringLiteral("Quit"));
-    editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    undoAction = editMenu->addAction(QStringLiteral("&Undo"));
+    quitAction = fileMenu->addAction(tr("Quit"));
+    editMenu = menuBar()->addMenu(tr("&Edit"));
+    undoAction = editMenu->addAction(tr("&Undo"));
     undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undoAction->setEnabled(false);
-    redoAction = editMenu->addAction(QStringLiteral("&Redo"));
+    redoAction = editMenu->addAction(tr("&Redo"));
     redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     redoAction->setEnabled(false);
     editMenu->addSeparator();
-    copyTileAction = editMenu->addAction(QStringLiteral("&Copy Tile"));
+    copyTileAction = editMenu->addAction(tr("&Copy Tile"));
     copyTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    pasteTileAction = editMenu->addAction(QStringLiteral("&Paste Tile"));
+    pasteTileAction = editMenu->addAction(tr("&Paste Tile"));
     pasteTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addSeparator();
-    flipHorizontallyAction = editMenu->addAction(QStringLiteral("Flip &Horizontally"));
+    flipHorizontallyAction = editMenu->addAction(tr("Flip &Horizontally"));
     flipHorizontallyAction->setShortcut(QKeySequence(Qt::Key_X));
-    flipVerticallyAction = editMenu->addAction(QStringLiteral("Flip &Vertically"));
+    flipVerticallyAction = editMenu->addAction(tr("Flip &Vertically"));
     flipVerticallyAction->setShortcut(QKeySequence(Qt::Key_Y));
-    rotateAction = editMenu->addAction(QStringLiteral("&Rotate 90\u00B0 Clockwise"));
+    rotateAction = editMenu->addAction(tr("&Rotate 90\u00B0 Clockwise"));
     rotateAction->setShortcut(QKeySequence(Qt::Key_Z));
-    helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    aboutAction = helpMenu->addAction(QStringLiteral("&About "));
+    helpMenu = menuBar()->addMenu(tr("&Help"));
+    aboutAction = helpMenu->addAction(tr("&About "));
 
     // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
     openSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));

@@ -17,9 +17,10 @@
 
 namespace {
 void SetUpOpenDialog(FileDialog& dialog) {
-    dialog.Title = QStringLiteral("Select tga...");
+    dialog.Title = MainWindow::tr("Select tga...");
     dialog.DefaultExtension = QStringLiteral("*.tga");
-    dialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga|") + OtherImagesFilter();
+    dialog.Filter =
+        MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") + OtherImagesFilter();
     dialog.FilterIndex = 1;
     dialog.ConfirmOverwrite = false;
 }
@@ -38,7 +39,7 @@ void FitBars(QSize size, ScrollBar* vertical, ScrollBar* horizontal) {
 QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
                         const SizeCheck& check) {
     QImage picture;
-    if (!RunInBackground(parent, QStringLiteral("Opening %1...").arg(title),
+    if (!RunInBackground(parent, MainWindow::tr("Opening %1...").arg(title),
                          [&](const std::atomic<bool>& cancelled) {
                              picture = LoadPicture(path, check, &cancelled);
                          }))
@@ -47,7 +48,7 @@ QImage LoadInBackground(QWidget* parent, const std::string& path, const QString&
 }
 
 void WrongFormat(QWidget* parent) {
-    ShowMessage(QStringLiteral("Wrong format"), MessageButtons::OK, ProgramName(),
+    ShowMessage(MainWindow::tr("Wrong format"), MessageButtons::OK, ProgramName(),
                 MessageIcon::None, parent);
 }
 } // namespace
@@ -106,7 +107,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
         // the source as it was.
         source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
-                                   AskBeforeLarge(this, QStringLiteral("Open")));
+                                   AskBeforeLarge(this, tr("Open it anyway?")));
         sourceView->resize(source_.size());
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +

@@ -50,9 +50,7 @@ void MainWindow::ListRecent() {
         const bool target = entry.startsWith(TargetMark);
         const QString path = entry.mid((target ? TargetMark : SourceMark).size());
         QAction* item = recentMenu->addAction(
-            QStringLiteral("&%1 %2 (%3)")
-                .arg(i + 1)
-                .arg(path, target ? QStringLiteral("target") : QStringLiteral("source")));
+            tr("&%1 %2 (%3)").arg(i + 1).arg(path, target ? tr("target") : tr("source")));
         connect(item, &QAction::triggered, this, [this, entry, path, target] {
             // A file that cannot be opened again leaves the list.
             if (!(target ? OpenTargetFrom(QFile::encodeName(path))
@@ -65,7 +63,7 @@ void MainWindow::ListRecent() {
         });
     }
     recentMenu->addSeparator();
-    QAction* clear = recentMenu->addAction(QStringLiteral("Clear Menu"));
+    QAction* clear = recentMenu->addAction(tr("Clear Menu"));
     clear->setEnabled(!entries.isEmpty());
     connect(clear, &QAction::triggered, this, [this] {
         StoreRecent({});

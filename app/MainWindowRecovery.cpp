@@ -17,8 +17,8 @@ void MainWindow::KeepForRecovery(const QRect& area) {
 
 // Once per session: the work goes on without recovery.
 void MainWindow::ReportRecoveryFailure(const QString& what) {
-    ShowMessage(QStringLiteral("Unsaved work cannot be kept for recovery: ") + what,
-                MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+    ShowMessage(tr("Unsaved work cannot be kept for recovery: %1").arg(what), MessageButtons::OK,
+                ProgramName(), MessageIcon::Critical, this);
 }
 
 void MainWindow::OfferRecoveries() {
@@ -27,23 +27,23 @@ void MainWindow::OfferRecoveries() {
         try {
             kept = orphan->Read();
         } catch (const std::bad_alloc&) {
-            ShowMessage(QStringLiteral("There is not enough memory to restore the unsaved sheet "
-                                       "kept in ") +
-                            orphan->Path() + QStringLiteral("; it is offered again next time."),
-                        MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+            ShowMessage(
+                tr("There is not enough memory to restore the unsaved sheet kept in %1; it is "
+                   "offered again next time.")
+                    .arg(orphan->Path()),
+                MessageButtons::OK, ProgramName(), MessageIcon::None, this);
             continue;
         } catch (const std::exception& e) {
             const QString aside = orphan->SetAside();
-            ShowMessage(QStringLiteral("An unsaved sheet could not be restored (") +
-                            QString::fromLocal8Bit(e.what()) + QStringLiteral("); it is kept as ") +
-                            aside,
+            ShowMessage(tr("An unsaved sheet could not be restored (%1); it is kept as %2")
+                            .arg(QString::fromLocal8Bit(e.what()), aside),
                         MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
             continue;
         }
-        const QString name = kept.FilePath.isEmpty() ? QStringLiteral("Untitled")
-                                                     : QFileInfo(kept.FilePath).fileName();
+        const QString name =
+            kept.FilePath.isEmpty() ? tr("Untitled") : QFileInfo(kept.FilePath).fileName();
         const QString text =
-            QStringLiteral("Restore the unsaved sheet %1 (%2x%3, last changed %4)?")
+            tr("Restore the unsaved sheet %1 (%2x%3, last changed %4)?")
                 .arg(name)
                 .arg(kept.Image.width())
                 .arg(kept.Image.height())
@@ -53,9 +53,10 @@ void MainWindow::OfferRecoveries() {
             try {
                 RestoreSheet(kept);
             } catch (const std::bad_alloc&) {
-                ShowMessage(QStringLiteral("There is not enough memory to restore the unsaved "
-                                           "sheet; it is offered again next time."),
-                            MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+                ShowMessage(
+                    tr("There is not enough memory to restore the unsaved sheet; it is offered "
+                       "again next time."),
+                    MessageButtons::OK, ProgramName(), MessageIcon::None, this);
                 continue;
             }
         }
@@ -68,7 +69,7 @@ void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
     SheetHistory::Step before = history_.Sheet();
     sheet_.Open(kept.Image, kept.FilePath);
     if (kept.FilePath.isEmpty())
-        sheet_.SetTitle(QStringLiteral("Untitled"));
+        sheet_.SetTitle(tr("Untitled"));
     sheet_.SetAutoSize(true);
     FitTargetBars();
     history_.Record(std::move(before));

@@ -35,9 +35,9 @@ void MainWindow::SaveTarget() {
 }
 
 void MainWindow::SaveTargetAs() {
-    fileDialog.Title = QStringLiteral("Save tga...");
+    fileDialog.Title = tr("Save tga...");
     fileDialog.DefaultExtension = QStringLiteral("*.tga");
-    fileDialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
+    fileDialog.Filter = tr("tga Image") + QStringLiteral("(*.tga)|*.tga");
     fileDialog.FilterIndex = 1;
     fileDialog.ConfirmOverwrite = true;
     // The dialog starts from the sheet's own file, as a TGA, never from a file opened as a
@@ -61,20 +61,20 @@ void MainWindow::SaveTargetTo(const QString& chosen) {
         RememberRecent(chosen, true);
     } catch (const Failure& failure) {
         if (failure.Type == Failure::Kind::Unsupported) {
-            ShowMessage(QStringLiteral("Image format unsupported"), MessageButtons::OK,
-                        QStringLiteral("Error"), MessageIcon::Critical, this);
+            ShowMessage(tr("Image format unsupported"), MessageButtons::OK, tr("Error"),
+                        MessageIcon::Critical, this);
             return;
         }
         // A save that fails silently would leave the user believing the sheet is on disk. The
         // message names the file; a failure of the file itself needs only its reason.
         const bool ofTheFile = failure.Action == "cannot save " + LocalPath(chosen);
-        ShowMessage(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
-                        QString::fromLocal8Bit(ofTheFile ? failure.Reason : failure.what()),
-                    MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+        ShowMessage(
+            tr("Could not save %1: %2")
+                .arg(chosen, QString::fromLocal8Bit(ofTheFile ? failure.Reason : failure.what())),
+            MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
     } catch (const std::exception& e) {
-        ShowMessage(QStringLiteral("Could not save ") + chosen + QStringLiteral(": ") +
-                        FailureText(e),
-                    MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+        ShowMessage(tr("Could not save %1: %2").arg(chosen, FailureText(e)), MessageButtons::OK,
+                    ProgramName(), MessageIcon::Critical, this);
     }
 }
 

@@ -16,29 +16,23 @@ void MainWindow::ChangeTargetSize() {
     try {
         ApplyChosenSize();
     } catch (const std::bad_alloc&) {
-        ShowMessage(
-            QStringLiteral("There is not enough memory to make the target sheet that size."),
-            MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+        ShowMessage(tr("There is not enough memory to make the target sheet that size."),
+                    MessageButtons::OK, ProgramName(), MessageIcon::None, this);
     }
 }
 
 void MainWindow::ApplyChosenSize() {
     SheetHistory::Step before = history_.Sheet();
     bool sized = false;
-    const QString chosen = sizeList->currentText();
-    const struct {
-        const char* text;
-        int height;
-    } standard[] = {{"256x768", 768}, {"256x1024", 1024}, {"256x1536", 1536}, {"256x2048", 2048}};
-    for (const auto& size : standard) {
-        if (chosen == QLatin1String(size.text)) {
-            const BusyCursor busy;
-            sheet_.Resize(QSize(StartWidth, size.height)); // all of it fits, or nothing
-            sheet_.SetAutoSize(true);
-            sized = true;
-        }
-    }
-    if (chosen == QLatin1String("Custom...")) {
+    // The list's items in order: the standard heights, then "Custom...".
+    constexpr int standardHeights[] = {768, 1024, 1536, 2048};
+    const int chosen = sizeList->currentIndex();
+    if (chosen >= 0 && chosen < int(std::size(standardHeights))) {
+        const BusyCursor busy;
+        sheet_.Resize(QSize(StartWidth, standardHeights[chosen])); // all of it fits, or nothing
+        sheet_.SetAutoSize(true);
+        sized = true;
+    } else if (chosen == int(std::size(standardHeights))) {
         CustomSizeDialog dialog(this, customSize_);
         const bool accepted = dialog.exec() == QDialog::Accepted;
         customSize_ = dialog.Size(); // what the boxes held, whether OK or Cancel ended it
@@ -49,7 +43,7 @@ void MainWindow::ApplyChosenSize() {
         }
     }
     if (sized)
-        sheet_.SetTitle(QStringLiteral("Untitled"));
+        sheet_.SetTitle(tr("Untitled"));
 
     FitTargetBars();
     // A cancelled "Custom..." is no change, even where it refitted the bars.

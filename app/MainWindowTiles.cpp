@@ -61,7 +61,7 @@ void MainWindow::PasteTile() {
     try {
         const BusyCursor busy;
         if (data)
-            picture = ClipboardPicture(*data, AskBeforeLarge(this, QStringLiteral("Paste")));
+            picture = ClipboardPicture(*data, AskBeforeLarge(this, tr("Paste it anyway?")));
     } catch (const SizeDeclined&) {
         return;
     } catch (const std::exception&) {

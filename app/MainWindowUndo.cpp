@@ -4,10 +4,15 @@
 
 #include <QPushButton>
 
+// A button's caption before anything is opened, indented as the window was laid out.
+QString MainWindow::NoImageCaption() {
+    return QStringLiteral("   ") + tr("--no image loaded--");
+}
+
 QString MainWindow::TargetCaption() const {
     // Before the first open or size, the button still reads as the window was laid out.
     if (sheet_.Title().isNull())
-        return QStringLiteral("   --no image loaded--   256x2048");
+        return NoImageCaption() + QStringLiteral("   256x2048");
     return sheet_.Title() + QStringLiteral(" - ") + QString::number(sheet_.Width()) +
            QLatin1Char('x') + QString::number(sheet_.Height());
 }

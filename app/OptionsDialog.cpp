@@ -12,16 +12,16 @@ OptionsDialog::OptionsDialog(QWidget* owner, LaunchOptions& options)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::MSWindowsFixedSizeDialogHint),
       options_(options) {
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     setFixedSize(402, 213);
 
     // Created bottom of the stacking order first: browseButton lies above launchPathBox above
     // launchCheck.
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton = new QPushButton(tr("OK"), this);
     okButton->setGeometry(310, 140, 81, 25);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton = new QPushButton(tr("Cancel"), this);
     cancelButton->setGeometry(310, 175, 81, 25);
-    launchCheck = new QCheckBox(QStringLiteral("Launch external application on start up:"), this);
+    launchCheck = new QCheckBox(tr("Launch external application on start up:"), this);
     launchCheck->setGeometry(20, 77, 215, 32);
     FitFontToWidth(launchCheck, launchCheck->text(),
                    launchCheck->width() - style()->pixelMetric(QStyle::PM_IndicatorWidth) -
@@ -30,7 +30,7 @@ OptionsDialog::OptionsDialog(QWidget* owner, LaunchOptions& options)
     launchPathBox->setGeometry(20, 107, 215, 19);
     launchPathBox->setReadOnly(true);
     launchPathBox->setEnabled(false);
-    browseButton = new QPushButton(QStringLiteral("Browse..."), this);
+    browseButton = new QPushButton(tr("Browse..."), this);
     browseButton->setGeometry(239, 107, 55, 22);
     browseButton->setEnabled(false);
 
@@ -81,9 +81,9 @@ void OptionsDialog::LaunchToggled() {
 }
 
 void OptionsDialog::BrowseForProgram() {
-    programDialog.Title = QStringLiteral("Select Executable...");
+    programDialog.Title = tr("Select Executable...");
     programDialog.DefaultExtension = QStringLiteral("*.exe");
-    programDialog.Filter = QStringLiteral("Executable(*.exe)|*.exe");
+    programDialog.Filter = tr("Executable") + QStringLiteral("(*.exe)|*.exe");
     programDialog.FilterIndex = 1;
     // Cancelled: nothing changes.
     if (!programDialog.ShowOpen(this))

@@ -7,7 +7,9 @@
 
 namespace {
 QString Pixels(QSize size) {
-    return QStringLiteral("%1 \u00d7 %2 pixels").arg(size.width()).arg(size.height());
+    return QCoreApplication::translate("SizeQuestions", "%1 \u00d7 %2 pixels")
+        .arg(size.width())
+        .arg(size.height());
 }
 } // namespace
 
@@ -18,15 +20,16 @@ SizeCheck OnWindow(SizeCheck check) {
 }
 } // namespace
 
-SizeCheck AskBeforeLarge(QWidget* parent, const QString& verb) {
-    return OnWindow([parent, verb](QSize size) {
+SizeCheck AskBeforeLarge(QWidget* parent, const QString& question) {
+    return OnWindow([parent, question](QSize size) {
         const qint64 bytes = PixelBytes(size);
         if (bytes <= LargeImageBytes)
             return;
-        const QString text = QStringLiteral("The image's %1 need %2 GB of memory. %3 it anyway?")
-                                 .arg(Pixels(size))
-                                 .arg(double(bytes) / double(qint64{1} << 30), 0, 'f', 1)
-                                 .arg(verb);
+        const QString text =
+            QCoreApplication::translate("SizeQuestions", "The image's %1 need %2 GB of memory. %3")
+                .arg(Pixels(size))
+                .arg(double(bytes) / double(qint64{1} << 30), 0, 'f', 1)
+                .arg(question);
         if (ShowMessage(text, MessageButtons::YesNoDefaultNo, ProgramName(), MessageIcon::None,
                         parent) != MessageAnswer::Yes)
             throw SizeDeclined();
@@ -35,11 +38,14 @@ SizeCheck AskBeforeLarge(QWidget* parent, const QString& verb) {
 
 SizeCheck SaveableOrAsk(QWidget* parent, const QString& what) {
     return OnWindow(
-        [parent, what, ask = AskBeforeLarge(parent, QStringLiteral("Open"))](QSize size) {
+        [parent, what,
+         ask = AskBeforeLarge(
+             parent, QCoreApplication::translate("SizeQuestions", "Open it anyway?"))](QSize size) {
             if (!SaveableSize(size)) {
-                ShowMessage(QStringLiteral("%1 has %2: a target sheet that size could never be "
-                                           "saved. %3")
-                                .arg(what, Pixels(size), QString::fromLatin1(SaveableSizeRule())),
+                ShowMessage(QCoreApplication::translate("SizeQuestions",
+                                                        "%1 has %2: a target sheet that size "
+                                                        "could never be saved. %3")
+                                .arg(what, Pixels(size), SaveableSizeRule()),
                             MessageButtons::OK, ProgramName(), MessageIcon::None, parent);
                 throw SizeDeclined();
             }

@@ -12,8 +12,8 @@ struct SizeDeclined {};
 
 // An image needing more than LargeImageBytes asks first, naming its size and memory
 // ("... 32767 x 32767 pixels need 3.0 GB of memory. Open it anyway?"); No is the default.
-// verb: "Open" or "Paste".
-SizeCheck AskBeforeLarge(QWidget* parent, const QString& verb);
+// question: the last sentence, "Open it anyway?" or "Paste it anyway?", translated whole.
+SizeCheck AskBeforeLarge(QWidget* parent, const QString& question);
 
 // For a target: a size no save could write is refused with a message saying why; then the
 // question of AskBeforeLarge.

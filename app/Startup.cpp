@@ -8,6 +8,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 #include <QTimer>
 
@@ -30,6 +31,7 @@ int RunPatchery(int argc, char** argv) {
     QApplication::setApplicationName(ProgramName());
     QApplication::setDesktopFileName(QStringLiteral("org.patchery.Patchery"));
     QApplication::setWindowIcon(AboutDialog::ProgramIcon());
+    const Translations translations;
     MainWindow form;
     OnTerminationSignals(&form, [&form](int signal) { form.EndOnSignal(signal); });
     form.Show();

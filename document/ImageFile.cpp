@@ -8,6 +8,7 @@
 #include "TgaFile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QMimeData>
@@ -44,7 +45,8 @@ QImage AsPicture(QImage picture) {
 QString OtherImagesFilter() {
     const QString patterns =
         QStringLiteral("*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm");
-    return QStringLiteral("Other Images(") + patterns + QStringLiteral(")|") + patterns;
+    return QCoreApplication::translate("ImageFile", "Other Images") + QLatin1Char('(') + patterns +
+           QStringLiteral(")|") + patterns;
 }
 
 qint64 PixelBytes(QSize size) {

@@ -2,6 +2,7 @@
 // The one bound on a target sheet's size: what a save can write. Every place a size is chosen
 // (an opened target, "Custom...") refuses one beyond it.
 
+#include <QCoreApplication>
 #include <QSize>
 
 #include <cstdint>
@@ -18,7 +19,8 @@ inline bool SaveableSize(QSize size) {
 }
 
 // The bound in words, as the messages that refuse a size give it.
-inline const char* SaveableSizeRule() {
-    return "Width and height must each be from 1 to 32767, and 3 x width x height at most "
-           "2147483647.";
+inline QString SaveableSizeRule() {
+    return QCoreApplication::translate("SaveableSize",
+                                       "Width and height must each be from 1 to 32767, and 3 x "
+                                       "width x height at most 2147483647.");
 }

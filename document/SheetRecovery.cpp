@@ -3,6 +3,7 @@
 #include "DurableFile.h"
 #include "Failure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,10 +84,11 @@ SheetRecovery::SheetRecovery(const QString& folder, std::function<void(const QSt
     path_ = QDir(folder_).filePath(instance + SheetSuffix);
     lockPath_ = QDir(folder_).filePath(instance + LockSuffix);
     if (!QDir().mkpath(folder_))
-        Fail(QStringLiteral("cannot make the folder ") + folder_);
+        Fail(
+            QCoreApplication::translate("SheetRecovery", "cannot make the folder %1").arg(folder_));
     else if ((lock_ = TakeLock(lockPath_)) < 0)
-        Fail(QStringLiteral("cannot lock ") + lockPath_ + QStringLiteral(": ") +
-             QString::fromLocal8Bit(std::strerror(errno)));
+        Fail(QCoreApplication::translate("SheetRecovery", "cannot lock %1: %2")
+                 .arg(lockPath_, QString::fromLocal8Bit(std::strerror(errno))));
     worker_ = std::thread([this] { Work(); });
 }
 

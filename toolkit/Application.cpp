@@ -19,8 +19,8 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         ShowMessage(FailureText(e), MessageButtons::OK, applicationName(), MessageIcon::Critical);
     } catch (...) {
-        ShowMessage(QStringLiteral("Unexpected failure"), MessageButtons::OK, applicationName(),
-                    MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate("Application", "Unexpected failure"),
+                    MessageButtons::OK, applicationName(), MessageIcon::Critical);
     }
     return false;
 }

@@ -52,7 +52,8 @@ bool RunInBackground(QWidget* parent, const QString& label,
                      const std::function<void(const std::atomic<bool>& cancelled)>& work) {
     std::atomic<bool> cancelled{false};
     std::exception_ptr failure;
-    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 0, parent);
+    QProgressDialog dialog(label, QCoreApplication::translate("BackgroundWork", "Cancel"), 0, 0,
+                           parent);
     dialog.setWindowTitle(label);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setAutoReset(false);

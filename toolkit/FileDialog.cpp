@@ -1,5 +1,6 @@
 #include "FileDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -65,7 +66,9 @@ bool FileDialog::Show(bool save, QWidget* parent) {
             dialog.setOption(QFileDialog::DontConfirmOverwrite);
         // Programs and files on this system often have no extension: offer them too.
         const QStringList filters = NameFilters();
-        dialog.setNameFilters(filters + QStringList{QStringLiteral("All files (*)")});
+        dialog.setNameFilters(filters +
+                              QStringList{QCoreApplication::translate("FileDialog", "All files") +
+                                          QStringLiteral(" (*)")});
         if (FilterIndex >= 1 && FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[FilterIndex - 1]);
         // The save dialog adds the extension itself, so that its overwrite question asks

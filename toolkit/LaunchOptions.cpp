@@ -104,7 +104,10 @@ void WriteLaunchOptions(const LaunchOptions& options, const QString& executableF
 
     const QString path = OptionsFilePath(executableFolder);
     const std::string action =
-        "Could not save the options to " + QFile::encodeName(path).toStdString();
+        QCoreApplication::translate("LaunchOptions", "Could not save the options to %1")
+            .arg(path)
+            .toLocal8Bit()
+            .toStdString();
     // The folder's own failure is the reason: the file's open would only say it is missing.
     std::error_code made;
     std::filesystem::create_directories(QFile::encodeName(QFileInfo(path).path()).toStdString(),

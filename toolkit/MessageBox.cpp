@@ -14,7 +14,7 @@ MessageResponder& Responder() {
 
 QString FailureText(const std::exception& failure) {
     if (dynamic_cast<const std::bad_alloc*>(&failure))
-        return QStringLiteral("there is not enough memory");
+        return QCoreApplication::translate("MessageBox", "there is not enough memory");
     return QString::fromLocal8Bit(failure.what());
 }
 
