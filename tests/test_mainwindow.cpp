@@ -3,23 +3,29 @@
 
 #include "TestSupport.h"
 
+#include "AboutDialog.h"
 #include "Application.h"
 #include "CommandLine.h"
+#include "CustomSizeDialog.h"
 #include "LaunchOptions.h"
 #include "MainWindow.h"
+#include "OptionsDialog.h"
 #include "Settings.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -148,6 +154,9 @@ class TestMainWindow : public QObject {
     void windowFrame();
     void captions();
     void menus();
+    void translatedTexts();
+    void qtTextsInTheSameLanguage_data();
+    void qtTextsInTheSameLanguage();
     void focusOrder();
     void startUpState();
 
@@ -708,6 +717,83 @@ void TestMainWindow::commandLine() {
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
     QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
     QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
+}
+
+// Every text with words in it that the window, its menus and its dialogs show, in a fixed order.
+QStringList ShownTexts() {
+    MainWindow frm;
+    LaunchOptions options;
+    const AboutDialog about(&frm);
+    const OptionsDialog optionsDialog(&frm, options);
+    const CustomSizeDialog custom(&frm, QSize(256, 768));
+    QStringList texts;
+    for (const QWidget* top :
+         std::initializer_list<const QWidget*>{&frm, &about, &optionsDialog, &custom}) {
+        texts << top->windowTitle();
+        for (const QAbstractButton* button : top->findChildren<QAbstractButton*>())
+            texts << button->text();
+        for (const QLabel* label : top->findChildren<QLabel*>())
+            texts << label->text();
+        for (const QGroupBox* box : top->findChildren<QGroupBox*>())
+            texts << box->title();
+        for (const QComboBox* list : top->findChildren<QComboBox*>())
+            for (int i = 0; i < list->count(); ++i)
+                texts << list->itemText(i);
+        for (const QAction* action : top->findChildren<QAction*>())
+            texts << action->text();
+    }
+    // Sizes ("256x768") and the program's name and version are the same in every language.
+    static const QRegularExpression words(QStringLiteral("[A-Za-z]{2,}"));
+    texts.removeIf([](const QString& text) {
+        return !text.contains(words) || text == QStringLiteral("OK") ||
+               text.startsWith(QStringLiteral("Patchery v"));
+    });
+    return texts;
+}
+
+// Under German every such text is German: none is left as written.
+void TestMainWindow::translatedTexts() {
+    const QStringList english = ShownTexts();
+    QVERIFY(english.contains(QStringLiteral("Copy To Clipboard")));
+    QStringList german;
+    {
+        const Translations translations(QLocale(QLocale::German, QLocale::Germany));
+        german = ShownTexts();
+    }
+    QCOMPARE(german.size(), english.size());
+    for (qsizetype i = 0; i < english.size(); ++i)
+        QVERIFY2(german[i] != english[i], qPrintable(english[i] + QStringLiteral(" is English")));
+    QCOMPARE(ShownTexts(), english); // and back with the translations gone
+}
+
+void TestMainWindow::qtTextsInTheSameLanguage_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList english{QStringLiteral("&Yes"), QStringLiteral("&No"),
+                              QStringLiteral("Look in:"), QStringLiteral("File &name:")};
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Austria)
+                            << QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein"),
+                                           QStringLiteral("Suchen in:"),
+                                           QStringLiteral("Datei&name:")};
+    QTest::newRow("C") << QLocale::c() << english;
+    // Qt has French, Patchery has not: the window stays in one language.
+    QTest::newRow("French, no translation") << QLocale(QLocale::French) << english;
+}
+
+// Qt's message box buttons and its file dialog's labels follow the program's language.
+void TestMainWindow::qtTextsInTheSameLanguage() {
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, texts);
+    const Translations translations(locale);
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        labels << label->text();
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), texts[0]);
+    QCOMPARE(box.button(QMessageBox::No)->text(), texts[1]);
+    QVERIFY2(labels.contains(texts[2]) && labels.contains(texts[3]), qPrintable(labels.join(u'|')));
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

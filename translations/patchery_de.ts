@@ -94,7 +94,7 @@
     </message>
     <message>
         <source>Selected   Tile</source>
-        <translation>Gewählte   Kachel</translation>
+        <translation>Auswahl</translation>
     </message>
     <message>
         <source>Target Image Size</source>
