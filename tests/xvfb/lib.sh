@@ -515,6 +515,36 @@ xv_colour_at() {
     printf '%s\n' "$colour"
 }
 
+# The words a window shows, as a person reads them: its picture enlarged four times and read by
+# tesseract (German and English), once in grey and once in black and white, which reads
+# underlined and greyed letters better. One line per piece of text.
+xv_read_window() {
+    local shot="$XV_TMP/read.png"
+    import -window "$1" "png:$shot" 2>/dev/null || return 1
+    convert "$shot" -resize 400% -colorspace gray "$shot.grey.png"
+    convert "$shot" -resize 400% -colorspace gray -threshold 60% "$shot.bw.png"
+    tesseract "$shot.grey.png" - -l deu+eng --psm 11 2>/dev/null
+    tesseract "$shot.bw.png" - -l deu+eng --psm 11 2>/dev/null
+}
+
+xv_window_reads() {
+    local id=$1 text
+    shift
+    text=$(xv_read_window "$id") || return 1
+    printf '%s\n' "$text" >"$XV_TMP/last-read.txt"
+    for words in "$@"; do
+        grep -qF -- "$words" <<<"$text" || return 1
+    done
+}
+
+# Waits until a window reads every one of these texts: xv_expect_words WHAT ID TEXT...
+xv_expect_words() {
+    local what=$1
+    shift
+    xv_poll xv_window_reads "$@" ||
+        xv_fail "$what does not read: ${*:2}; it reads: $(tr '\n' '|' <"$XV_TMP/last-read.txt")"
+}
+
 # Waits for a file to exist (and to stop growing).
 xv_wait_file() {
     xv_poll test -s "$1" || xv_fail "$1 did not appear"
