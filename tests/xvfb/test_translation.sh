@@ -7,8 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 command -v tesseract >/dev/null || xv_fail "tesseract is missing; scripts/install-deps installs it"
+# The language is the program's alone: the X tools keep theirs.
 unset LC_ALL LC_MESSAGES LANGUAGE
-export LANG=de_DE.UTF-8
+XV_RUN_AS=(env LANG=de_DE.UTF-8)
 f="$XV_TMP/files"
 echo "not a picture" >"$f/notes.tga"
 xv_start_wm
@@ -51,7 +52,7 @@ xv_key alt+j
 xv_wait_app_end
 
 xv_step "French, without a translation: as written, Qt's Yes and No included"
-export LANG=fr_FR.UTF-8
+XV_RUN_AS=(env LANG=fr_FR.UTF-8)
 xv_start_app
 xv_expect_words "the window" "$XV_WIN" File Edit Help "no image loaded" "Copy To" "Selected"
 xv_key ctrl+q
