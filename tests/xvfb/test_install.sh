@@ -58,13 +58,17 @@ free=100
 while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
 refused "patchery: cannot open the display \":$free\"" DISPLAY=":$free"
 xauth -q -f "$XV_TMP/cookies" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+# The window manager's slot of the clean-up ends this server if a check fails.
 Xvfb -displayfd 3 -auth "$XV_TMP/cookies" -nolisten tcp 3>"$XV_TMP/locked" 2>/dev/null &
-locked=$!
+XV_WM_PID=$!
 xv_poll grep -q '^[0-9]' "$XV_TMP/locked" || xv_fail "the locked Xvfb did not start"
-refused "patchery: cannot open the display \":$(head -n1 "$XV_TMP/locked")\": Authorization required, but no authorization protocol specified" \
-    DISPLAY=":$(head -n1 "$XV_TMP/locked")" XAUTHORITY=/dev/null
+locked=":$(head -n1 "$XV_TMP/locked")"
+refused "patchery: cannot open the display \"$locked\": Authorization required, but no authorization protocol specified" \
+    DISPLAY="$locked" XAUTHORITY=/dev/null
 bare --help && grep -q '^Usage: patchery' "$XV_TMP/out" || xv_fail "--help without a display"
-kill "$locked"
+kill "$XV_WM_PID"
+wait "$XV_WM_PID" || true
+XV_WM_PID=""
 status=0
 bare --bogus "$f/x.tga" || status=$?
 [ "$status" -eq 2 ] && grep -q bogus "$XV_TMP/err" && [ ! -s "$XV_TMP/out" ] ||
