@@ -32,8 +32,8 @@ void MainWindow::ApplyChosenSize() {
     } standard[] = {{"256x768", 768}, {"256x1024", 1024}, {"256x1536", 1536}, {"256x2048", 2048}};
     for (const auto& size : standard) {
         if (chosen == QLatin1String(size.text)) {
-            const BusyCursor busy;
-            sheet_.Resize(QSize(StartWidth, size.height)); // all of it fits, or nothing
+            if (!ResizeSheet(QSize(StartWidth, size.height))) // all of it fits, or nothing
+                return;
             sheet_.SetAutoSize(true);
             sized = true;
         }
@@ -43,8 +43,8 @@ void MainWindow::ApplyChosenSize() {
         const bool accepted = dialog.exec() == QDialog::Accepted;
         customSize_ = dialog.Size(); // what the boxes held, whether OK or Cancel ended it
         if (accepted) {
-            const BusyCursor busy;
-            sheet_.Resize(customSize_);
+            if (!ResizeSheet(customSize_))
+                return;
             sized = true;
         }
     }
@@ -55,6 +55,21 @@ void MainWindow::ApplyChosenSize() {
     // A cancelled "Custom..." is no change, even where it refitted the bars.
     if (sized)
         history_.Record(std::move(before));
+}
+
+// The new sheet is made on a thread of its own, the window repainting meanwhile: past half a
+// second a progress dialog shows, whose Cancel leaves the sheet as it was (false).
+bool MainWindow::ResizeSheet(QSize size) {
+    if (size == sheet_.Size())
+        return true;
+    QImage resized;
+    if (!RunInBackground(this, QStringLiteral("Sizing the sheet..."),
+                         [&](const std::atomic<bool>& cancelled) {
+                             resized = sheet_.Resized(size, &cancelled);
+                         }))
+        return false;
+    sheet_.SetResized(std::move(resized));
+    return true;
 }
 
 // Each bar is on exactly when the sheet exceeds the viewing area that way.
