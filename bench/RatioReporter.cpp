@@ -11,10 +11,13 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.error_occurred)
             continue;
         const std::string name = run.run_name.str();
-        const auto kept = run.counters.find("kept_MB");
-        if (kept != run.counters.end() &&
-            (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median"))
-            kept_[name] = kept->second.value;
+        const bool typical = run.run_type != Run::RT_Aggregate || run.aggregate_name == "median";
+        for (auto& [counter, values] :
+             {std::pair{"kept_MB", &kept_}, {"peak_MB", &peakMB_}, {"peak_x", &peakRatio_}}) {
+            const auto it = run.counters.find(counter);
+            if (it != run.counters.end() && typical)
+                (*values)[name] = it->second.value;
+        }
         const double seconds =
             run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         if (run.run_type == Run::RT_Aggregate) {
@@ -158,6 +161,28 @@ void RatioReporter::Finalize() {
     std::fprintf(out, "%-38s%-18s%s\n", "undo history after 100 size changes",
                  Cell(kept("window/undo/size change"), Goal::AtMost, 256, " MB").c_str(),
                  "<= 256 MB");
+    // The limits of opens: the peak of a PNG's open against the pixels held (4 bytes a pixel),
+    // and the time until a bomb's question shows.
+    const auto found = [](const std::map<std::string, double>& values,
+                          const std::string& name) -> std::optional<double> {
+        const auto it = values.find(name);
+        return it == values.end() ? std::nullopt : std::optional<double>(it->second);
+    };
+    for (const SheetSize size : Sizes) {
+        for (const char* where : {"source", "target"}) {
+            const std::string name = std::string("window/open PNG/") + where + "/" + size.Name();
+            std::fprintf(out, "%-38s%-18s%-18s%s\n",
+                         ("open PNG " + size.Name() + " as " + where).c_str(),
+                         Cell(milli(name), Goal::None, 0, " ms").c_str(),
+                         (Cell(found(peakMB_, name), Goal::None, 0, " MB peak")).c_str(),
+                         Cell(found(peakRatio_, name), Goal::AtMost, 2.5, "x pixels").c_str());
+        }
+    }
+    std::fprintf(
+        out, "%-38s%-18s%s\n", "question of a 32767x32767 XBM",
+        Cell(milli("window/question of a 32767x32767 XBM/manual_time"), Goal::AtMost, 100, " ms")
+            .c_str(),
+        "< 100 ms");
     std::fflush(out);
     ConsoleReporter::Finalize();
 }

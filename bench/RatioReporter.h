@@ -18,4 +18,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::set<std::string> medians_;
     // The undo history's kept memory, in MB, by benchmark name.
     std::map<std::string, double> kept_;
+    // An open's peak memory, in MB and against the image's pixels, by benchmark name.
+    std::map<std::string, double> peakMB_, peakRatio_;
 };
