@@ -167,6 +167,7 @@ class MainWindow : public QMainWindow {
     void RememberRecent(const QString& path, bool target);
     void ListRecent();
     void ApplyChosenSize();
+    bool ResizeSheet(QSize size);
     void FitTargetBars();
     void SaveTargetTo(const QString& path);
     void ComposeAndSave(const QString& path);

@@ -73,8 +73,8 @@ void MainWindow::OpenTargetFile(const QByteArray& path) {
 }
 
 void MainWindow::ConnectDrops() {
-    const auto source = [this](const QString& path) { OpenSourceFile(path); };
-    const auto target = [this](const QString& path) { OpenTargetFile(path); };
+    const auto source = [this](const QByteArray& path) { OpenSourceFile(path); };
+    const auto target = [this](const QByteArray& path) { OpenTargetFile(path); };
     AcceptFileDrops(sourceView, source);
     AcceptFileDrops(sourceButton, source);
     AcceptFileDrops(targetView, target);

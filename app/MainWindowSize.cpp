@@ -28,8 +28,8 @@ void MainWindow::ApplyChosenSize() {
     constexpr int standardHeights[] = {768, 1024, 1536, 2048};
     const int chosen = sizeList->currentIndex();
     if (chosen >= 0 && chosen < int(std::size(standardHeights))) {
-        const BusyCursor busy;
-        sheet_.Resize(QSize(StartWidth, standardHeights[chosen])); // all of it fits, or nothing
+        if (!ResizeSheet(QSize(StartWidth, standardHeights[chosen]))) // all of it fits, or nothing
+            return;
         sheet_.SetAutoSize(true);
         sized = true;
     } else if (chosen == int(std::size(standardHeights))) {
@@ -37,8 +37,8 @@ void MainWindow::ApplyChosenSize() {
         const bool accepted = dialog.exec() == QDialog::Accepted;
         customSize_ = dialog.Size(); // what the boxes held, whether OK or Cancel ended it
         if (accepted) {
-            const BusyCursor busy;
-            sheet_.Resize(customSize_);
+            if (!ResizeSheet(customSize_))
+                return;
             sized = true;
         }
     }
@@ -49,6 +49,20 @@ void MainWindow::ApplyChosenSize() {
     // A cancelled "Custom..." is no change, even where it refitted the bars.
     if (sized)
         history_.Record(std::move(before));
+}
+
+// The new sheet is made on a thread of its own, the window repainting meanwhile: past half a
+// second a progress dialog shows, whose Cancel leaves the sheet as it was (false).
+bool MainWindow::ResizeSheet(QSize size) {
+    if (size == sheet_.Size())
+        return true;
+    QImage resized;
+    if (!RunInBackground(this, tr("Sizing the sheet..."), [&](const std::atomic<bool>& cancelled) {
+            resized = sheet_.Resized(size, &cancelled);
+        }))
+        return false;
+    sheet_.SetResized(std::move(resized));
+    return true;
 }
 
 // Each bar is on exactly when the sheet exceeds the viewing area that way.

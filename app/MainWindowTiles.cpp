@@ -56,18 +56,25 @@ void MainWindow::CopyTile() {
 void MainWindow::PasteTile() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     QImage picture;
-    const QMimeData* data = clipboard->mimeData();
-    // Bounded as an opened file is; a picture declined leaves the tile and the clipboard.
+    // Bounded as an opened file is, and decoded as one is, on a thread of its own; a picture
+    // declined, or a paste cancelled, leaves the tile and the clipboard.
     try {
-        const BusyCursor busy;
-        if (data)
-            picture = ClipboardPicture(*data, AskBeforeLarge(this, tr("Paste it anyway?")));
+        ClipboardEntry entry;
+        if (const QMimeData* data = clipboard->mimeData()) {
+            const BusyCursor busy; // another program may take its time to hand it over
+            entry = ClipboardImageEntry(*data);
+        }
+        const SizeCheck check = AskBeforeLarge(this, tr("Paste it anyway?"));
+        if (!RunInBackground(this, tr("Pasting..."), [&](const std::atomic<bool>& cancelled) {
+                picture = ClipboardPicture(entry, check, &cancelled);
+            }))
+            return;
     } catch (const SizeDeclined&) {
         return;
     } catch (const std::exception&) {
         picture = QImage(); // what cannot be read is no picture, as before
     }
-    tile_.Paste(picture);
+    tile_.Paste(std::move(picture));
     ShowTile();
     clipboard->clear();
 }

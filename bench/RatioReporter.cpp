@@ -185,6 +185,23 @@ void RatioReporter::Finalize() {
     std::fprintf(out, "%-38s%-18s%s\n", "undo history after 100 size changes",
                  Cell(kept("window/undo/size change"), Goal::AtMost, 256, " MB").c_str(),
                  "<= 256 MB");
+    // The limits of opens: the peak of a PNG's open against the pixels held (4 bytes a pixel),
+    // and the time until a bomb's question shows.
+    for (const SheetSize size : Sizes) {
+        for (const char* where : {"source", "target"}) {
+            const std::string name = std::string("window/open PNG/") + where + "/" + size.Name();
+            std::fprintf(out, "%-38s%-18s%-18s%s\n",
+                         ("open PNG " + size.Name() + " as " + where).c_str(),
+                         Cell(milli(name), Goal::None, 0, " ms").c_str(),
+                         Cell(counter(name + ":peak_MB"), Goal::None, 0, " MB peak").c_str(),
+                         Cell(counter(name + ":peak_x"), Goal::AtMost, 2.5, "x pixels").c_str());
+        }
+    }
+    std::fprintf(
+        out, "%-38s%-18s%s\n", "question of a 32767x32767 XBM",
+        Cell(milli("window/question of a 32767x32767 XBM/manual_time"), Goal::AtMost, 100, " ms")
+            .c_str(),
+        "< 100 ms");
     std::fflush(out);
     ConsoleReporter::Finalize();
 }

@@ -60,5 +60,9 @@ class FaultCounter {
 
 void RegisterFileBenchmarks();
 void RegisterWindowBenchmarks();
+void RegisterLimitBenchmarks();
+// The child process of the peak measurements: `patchery_bench --peak-of-open source|target
+// PATH` prints the bytes by which the open raised its peak resident memory.
+int PeakOfOpenChild(const QString& where, const QString& path);
 // Closes the window the window benchmarks opened, before the application object goes.
 void EndWindowBenchmarks();

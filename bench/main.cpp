@@ -14,6 +14,11 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--peak-of-open") {
+        Application app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Patchery"));
+        return PeakOfOpenChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
             MakeSamples(folder + "/files");
             RegisterFileBenchmarks();
             RegisterWindowBenchmarks();
+            RegisterLimitBenchmarks();
             RatioReporter reporter;
             benchmark::RunSpecifiedBenchmarks(&reporter);
         } catch (const std::exception& e) {

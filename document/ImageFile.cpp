@@ -74,17 +74,17 @@ class AllocationLimitForOneRead {
     const int before_;
 };
 
-// A file whose reads fail once the open is cancelled: Qt's decoders then stop at their next
+// A device whose reads fail once the work is cancelled: Qt's decoders then stop at their next
 // read, having read the file in small parts.
-class CancellableFile : public QFile {
+template <typename Device> class CancellableDevice : public Device {
   public:
-    explicit CancellableFile(const std::atomic<bool>* cancelled) : cancelled_(cancelled) {}
+    explicit CancellableDevice(const std::atomic<bool>* cancelled) : cancelled_(cancelled) {}
 
   protected:
     qint64 readData(char* data, qint64 size) override {
         if (cancelled_ && *cancelled_)
             return -1;
-        return QFile::readData(data, size);
+        return Device::readData(data, size);
     }
 
   private:
@@ -93,7 +93,7 @@ class CancellableFile : public QFile {
 
 void StopIfCancelled(const std::atomic<bool>* cancelled) {
     if (cancelled && *cancelled)
-        throw Failure("the open was cancelled");
+        throw Failure("the work was cancelled");
 }
 
 // The format Qt recognises, and the size the image declares. Some readers (XBM) refuse even to
@@ -154,7 +154,7 @@ QImage LoadPicture(const std::string& path, const SizeCheck& check,
     }
     // A FIFO or a device would hang Qt's reader: refused at once, as LoadTGA refuses it.
     const fileio::FileDescriptor fd = fileio::OpenForReading(path);
-    CancellableFile file(cancelled);
+    CancellableDevice<QFile> file(cancelled);
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         throw Failure(path, file.errorString().toStdString());
     // By content alone: the file's name says nothing.
@@ -167,8 +167,8 @@ QImage LoadPicture(const std::string& path, const SizeCheck& check,
     return picture;
 }
 
-QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check) {
-    // Another program's picture arrives encoded: its size is read before it is decoded.
+ClipboardEntry ClipboardImageEntry(const QMimeData& data) {
+    // Another program's picture arrives encoded: the entry whose declared size Qt can read.
     for (const QString& format : data.formats()) {
         if (!format.startsWith(QLatin1String("image/")))
             continue;
@@ -176,11 +176,26 @@ QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);
-        if (const QSize size = Declared(reader).second; size.isValid())
-            return Decode(reader, size, check, "the clipboard's " + format.toStdString());
+        if (Declared(reader).second.isValid())
+            return {format, std::move(bytes), {}};
     }
     // One put there by this program is an image already.
-    return AsPicture(qvariant_cast<QImage>(data.imageData()));
+    return {{}, {}, qvariant_cast<QImage>(data.imageData())};
+}
+
+QImage ClipboardPicture(const ClipboardEntry& entry, const SizeCheck& check,
+                        const std::atomic<bool>* cancelled) {
+    if (entry.Format.isEmpty())
+        return AsPicture(entry.Image);
+    QByteArray bytes = entry.Encoded; // shared, not copied: the buffer only reads
+    CancellableDevice<QBuffer> buffer(cancelled);
+    buffer.setBuffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = Declared(reader).second;
+    QImage picture = Decode(reader, size, check, "the clipboard's " + entry.Format.toStdString());
+    StopIfCancelled(cancelled);
+    return picture;
 }
 
 QImage Drawn(const ImageData& image) {

@@ -35,9 +35,21 @@ qint64 PixelBytes(QSize size);
 QImage LoadPicture(const std::string& path, const SizeCheck& check = {},
                    const std::atomic<bool>* cancelled = nullptr);
 
-// The picture on the clipboard: the first image/* entry Qt can read, checked as a file is, or
-// an image this program put there. Null when there is none.
-QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check = {});
+// What the clipboard holds as a picture: the first image/* entry Qt can read, still encoded,
+// or an image this program put there. Taken from the clipboard on the window's thread; decoded
+// by ClipboardPicture, which may run elsewhere.
+struct ClipboardEntry {
+    QString Format; // "image/png"; empty for an image
+    QByteArray Encoded;
+    QImage Image;
+};
+ClipboardEntry ClipboardImageEntry(const QMimeData& data);
+
+// The entry's picture, checked as a file is: bounded, the check given the declared size
+// before a pixel is decoded. Null when there is none. Once *cancelled is set the decoding
+// stops soon, with a Failure. Safe to call on another thread.
+QImage ClipboardPicture(const ClipboardEntry& entry, const SizeCheck& check = {},
+                        const std::atomic<bool>* cancelled = nullptr);
 
 // The whole image drawn into a new RGB32 picture of its size. Throws std::bad_alloc when the
 // memory for it cannot be had.

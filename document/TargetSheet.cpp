@@ -5,22 +5,33 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <new>
 
 namespace {
 // A new image of the size: the drawing where it fits, the picture or the blank colour
-// elsewhere. Made aside, so that a failure changes nothing.
-QImage AtSize(QSize size, QColor blank, const QImage& picture, const QImage& drawing) {
+// elsewhere. Made aside, so that a failure changes nothing, and in bands of rows, so that
+// *cancelled stops it soon (giving a null image).
+QImage AtSize(QSize size, QColor blank, const QImage& picture, const QImage& drawing,
+              const std::atomic<bool>* cancelled = nullptr) {
     QImage grown(size, QImage::Format_RGB32);
     if (grown.isNull() && !size.isEmpty())
         throw std::bad_alloc();
-    grown.fill(blank);
     QPainter painter(&grown);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (!picture.isNull())
-        painter.drawImage(0, 0, picture);
-    if (!drawing.isNull())
-        painter.drawImage(0, 0, drawing);
+    constexpr int BandBytes = 4 << 20;
+    const int rows = std::max(1, BandBytes / std::max(1, 4 * size.width()));
+    for (int top = 0; top < size.height(); top += rows) {
+        if (cancelled && *cancelled)
+            return {};
+        const QRect band(0, top, size.width(), std::min(rows, size.height() - top));
+        painter.fillRect(band, blank);
+        for (const QImage* layer : {&picture, &drawing}) {
+            const QRect part = band.intersected(layer->rect());
+            if (!part.isEmpty())
+                painter.drawImage(part.topLeft(), *layer, part);
+        }
+    }
     return grown;
 }
 } // namespace
@@ -41,9 +52,16 @@ void TargetSheet::Saved(const QString& filePath) {
 }
 
 void TargetSheet::Resize(QSize size) {
-    if (image_.size() == size)
-        return;
-    image_ = AtSize(size, Blank(), picture_, image_);
+    if (image_.size() != size)
+        SetResized(Resized(size));
+}
+
+QImage TargetSheet::Resized(QSize size, const std::atomic<bool>* cancelled) const {
+    return AtSize(size, Blank(), picture_, image_, cancelled);
+}
+
+void TargetSheet::SetResized(QImage resized) {
+    image_ = std::move(resized);
     ChangedWhole();
 }
 

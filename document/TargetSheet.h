@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -55,6 +56,11 @@ class TargetSheet {
     // Keeps the drawing where it fits; new area shows the background picture, else the blank
     // colour. Throws std::bad_alloc, with nothing changed, when the image cannot be had.
     void Resize(QSize size);
+    // Resize in two halves, for a sheet made on another thread: the new drawing, the sheet left
+    // as it is and only read, so safe while it is not changed (null once *cancelled is set;
+    // std::bad_alloc without the memory); then that drawing taken as the sheet's.
+    QImage Resized(QSize size, const std::atomic<bool>* cancelled = nullptr) const;
+    void SetResized(QImage resized);
     // An opened image becomes background and drawing, and the sheet takes its size; the title
     // is the file's name. Throws std::bad_alloc, with nothing changed.
     void Open(const QImage& picture, const QString& filePath);

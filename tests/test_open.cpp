@@ -54,19 +54,27 @@ bool AsksForFile(Route route) {
 
 // Drops local files (none: a text) on widget as a file manager does, offering a copy or a
 // move; whether the widget took them, as a copy. The file opens once the drop has ended.
-bool Drop(QWidget* widget, const QStringList& files,
-          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction,
-          Qt::KeyboardModifiers mods = Qt::NoModifier) {
+bool DropUrls(QWidget* widget, const QList<QUrl>& urls,
+              Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction,
+              Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QMimeData data;
     data.setText(QStringLiteral("first.tga"));
-    for (const QString& file : files)
-        data.setUrls(data.urls() << QUrl::fromUserInput(file));
+    data.setUrls(urls);
     QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, mods);
     QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, mods);
     if (QApplication::sendEvent(widget, &enter), enter.isAccepted())
         QApplication::sendEvent(widget, &drop);
     QCoreApplication::processEvents();
     return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
+bool Drop(QWidget* widget, const QStringList& files,
+          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction,
+          Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromUserInput(file);
+    return DropUrls(widget, urls, offered, mods);
 }
 
 // The pixel the test files hold at (x, y); the inverted variant tells two files apart.
@@ -1003,8 +1011,8 @@ void TestOpen::movedOutlineLeavesNothing() {
         QCOMPARE(RgbAt(shown, first + QPoint(-37, y - 100)), RgbAt(frm.Sheet().Image(), {63, y}));
 }
 
-// A name that is not UTF-8 (Latin-1 "café") opens exactly as named; the caption decodes it as
-// well as it can.
+// A name that is not UTF-8 (Latin-1 "café") opens exactly as named, or as dropped (its address
+// percent-encodes the bytes); the caption decodes it as well as it can.
 void TestOpen::namedByItsBytes() {
     const QByteArray folder = QFile::encodeName(dir_->path());
     const QByteArray source = folder + "/caf\xe9.tga", target = folder + "/caf\xe9-t.tga";
@@ -1024,6 +1032,17 @@ void TestOpen::namedByItsBytes() {
     QCOMPARE(frm.targetButton->text(), Caption(QStringLiteral("caf\uFFFD-t.tga"), 64, 128));
     VERIFY_PATTERN(frm.Source(), QSize(64, 128));
     VERIFY_PATTERN(frm.Sheet().Picture(), QSize(64, 128));
+
+    MainWindow dropped;
+    dropped.Show();
+    const auto url = [](const QByteArray& path) {
+        return QList<QUrl>{QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))};
+    };
+    QVERIFY(DropUrls(dropped.sourceView, url(source)));
+    QVERIFY(DropUrls(dropped.targetView, url(target)));
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(dropped.sourceButton->text(), frm.sourceButton->text());
+    QCOMPARE(dropped.targetButton->text(), frm.targetButton->text());
 }
 
 void TestOpen::largeImageAsksFirst_data() {

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QtTest>
@@ -174,6 +175,7 @@ void TestSize::customCancelledChangesNothing_data() {
     QTest::newRow("Cancel button") << 0;
     QTest::newRow("Esc on the dialog") << 1;
     QTest::newRow("Esc while typing") << 2;
+    QTest::newRow("OK, then Cancel while the sheet is made") << 3;
 }
 
 void TestSize::customCancelledChangesNothing() {
@@ -185,12 +187,26 @@ void TestSize::customCancelledChangesNothing() {
     ChooseSize(frm, QStringLiteral("256x1024"));
     const QString before = TargetState(frm);
     QCOMPARE(before, Expected(256, 1024, true, 547, false, 0));
+    const QImage sheet = frm.Sheet().Image();
+    const bool couldUndo = frm.History().CanUndo();
+    // The progress dialog's Cancel, pressed as soon as the work has begun.
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, [&frm, &cancel] {
+        if (auto* progress = frm.findChild<QProgressDialog*>()) {
+            progress->findChild<QPushButton*>()->click();
+            cancel.stop();
+        }
+    });
+    cancel.start(1);
 
     int result = -1;
     QVERIFY(Custom(frm, [how, &result](CustomSizeDialog* d) {
-        QTest::keyClicks(d->widthBox, QStringLiteral("300"));
-        QTest::keyClicks(d->heightBox, QStringLiteral("400"));
-        if (how == 0)
+        const bool large = how == 3; // takes long enough to be cancelled
+        QTest::keyClicks(d->widthBox, large ? QStringLiteral("8192") : QStringLiteral("300"));
+        QTest::keyClicks(d->heightBox, large ? QStringLiteral("8192") : QStringLiteral("400"));
+        if (how == 3)
+            QTest::mouseClick(d->okButton, Qt::LeftButton);
+        else if (how == 0)
             QTest::mouseClick(d->cancelButton, Qt::LeftButton);
         else if (how == 1)
             QTest::keyClick(d, Qt::Key_Escape);
@@ -199,8 +215,12 @@ void TestSize::customCancelledChangesNothing() {
         QVERIFY2(!d->isVisible(), "the dialog stayed open");
         result = d->result();
     }));
-    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(result, int(how == 3 ? QDialog::Accepted : QDialog::Rejected));
+    QVERIFY(!cancel.isActive() || how != 3);
     QCOMPARE(TargetState(frm), before);
+    QVERIFY(frm.Sheet().Image() == sheet);
+    QCOMPARE(frm.History().CanUndo(), couldUndo);
+    QVERIFY(user.Messages.empty());
 }
 
 // OK, Cancel, width, height, and round again; OK has the focus at first.

@@ -1,28 +1,36 @@
 #include "FileDrop.h"
 
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace {
-// The first file of a drop of local files.
-std::optional<QString> DroppedFile(const QMimeData* data) {
+// The first file of a drop of local files. An address carries the name's bytes
+// percent-encoded: they are decoded to bytes, not to text, which would lose a name that is not
+// UTF-8.
+std::optional<QByteArray> DroppedFile(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().isEmpty())
         return std::nullopt;
     const QUrl first = data->urls().constFirst();
-    if (!first.isLocalFile() || QFileInfo(first.toLocalFile()).isDir())
+    if (!first.isLocalFile())
         return std::nullopt;
-    return first.toLocalFile();
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(first.path(QUrl::FullyEncoded).toLatin1());
+    std::error_code error;
+    if (path.isEmpty() || std::filesystem::is_directory(path.toStdString(), error))
+        return std::nullopt;
+    return path;
 }
 
 class FileDropFilter : public QObject {
   public:
-    FileDropFilter(QWidget* widget, std::function<void(const QString&)> open)
+    FileDropFilter(QWidget* widget, std::function<void(const QByteArray&)> open)
         : QObject(widget), open_(std::move(open)) {}
 
   protected:
@@ -31,7 +39,7 @@ class FileDropFilter : public QObject {
             event->type() != QEvent::Drop)
             return false;
         auto* drop = static_cast<QDropEvent*>(event);
-        const std::optional<QString> file = DroppedFile(drop->mimeData());
+        const std::optional<QByteArray> file = DroppedFile(drop->mimeData());
         // The file is only read: a drop offered as a move must not make the file manager
         // delete it.
         if (!file || !(drop->possibleActions() & Qt::CopyAction)) {
@@ -47,11 +55,11 @@ class FileDropFilter : public QObject {
     }
 
   private:
-    std::function<void(const QString&)> open_;
+    std::function<void(const QByteArray&)> open_;
 };
 } // namespace
 
-void AcceptFileDrops(QWidget* widget, std::function<void(const QString&)> open) {
+void AcceptFileDrops(QWidget* widget, std::function<void(const QByteArray&)> open) {
     widget->setAcceptDrops(true);
     widget->installEventFilter(new FileDropFilter(widget, std::move(open)));
 }

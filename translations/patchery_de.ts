@@ -260,6 +260,14 @@
         <source>--no image loaded--</source>
         <translation>--kein Bild geladen--</translation>
     </message>
+    <message>
+        <source>Sizing the sheet...</source>
+        <translation>Größe des Blatts wird geändert...</translation>
+    </message>
+    <message>
+        <source>Pasting...</source>
+        <translation>Einfügen...</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>

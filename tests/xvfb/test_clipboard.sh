@@ -4,7 +4,10 @@
 # tile (shown and stamped from its top-left 64x64 pixels) and the clipboard is emptied; Copy
 # gives the whole pasted picture back; a paste from the empty clipboard leaves no tile, so a
 # press on the target stamps nothing; Ctrl+C and Ctrl+V (Edit > Copy Tile, Paste Tile) do what
-# the two buttons do.
+# the two buttons do. A picture bomb from another program (an XBM of 79 bytes declaring 32767 x
+# 32767) asks before it is decoded, No (the default) leaving tile and clipboard, and the
+# program's memory peak stays where it was; a large PNG accepted shows its progress dialog,
+# whose Esc leaves them too.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 
@@ -86,6 +89,55 @@ xv_key ctrl+c
 xv_poll clipboard_offers image/png || xv_fail "Ctrl+C put no image/png on the clipboard"
 xv_key ctrl+v
 xv_poll clipboard_empty || xv_fail "Ctrl+V did not empty the clipboard"
+
+xv_step "a 79-byte XBM declaring 32767 x 32767, pasted: a question first, No leaves it all"
+# Qt's own XBM reader would decode 134 MB of pixels merely to recognise the picture.
+printf '#define b_width 32767\n#define b_height 32767\nstatic char b_bits[] = {0x00};\n' >"$f/bomb.xbm"
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$XV_APP_PID/status"; }
+peak_before=$(peak_kb)
+xclip -quiet -selection clipboard -t image/x-xbitmap -i "$f/bomb.xbm" 2>>"$XV_TMP/xclip.log" &
+XV_XCLIP_PID=$!
+xv_poll clipboard_offers image/x-xbitmap || xv_fail "xclip does not serve the XBM"
+# Alt+N answers a question only; Enter then shows No to be the default.
+for answer in alt+n Return; do
+    paste_button
+    xv_wait_dialog '^Patchery$' >/dev/null
+    xv_key "$answer"
+    xv_wait_gone '^Patchery$'
+    xv_expect_tile "the tile stays after $answer" "$src" 128 64
+    clipboard_offers image/x-xbitmap || xv_fail "the clipboard lost the XBM after $answer"
+done
+peak=$(peak_kb)
+xv_log "memory peak before the pastes $peak_before kB, after them $peak kB"
+[ $((peak - peak_before)) -lt $((64 * 1024)) ] ||
+    xv_fail "the program's memory peak grew from $peak_before kB to $peak kB"
+
+xv_step "a 16000 x 16000 PNG pasted, Yes: the progress dialog shows; Esc leaves it all"
+python3 - "$f/large.png" <<'PY'
+import struct, sys, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+side = 16000
+packer, row, rows = zlib.compressobj(9), b"\0" + b"\x80" * (3 * side), []
+rows = [packer.compress(row) for _ in range(side)] + [packer.flush()]
+with open(sys.argv[1], "wb") as out:
+    out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0)))
+    out.write(chunk(b"IDAT", b"".join(rows)) + chunk(b"IEND", b""))
+PY
+kill "$XV_XCLIP_PID"
+xclip -quiet -selection clipboard -t image/png -i "$f/large.png" 2>>"$XV_TMP/xclip.log" &
+XV_XCLIP_PID=$!
+xv_poll clipboard_offers image/png || xv_fail "xclip does not serve the PNG"
+paste_button
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key alt+y
+xv_wait_dialog '^Pasting\.\.\.$' >/dev/null
+xv_key Escape
+xv_wait_gone '^Pasting\.\.\.$'
+xv_expect_tile "the tile stays after Cancel" "$src" 128 64
+clipboard_offers image/png || xv_fail "the clipboard lost the PNG after Cancel"
+kill "$XV_XCLIP_PID"
+XV_XCLIP_PID=""
 
 xv_step "quit"
 xv_file_menu quit

@@ -8,7 +8,8 @@
 # scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
 # Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?". Files named on the command
 # line by names that are not UTF-8 open. A 79-byte XBM bomb asks before it is decoded, Enter
-# meaning No; a large TGA accepted shows its progress dialog, whose Esc leaves the view.
+# meaning No; a large TGA accepted shows its progress dialog, whose Esc leaves the view; so does
+# a custom size of 20000 x 20000, the window repainting what the dialog uncovers meanwhile.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -181,6 +182,29 @@ xv_wait_dialog '^Opening large\.tga\.\.\.$' >/dev/null
 xv_key Escape
 xv_wait_gone '^Opening large\.tga\.\.\.$'
 xv_expect_source "the source stays after Cancel" "$f/source2.tga" 0 0
+
+xv_step "Custom... 20000 x 20000: the progress dialog shows, the window repaints; Esc leaves it"
+xv_main_focus
+xv_choose_size 4
+xv_wait_dialog '^Target Image Size$' >/dev/null
+xv_key Tab Tab
+xv_type "20000"
+xv_key Tab
+xv_type "20000"
+xv_key Tab space
+progress=$(xv_wait_dialog '^Sizing the sheet\.\.\.$')
+# Moved off the window while the sheet is made, the dialog uncovers a part of the window, which
+# keeps showing the dialog there until the program paints it again.
+read -r px py pw ph < <(xv_geometry "$progress")
+uncovered() { import -window root -crop "${pw}x${ph}+$px+$py" -depth 8 "ppm:$1" 2>/dev/null; }
+uncovered "$XV_TMP/dialog.ppm"
+xdotool windowmove "$progress" 0 600
+repainted() { uncovered "$XV_TMP/now.ppm" && ! cmp -s "$XV_TMP/dialog.ppm" "$XV_TMP/now.ppm"; }
+xv_poll repainted || xv_fail "the window was not painted again where the dialog had been"
+xv_window_gone '^Sizing the sheet\.\.\.$' && xv_fail "the sheet was made before the check"
+xv_key Escape
+xv_wait_gone '^Sizing the sheet\.\.\.$'
+xv_expect_target "the target stays after Cancel" "$f/target.tga" 0 0
 xv_main_focus
 xv_file_menu quit
 xv_answer_quit yes
