@@ -59,6 +59,7 @@ MainWindow::MainWindow()
     history_.PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
     BuildLayout();
     BuildMenus();
+    BuildViewMenu();
     Connect();
     ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -94,6 +95,7 @@ void MainWindow::LoadStartupState() {
 
     targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
     targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+    LoadViewSettings();
 }
 
 // Under a window manager the frame only gets its size after showing; before that, move() places

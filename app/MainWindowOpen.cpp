@@ -10,6 +10,7 @@
 #include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
+#include "ViewBars.h"
 
 #include <QPushButton>
 
@@ -22,14 +23,14 @@ void SetUpOpenDialog(FileDialog& dialog) {
     dialog.ConfirmOverwrite = false;
 }
 
-// Ranges a view's bars to its size; a bar is on when the view exceeds the viewing area.
-void FitBars(QSize size, ScrollBar* vertical, ScrollBar* horizontal) {
-    if (size.height() > ViewHeight)
+// Ranges a view's bars to its image; a bar is on when the view exceeds the viewing area.
+void FitBars(QSize size, double zoom, ScrollBar* vertical, ScrollBar* horizontal) {
+    if (BarNeeded(size.height(), ViewHeight, zoom))
         vertical->setEnabled(true);
-    if (size.width() > ViewWidth)
+    if (BarNeeded(size.width(), ViewWidth, zoom))
         horizontal->setEnabled(true);
-    vertical->setMax(checked::ToInt16(size.height() - ViewHeight));
-    horizontal->setMax(checked::ToInt16(size.width() - ViewWidth));
+    vertical->setMax(BarMax(size.height(), ViewHeight, zoom));
+    horizontal->setMax(BarMax(size.width(), ViewWidth, zoom));
 }
 
 void WrongFormat(QWidget* parent) {
@@ -83,13 +84,13 @@ void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
         // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
         // the source as it was.
         source_ = Drawn(LoadImageFile(fileDialog.FileName));
-        sourceView->resize(source_.size());
+        sourceView->resize(sourceView->Zoomed(source_.size()));
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
                               QString::number(source_.width()) + QLatin1Char('x') +
                               QString::number(source_.height()));
         sourceView->SetMark({}); // the last pick was from the previous source
-        FitBars(source_.size(), sourceVerticalBar, sourceHorizontalBar);
+        FitBars(source_.size(), sourceView->Zoom(), sourceVerticalBar, sourceHorizontalBar);
         if (sourceView->width() > ViewWidth) {
             sourceView->resize(ViewWidth, sourceView->height());
             // The bar may already stand away from 0: place the view where it says, so the
@@ -110,7 +111,7 @@ void MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
             throw Failure("no file was chosen");
         sheet_.Open(Drawn(LoadImageFile(fileDialog.FileName)), fileDialog.FileName);
         sheet_.SetAutoSize(true);
-        FitBars(sheet_.Size(), targetVerticalBar, targetHorizontalBar);
+        FitBars(sheet_.Size(), targetView->Zoom(), targetVerticalBar, targetHorizontalBar);
         history_.Record(std::move(before));
     } catch (const std::exception&) {
         WrongFormat(this);

@@ -14,7 +14,7 @@
 #include <QPainter>
 
 void MainWindow::PickTile(QPointF at) {
-    if (source_.isNull() || at.x() > sourceView->width())
+    if (source_.isNull() || at.x() * sourceView->Zoom() > sourceView->width())
         return;
     const QRect cell = CellAt(at);
     // Start from a blank tile, so a cell that runs past the image's edge shows the blank
@@ -41,7 +41,7 @@ void MainWindow::StampTile(QPointF at) {
 
 // No outline where a press does nothing: no source image, or beyond the source's width.
 void MainWindow::OutlineSourceCell(QPointF at) {
-    const bool picks = !source_.isNull() && at.x() <= sourceView->width();
+    const bool picks = !source_.isNull() && at.x() * sourceView->Zoom() <= sourceView->width();
     sourceView->SetOutline(picks ? CellAt(at) : QRect());
 }
 

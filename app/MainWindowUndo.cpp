@@ -13,9 +13,10 @@ QString MainWindow::TargetCaption() const {
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
-    if (targetView->size() != sheet_.Size())
-        targetView->resize(sheet_.Size());
-    targetView->update(area);
+    const QSize shown = targetView->Zoomed(sheet_.Size());
+    if (targetView->size() != shown)
+        targetView->resize(shown);
+    targetView->update(targetView->OnScreen(area));
     const QString caption = TargetCaption();
     if (targetButton->text() != caption)
         targetButton->setText(caption);
@@ -37,6 +38,9 @@ void MainWindow::PutTargetScroll(const ScrollState& state) {
     };
     put(targetVerticalBar, state.Vertical);
     put(targetHorizontalBar, state.Horizontal);
+    // Taken at another zoom, the ranges would not fit the sheet as it is seen now.
+    if (targetView->Zoom() != 1.0)
+        FitTargetBars();
 }
 
 void MainWindow::Undo() {

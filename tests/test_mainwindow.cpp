@@ -295,10 +295,12 @@ void TestMainWindow::menus() {
     frm.Show();
 
     const QList<QAction*> bar = frm.menuBar()->actions();
-    QCOMPARE(bar.size(), 3);
+    QCOMPARE(bar.size(), 4);
     QCOMPARE(bar[0], frm.fileMenu->menuAction());
     QCOMPARE(bar[1], frm.editMenu->menuAction());
-    QCOMPARE(bar[2], frm.helpMenu->menuAction());
+    QCOMPARE(bar[2], frm.viewMenu->menuAction());
+    QCOMPARE(bar[3], frm.helpMenu->menuAction());
+    QCOMPARE(frm.viewMenu->title(), QStringLiteral("&View"));
     QCOMPARE(frm.fileMenu->title(), QStringLiteral("&File"));
     QCOMPARE(frm.editMenu->title(), QStringLiteral("&Edit"));
     QCOMPARE(frm.helpMenu->title(), QStringLiteral("&Help"));
@@ -315,6 +317,10 @@ void TestMainWindow::menus() {
          {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."), separator,
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
+        {frm.viewMenu,
+         {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction},
+         {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
+          QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid")}},
         {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
@@ -322,7 +328,11 @@ void TestMainWindow::menus() {
         {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
         {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
-        {frm.aboutAction, QKeySequence(QStringLiteral("F1"))}};
+        {frm.aboutAction, QKeySequence(QStringLiteral("F1"))},
+        {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
+        {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
+        {frm.actualSizeAction, QKeySequence(QStringLiteral("Ctrl+0"))},
+        {frm.gridAction, QKeySequence(QStringLiteral("Ctrl+G"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();
         QCOMPARE(WithoutSeparators(actions), menu.members);
@@ -334,6 +344,7 @@ void TestMainWindow::menus() {
             QVERIFY(action->isVisible());
             QVERIFY(!action->isChecked());
         }
+        QCOMPARE(frm.gridAction->isCheckable(), true);
         QCOMPARE(captions, menu.captions);
     }
 

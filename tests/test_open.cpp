@@ -239,6 +239,10 @@ class TestOpen : public QObject {
     void scrolledViewsShowTheirImages();
     void wheelScrollsAndPressesLand_data();
     void wheelScrollsAndPressesLand();
+    void zoomedViewsShowAndPressExactly_data();
+    void zoomedViewsShowAndPressExactly();
+    void ctrlWheelZoomsAboutThePointer_data();
+    void ctrlWheelZoomsAboutThePointer();
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
@@ -258,6 +262,9 @@ void TestOpen::initTestCase() {
 }
 
 void TestOpen::init() {
+    // Each window starts at the zoom the last one left: each test starts from none.
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                  QStringLiteral("/Patchery/Patchery.conf"));
     dir_ = std::make_unique<TestFolder>();
     QVERIFY(dir_->isValid());
 }
@@ -811,6 +818,160 @@ void TestOpen::wheelScrollsAndPressesLand() {
     const QPoint pixel = at - QPoint(source ? 0 : 450, 20) + bars;
     QCOMPARE(view->mapFrom(frm.client, at), pixel);
     QCOMPARE(view->Outline(), QRect(pixel.x() / 64 * 64, pixel.y() / 64 * 64, 64, 64));
+}
+
+void TestOpen::zoomedViewsShowAndPressExactly_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPoint>("bars"); // set after the zoom, in image pixels
+    for (const bool source : {true, false}) {
+        const char* view = source ? "source" : "target";
+        QTest::addRow("%s 25%%", view) << source << 0.25 << QPoint(0, 0);
+        QTest::addRow("%s 50%%", view) << source << 0.5 << QPoint(0, 37);
+        QTest::addRow("%s 200%%", view) << source << 2.0 << QPoint(source ? 101 : 0, 333);
+        QTest::addRow("%s 400%%", view) << source << 4.0 << QPoint(source ? 170 : 40, 650);
+        QTest::addRow("%s 800%%", view) << source << 8.0 << QPoint(source ? 440 : 100, 930);
+    }
+}
+
+// Each screen pixel shows the image pixel under it, unsmoothed and unshifted, and a press on
+// the first or the last screen pixel of a cell acts on that cell, never on its neighbour.
+void TestOpen::zoomedViewsShowAndPressExactly() {
+    QFETCH(bool, source);
+    QFETCH(double, zoom);
+    QFETCH(QPoint, bars);
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    ImageView* view = source ? frm.sourceView : frm.targetView;
+    const QSize image = source ? QSize(512, 1024) : QSize(256, 1536);
+    frm.ZoomView(view, zoom, QPointF(0, 0));
+    ScrollBar* across = source ? frm.sourceHorizontalBar : frm.targetHorizontalBar;
+    ScrollBar* down = source ? frm.sourceVerticalBar : frm.targetVerticalBar;
+    QCOMPARE(down->Max(), int16_t(std::ceil(image.height() - 477 / zoom)));
+    across->setValue(int16_t(bars.x()));
+    down->setValue(int16_t(bars.y()));
+    QCOMPARE(QPoint(across->Value(), down->Value()), bars);
+    const QPoint area(source ? 0 : 450, 20);
+    QCOMPARE(view->pos(),
+             area - QPoint(int(std::floor(bars.x() * zoom)), int(std::floor(bars.y() * zoom))));
+
+    // On screen, away from the marks: a block of 41 x 41 screen pixels.
+    const QImage shown = Shown(frm);
+    const auto pixelAt = [&](QPoint inView) {
+        return QPoint(int(std::floor(inView.x() / zoom)), int(std::floor(inView.y() / zoom)));
+    };
+    for (int y = 200; y <= 240; ++y) {
+        for (int x = 30; x <= 70; ++x) {
+            const QPoint at = area + QPoint(x, y);
+            const QPoint pixel = pixelAt(view->mapFrom(frm.client, at));
+            if (!QRect(QPoint(), image).contains(pixel))
+                continue;
+            if (RgbAt(shown, at) != Expected(pixel.x(), pixel.y(), !source))
+                QFAIL(qPrintable(QStringLiteral("window %1,%2 does not show pixel %3,%4")
+                                     .arg(at.x())
+                                     .arg(at.y())
+                                     .arg(pixel.x())
+                                     .arg(pixel.y())));
+        }
+    }
+
+    // The cell corner nearest the middle of what the area shows, and the screen pixels on both
+    // sides of it, each pressed on the cell it shows.
+    const QRect visible = QRect(area, QSize(256, 477)).intersected(view->geometry());
+    const QPointF middle = QPointF(view->mapFrom(frm.client, visible.center())) / zoom;
+    const QPoint corner(std::clamp(qRound(middle.x() / 64) * 64, 64, image.width() - 64),
+                        std::clamp(qRound(middle.y() / 64) * 64, 64, image.height() - 64));
+    const QPoint onScreen(int(corner.x() * zoom), int(corner.y() * zoom));
+    QVERIFY(visible.contains(view->mapTo(frm.client, onScreen)));
+    QVERIFY(visible.contains(view->mapTo(frm.client, onScreen - QPoint(1, 1))));
+    if (!source) {
+        QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(1, 1)); // tile 0, 0
+        QTest::mouseMove(frm.client, QPoint(300, 100));
+    }
+    for (const QPoint side : {QPoint(-1, -1), QPoint(0, 0), QPoint(-1, 0), QPoint(0, -1)}) {
+        const QPoint press = onScreen + side;
+        const QRect cell(corner + side * 64, QSize(64, 64));
+        QTest::mouseMove(view, press);
+        QCOMPARE(view->Outline(), cell);
+        QTest::mouseClick(view, Qt::LeftButton, {}, press);
+        if (source) {
+            QCOMPARE(frm.sourceView->Mark(), cell);
+            VERIFY_PATTERN(frm.Tile(), QSize(64, 64), false, cell.topLeft());
+        } else {
+            QCOMPARE(RgbAt(frm.Sheet().Image(), cell.topLeft()), Expected(0, 0));
+            QCOMPARE(RgbAt(frm.Sheet().Image(), cell.bottomRight()), Expected(63, 63));
+        }
+    }
+    // Nothing beyond those four cells was stamped.
+    if (!source) {
+        for (const QPoint beside : {corner - QPoint(65, 65), corner + QPoint(64, 64)}) {
+            if (QRect(QPoint(), image).contains(beside))
+                QCOMPARE(RgbAt(frm.Sheet().Image(), beside),
+                         Expected(beside.x(), beside.y(), true));
+        }
+    }
+}
+
+void TestOpen::ctrlWheelZoomsAboutThePointer_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<QPoint>("at");        // in the window's client area
+    QTest::addColumn<QList<int>>("turns"); // notches, one event each; up zooms in
+    QTest::addColumn<double>("zoom");      // afterwards
+    QTest::newRow("target in 3") << false << QPoint(600, 300) << QList<int>{1, 1, 1} << 8.0;
+    QTest::newRow("target in 2 at once, out 1")
+        << false << QPoint(523, 401) << QList<int>{2, -1} << 2.0;
+    QTest::newRow("source in 1, scrolled") << true << QPoint(201, 77) << QList<int>{1} << 2.0;
+    // Reduced until the image fits one way: it then stands at the area's edge that way.
+    QTest::newRow("source out 1") << true << QPoint(100, 150) << QList<int>{-1} << 0.5;
+    QTest::newRow("target out 2, in 1") << false << QPoint(460, 300) << QList<int>{-2, 1} << 0.5;
+    QTest::newRow("target past the largest step")
+        << false << QPoint(451, 21) << QList<int>{5, 1} << 8.0;
+}
+
+// Ctrl+wheel zooms the view under the pointer a step a notch and leaves the image pixel under
+// the pointer where it was.
+void TestOpen::ctrlWheelZoomsAboutThePointer() {
+    QFETCH(bool, source);
+    QFETCH(QPoint, at);
+    QFETCH(QList<int>, turns);
+    QFETCH(double, zoom);
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(200);
+    frm.targetVerticalBar->setValue(300);
+    ImageView* view = source ? frm.sourceView : frm.targetView;
+    for (const int notches : turns) {
+        const QPointF before = QPointF(view->mapFrom(frm.client, at)) / view->Zoom();
+        const QPoint pixel(int(std::floor(before.x())), int(std::floor(before.y())));
+        Wheel(frm, at, QPoint(0, 120 * notches), Qt::ControlModifier);
+        // The screen pixel under the pointer shows some of the pixel that was there, each way
+        // the view scrolls.
+        const QPoint screen = view->mapFrom(frm.client, at);
+        const double z = view->Zoom();
+        const bool across =
+            (source ? frm.sourceHorizontalBar : frm.targetHorizontalBar)->isEnabled();
+        const bool down = (source ? frm.sourceVerticalBar : frm.targetVerticalBar)->isEnabled();
+        for (const auto& [scrolls, shown, was] :
+             {std::tuple(across, screen.x(), pixel.x()), std::tuple(down, screen.y(), pixel.y())})
+            QVERIFY2(!scrolls || (std::floor(shown / z) <= was && was < (shown + 1) / z),
+                     qPrintable(QStringLiteral("%1 at %2 %").arg(was).arg(z * 100)));
+    }
+    QCOMPARE(view->Zoom(), zoom);
+    QCOMPARE(frm.ZoomedView(), view);
+    QCOMPARE((source ? frm.targetView : frm.sourceView)->Zoom(), 1.0);
+    QCOMPARE(view->height(), int((source ? 1024 : 1536) * zoom));
+
+    // Remembered: a new window starts at the same zoom.
+    MainWindow again;
+    again.Show();
+    QCOMPARE((source ? again.sourceView : again.targetView)->Zoom(), zoom);
 }
 
 void TestOpen::sourceReopenFollowsItsBar_data() {

@@ -1,7 +1,7 @@
 #pragma once
 // A view of an image held elsewhere (the sheet, the source, the tile): draws it at the view's
-// origin, the rest of the view in the blank colour, and reports presses and pointer moves in
-// image pixels. Scrolling moves the view itself behind its viewing area.
+// origin, magnified by its zoom, the rest of the view in the blank colour, and reports presses
+// and pointer moves in image pixels. Scrolling moves the view itself behind its viewing area.
 
 #include <QImage>
 #include <QWidget>
@@ -17,18 +17,30 @@ class ImageView : public QWidget {
     // view does not copy it, so drawing into it stays cheap; the owner repaints what changed.
     void Display(const QImage* image);
     const QImage* Displayed() const { return image_; }
-    // What the view shows, at its size, without the marks.
+    // What the view shows, at its size, without the marks and the grid.
     QImage Rendered() const;
     QColor BackColor() const;
+
+    // Screen pixels per image pixel; nearest neighbour, so at 2 and above every image pixel is
+    // an exact square. The owner sizes and places the view.
+    void SetZoom(double zoom);
+    double Zoom() const { return zoom_; }
+    QSize Zoomed(QSize imageSize) const;
+    int Zoomed(int imagePixels) const; // whole screen pixels, rounded down
+    // The screen rectangle that shows an image rectangle.
+    QRect OnScreen(const QRect& imageRect) const;
 
     // Two marks drawn over the image on the screen only, never into the image; an empty
     // rectangle hides a mark. The outline is a dashed ring just outside its rectangle, so the
     // pixels of the cell itself stay in view; the mark is a solid double ring just inside its
-    // rectangle. The outline goes when the pointer leaves the view.
+    // rectangle. The outline goes when the pointer leaves the view. Both in image pixels.
     void SetOutline(const QRect& cell);
     void SetMark(const QRect& cell);
     QRect Outline() const { return outline_; }
     QRect Mark() const { return mark_; }
+    // The 64-pixel cell lines over the image, on the screen only.
+    void SetGrid(bool shown);
+    bool Grid() const { return grid_; }
 
   signals:
     void Pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
@@ -47,8 +59,16 @@ class ImageView : public QWidget {
 
   private:
     void RaisePointerMoved(QPointF at);
+    void DrawImage(QPainter& painter, const QRegion& exposed) const;
+    void DrawReduced(QPainter& painter, const QRect& inside) const;
+    void DrawGrid(QPainter& painter, const QRect& exposed) const;
+    void MoveRing(QRect& ring, const QRect& cell);
+    QPointF InImage(QPointF onScreen) const { return onScreen / zoom_; }
+    QPointF PointerAt(const QMouseEvent* event) const;
 
     const QImage* image_ = nullptr;
+    double zoom_ = 1.0;
+    bool grid_ = false;
     QRect outline_;
     QRect mark_;
     std::optional<QPointF> pointer_; // where the pointer rests on the view, if it does
