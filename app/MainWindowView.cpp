@@ -9,6 +9,7 @@
 #include "ViewBars.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
@@ -63,6 +64,15 @@ void MainWindow::BuildViewMenu() {
     connect(fitAction, &QAction::triggered, this, &MainWindow::FitView);
     connect(gridAction, &QAction::toggled, this, &MainWindow::ShowGrid);
     lastView_ = targetView;
+    // What a screen reader says of each control.
+    sourceView->setAccessibleName(QStringLiteral("Source image"));
+    targetView->setAccessibleName(QStringLiteral("Target sheet"));
+    tileView->setAccessibleName(QStringLiteral("Selected tile"));
+    sizeList->setAccessibleName(QStringLiteral("Target image size"));
+    sourceHorizontalBar->setAccessibleName(QStringLiteral("Source image, horizontal scroll"));
+    sourceVerticalBar->setAccessibleName(QStringLiteral("Source image, vertical scroll"));
+    targetHorizontalBar->setAccessibleName(QStringLiteral("Target sheet, horizontal scroll"));
+    targetVerticalBar->setAccessibleName(QStringLiteral("Target sheet, vertical scroll"));
     for (ImageView* view : {sourceView, targetView}) {
         connect(view, &ImageView::PointerMoved, this, [this, view] { lastView_ = view; });
         connect(view, &ImageView::Pressed, this, [this, view] { lastView_ = view; });

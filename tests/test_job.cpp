@@ -9,6 +9,7 @@
 #include "ImageData.h"
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -219,8 +220,19 @@ void TestJob::pickStampSaveReopen() {
     QTest::mousePress(frm.targetView, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
     Stamp(sheet, tile(448, 960), 0, 640);
 
+    // The grid on both views, the pointer outlining a cell: on the screen, never in the file.
+    frm.gridAction->trigger();
+    QVERIFY(frm.targetView->Grid() && frm.sourceView->Grid());
+    QTest::mouseMove(frm.targetView, QPoint(70, 700));
+    QCOMPARE(frm.targetView->Outline(), QRect(64, 640, 64, 64));
+    const QImage onScreen = frm.targetView->grab().toImage();
+    QVERIFY(onScreen.pixel(128, 660) != frm.Sheet().Image().pixel(128, 660));
+    QCOMPARE(onScreen.pixel(127, 660), frm.Sheet().Image().pixel(127, 660));
+    const QImage tileBefore = frm.Tile();
+
     const QString saved = dir.filePath(QStringLiteral("sheet.tga"));
     Save(frm, user, saved);
+    QCOMPARE(frm.Tile(), tileBefore);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
     QCOMPARE(user.Dialogs.size(), size_t(2));
     const DialogCall& dialog = user.Dialogs.back();

@@ -345,6 +345,11 @@ void TestMainWindow::menus() {
             QVERIFY(!action->isChecked());
         }
         QCOMPARE(frm.gridAction->isCheckable(), true);
+        // Named for screen readers.
+        QCOMPARE(frm.targetView->accessibleName(), QStringLiteral("Target sheet"));
+        QCOMPARE(frm.sizeList->accessibleName(), QStringLiteral("Target image size"));
+        QCOMPARE(frm.sourceVerticalBar->accessibleName(),
+                 QStringLiteral("Source image, vertical scroll"));
         QCOMPARE(captions, menu.captions);
     }
 
