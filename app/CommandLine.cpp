@@ -3,8 +3,8 @@
 #include "Program.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 
@@ -12,12 +12,23 @@ namespace {
 void Print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
+
+// The arguments are read one byte to a character, so that a file name goes back to its exact
+// bytes whatever their encoding (a Latin-1 name under a UTF-8 locale would not decode).
+QByteArray Bytes(const QString& argument) {
+    return argument.toLatin1();
+}
+
+// A full path, as the file dialog would have given it.
+QByteArray FullPath(const QByteArray& path) {
+    return path.startsWith('/') ? path : QFile::encodeName(QDir::currentPath()) + '/' + path;
+}
 } // namespace
 
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        arguments << QString::fromLatin1(argv[i]);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -38,8 +49,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                  QStringLiteral("[SOURCE]"));
 
     const auto wrong = [](const QString& reason) {
-        Print(stderr, QStringLiteral("patchery: ") + reason +
-                          QStringLiteral("\nTry 'patchery --help' for more information.\n"));
+        // The reason may quote an argument: its own bytes go out again.
+        std::fputs("patchery: " + Bytes(reason) + "\nTry 'patchery --help' for more information.\n",
+                   stderr);
         return 2;
     };
     if (!parser.parse(arguments))
@@ -58,10 +70,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     if (sources.size() > 1)
         return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
 
-    // Full paths, as the file dialog would have given them.
     if (!sources.isEmpty())
-        named.Source = QFileInfo(sources.constFirst()).absoluteFilePath();
+        named.Source = FullPath(Bytes(sources.constFirst()));
     if (parser.isSet(target))
-        named.Target = QFileInfo(parser.value(target)).absoluteFilePath();
+        named.Target = FullPath(Bytes(parser.value(target)));
     return std::nullopt;
 }

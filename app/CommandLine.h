@@ -1,13 +1,14 @@
 #pragma once
 // The command line: patchery [--target SHEET] [SOURCE].
 
-#include <QString>
+#include <QByteArray>
 
 #include <optional>
 
 struct CommandLine {
-    std::optional<QString> Source; // full paths of the files named
-    std::optional<QString> Target;
+    // Full paths of the files named, as their bytes: opened exactly as given.
+    std::optional<QByteArray> Source;
+    std::optional<QByteArray> Target;
 };
 
 // Reads the arguments before any window exists. Gives the exit status when the program is to

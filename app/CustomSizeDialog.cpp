@@ -3,6 +3,7 @@
 #include "FitText.h"
 #include "MessageBox.h"
 #include "Program.h"
+#include "SaveableSize.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,13 +28,6 @@ bool InRange(const QString& text) {
     return ok && value <= MaxSide;
 }
 } // namespace
-
-bool TargetSizeAllowed(int width, int height) {
-    if (width < 1 || width > MaxSide || height < 1 || height > MaxSide)
-        return false;
-    const int64_t padded = (3LL * width + 3) / 4 * 4;
-    return padded * height <= std::numeric_limits<int32_t>::max();
-}
 
 CustomSizeDialog::CustomSizeDialog(QWidget* owner, QSize last)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -70,6 +64,12 @@ CustomSizeDialog::CustomSizeDialog(QWidget* owner, QSize last)
     connect(heightBox, &QLineEdit::textChanged, this, &CustomSizeDialog::HeightEdited);
     connect(okButton, &QPushButton::clicked, this, &CustomSizeDialog::ConfirmSize);
     connect(cancelButton, &QPushButton::clicked, this, &CustomSizeDialog::CancelSize);
+
+    // The boxes show what OK would apply.
+    if (last.width() > 0)
+        widthBox->setText(QString::number(last.width()));
+    if (last.height() > 0)
+        heightBox->setText(QString::number(last.height()));
 }
 
 void CustomSizeDialog::showEvent(QShowEvent* event) {
@@ -145,10 +145,9 @@ void CustomSizeDialog::BoxChange(QLineEdit* box, QString& lastGood, int& value) 
 }
 
 void CustomSizeDialog::ConfirmSize() {
-    if (!TargetSizeAllowed(width_, height_)) {
-        ShowMessage(QStringLiteral("Width and height must each be from 1 to 32767, and 3 x width x "
-                                   "height at most 2147483647."),
-                    MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+    if (!SaveableSize(Size())) {
+        ShowMessage(QString::fromLatin1(SaveableSizeRule()), MessageButtons::OK, ProgramName(),
+                    MessageIcon::None, this);
         return;
     }
     accept();

@@ -10,15 +10,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Sizes the program can hold and save: each side 1 to 32767, and the pixel data (also with
-// rows padded to 4 bytes) within the signed 32-bit range.
-bool TargetSizeAllowed(int width, int height);
-
 class CustomSizeDialog : public QDialog {
     Q_OBJECT
   public:
-    // last: the values the boxes held when the dialog was last open; they stand until a box is
-    // edited, and are what OK applies then.
+    // last: the values the boxes held when the dialog was last open; the boxes show them, and
+    // OK applies them until a box is edited.
     CustomSizeDialog(QWidget* owner, QSize last);
 
     // The last value typed into each box (or given as last); exec() says whether OK took it.

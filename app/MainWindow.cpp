@@ -49,10 +49,15 @@ bool Reachable(QPoint frameTopLeft, int width) {
 MainWindow::MainWindow()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      sheet_(QSize(StartWidth, StartHeight), QApplication::palette().color(QPalette::Button)),
-      history_(sheet_, [this] {
-          undoAction->setEnabled(history_.CanUndo());
-          redoAction->setEnabled(history_.CanRedo());
+      sheet_(QSize(StartWidth, StartHeight)),
+      history_(sheet_,
+               [this] {
+                   undoAction->setEnabled(history_.CanUndo());
+                   redoAction->setEnabled(history_.CanRedo());
+               }),
+      recovery_(SheetRecovery::DefaultFolder(), [this](const QString& what) {
+          QMetaObject::invokeMethod(
+              this, [this, what] { ReportRecoveryFailure(what); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(ProgramName() + QStringLiteral(" v") + ProgramVersion());
     history_.ReadScroll = [this] { return TargetScroll(); };

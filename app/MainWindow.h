@@ -8,7 +8,10 @@
 #include "LaunchOptions.h"
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
+#include "SelectedTile.h"
 #include "SheetHistory.h"
+#include "SheetRecovery.h"
+#include "Stroke.h"
 #include "TargetSheet.h"
 
 #include <QMainWindow>
@@ -41,9 +44,11 @@ class MainWindow : public QMainWindow {
     const TargetSheet& Sheet() const { return sheet_; }
     SheetHistory& History() { return history_; }
     const QImage& Source() const { return source_; }
-    const QImage& Tile() const { return tile_; }
+    const QImage& Tile() const { return tile_.Picture(); }
+    QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
     PrivateFolder& TemporaryFolder() { return temporaryFolder_; }
+    SheetRecovery& Recovery() { return recovery_; }
 
     // Controls, in stacking order, topmost first.
     QWidget* client = nullptr;
@@ -67,11 +72,14 @@ class MainWindow : public QMainWindow {
     ImageView* tileView = nullptr;
     QGroupBox* tileFrame = nullptr;
     QLabel* sizeLabel = nullptr;
+    QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
     QFrame* panelEdge = nullptr;
 
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
+    QMenu* recentMenu = nullptr; // Open Recent
+    QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
     QAction* quitAction = nullptr;
@@ -80,6 +88,9 @@ class MainWindow : public QMainWindow {
     QAction* redoAction = nullptr;
     QAction* copyTileAction = nullptr;
     QAction* pasteTileAction = nullptr;
+    QAction* flipHorizontallyAction = nullptr;
+    QAction* flipVerticallyAction = nullptr;
+    QAction* rotateAction = nullptr;
     QMenu* viewMenu = nullptr;
     QAction* zoomInAction = nullptr;
     QAction* zoomOutAction = nullptr;
@@ -96,16 +107,32 @@ class MainWindow : public QMainWindow {
     // commands' steps, without the dialog.
     void OpenSourceFile(const QString& path);
     void OpenTargetFile(const QString& path);
-    void PickTile(QPointF at);  // at: source image pixels
+    // A file named by its bytes (the command line): opened exactly as given, whatever their
+    // encoding, and named in the caption as well as they decode.
+    void OpenSourceFile(const QByteArray& path);
+    void OpenTargetFile(const QByteArray& path);
+    bool PickTile(QPointF at);  // at: source image pixels; false where a press picks nothing
     void StampTile(QPointF at); // at: sheet pixels
-    void ChangeTargetSize();    // the size list was chosen from
+    // Presses, drags and releases on the views: picks, block picks, stamps, strokes, erases.
+    void PressSource(QPointF at);
+    void PressTarget(Qt::KeyboardModifiers modifiers, QPointF at);
+    void DragOnSource(Qt::MouseButtons buttons, QPointF at);
+    void DragOnTarget(Qt::MouseButtons buttons, QPointF at);
+    void EndDrag();
+    void FlipTileHorizontally();
+    void FlipTileVertically();
+    void RotateTile();
+    void ChangeTargetSize(); // the size list was chosen from
     void CopyTile();
     void PasteTile();
+    void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
     void Undo();
     void Redo();
     void ShowOptions();
     void ShowAbout();
+    // Asks, one at a time, whether to restore each sheet another instance left unsaved.
+    void OfferRecoveries();
     void Quit(); // asks "Really Quit?"
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
     void EndOnSignal(int signal);
@@ -150,23 +177,43 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog. False when cancelled.
-    bool ChooseFile(const std::optional<QString>& named);
-    void OpenSourceFrom(const std::optional<QString>& named);
-    void OpenTargetFrom(const std::optional<QString>& named);
+    // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
+    // the file functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
+    // False when the file could not be read; a declined open is not a failure.
+    bool OpenSourceFrom(const std::optional<QByteArray>& named);
+    bool OpenTargetFrom(const std::optional<QByteArray>& named);
+    // Puts the file first in Open Recent.
+    void RememberRecent(const QString& path, bool target);
+    void ListRecent();
     void ApplyChosenSize();
     void FitTargetBars();
+    void SaveTargetTo(const QString& path);
     void ComposeAndSave(const QString& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     QString TargetCaption() const;
+    void KeepForRecovery();
+    void ReportRecoveryFailure(const QString& what);
+    void RestoreSheet(const SheetRecovery::Sheet& kept);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
+    // The preview and the block's size follow the selected tile.
+    void ShowTile();
+    // Picks the block of cells from the anchor cell to the one under at, within the image.
+    void PickBlock(const QImage& from, const QRect& anchor, QPointF at);
+    void StampOrErase(QPoint topLeft);
 
     TargetSheet sheet_;
     SheetHistory history_;
+    SheetRecovery recovery_;
     QImage source_; // the opened source image; null before one
-    QImage tile_;   // the selected tile; null while none is selected
+    SelectedTile tile_;
+    // A drag in progress: what it does, the cell it started on, the places a stroke entered.
+    enum class Drag { None, SourcePick, SheetPick, Paint, Erase };
+    Drag drag_ = Drag::None;
+    QRect dragAnchor_;
+    std::optional<Stroke> stroke_;
     QImage composed_;
     LaunchOptions options_;
     PrivateFolder temporaryFolder_;

@@ -75,6 +75,9 @@ void MainWindow::BuildLayout() {
     copyButton = Place(new WrappingButton(QStringLiteral("Copy To Clipboard"), middlePanel), 47,
                        110, 86, 30);
     tileView = Place(new ImageView(middlePanel), 58, 25, 64, 64);
+    tileCellsLabel = new QLabel(tileView);
+    tileCellsLabel->setAutoFillBackground(true); // readable over any picture
+    tileCellsLabel->hide();
     tileFrame = Place(new QGroupBox(QStringLiteral("Selected   Tile"), middlePanel), 46, 8, 86, 90);
     sizeLabel =
         Place(new QLabel(QStringLiteral("Target Image Size"), middlePanel), 47, 190, 86, 13);
@@ -97,7 +100,10 @@ void MainWindow::BuildMenus() {
     fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     openSourceAction = fileMenu->addAction(QStringLiteral("Open Source..."));
     openTargetAction = fileMenu->addAction(QStringLiteral("Open Target..."));
+    recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
+    ListRecent();
     fileMenu->addSeparator();
+    saveTargetAction = fileMenu->addAction(QStringLiteral("&Save Target"));
     saveTargetAsAction = fileMenu->addAction(QStringLiteral("Save Target As..."));
     fileMenu->addSeparator();
     optionsAction = fileMenu->addAction(QStringLiteral("Options..."));
@@ -116,13 +122,21 @@ void MainWindow::BuildMenus() {
     copyTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     pasteTileAction = editMenu->addAction(QStringLiteral("&Paste Tile"));
     pasteTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    editMenu->addSeparator();
+    flipHorizontallyAction = editMenu->addAction(QStringLiteral("Flip &Horizontally"));
+    flipHorizontallyAction->setShortcut(QKeySequence(Qt::Key_X));
+    flipVerticallyAction = editMenu->addAction(QStringLiteral("Flip &Vertically"));
+    flipVerticallyAction->setShortcut(QKeySequence(Qt::Key_Y));
+    rotateAction = editMenu->addAction(QStringLiteral("&Rotate 90\u00B0 Clockwise"));
+    rotateAction->setShortcut(QKeySequence(Qt::Key_Z));
     helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     aboutAction = helpMenu->addAction(QStringLiteral("&About "));
 
     // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
     openSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openTargetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    saveTargetAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveTargetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveTargetAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
 }
@@ -133,23 +147,34 @@ void MainWindow::Connect() {
     connect(copyButton, &QPushButton::clicked, this, &MainWindow::CopyTile);
     connect(pasteButton, &QPushButton::clicked, this, &MainWindow::PasteTile);
     connect(sizeList, &QComboBox::activated, this, &MainWindow::ChangeTargetSize);
-    // Any button, any modifiers.
+    // Any button; on the target, Ctrl picks and Shift erases.
     connect(sourceView, &ImageView::Pressed, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickTile(at); });
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PressSource(at); });
     connect(targetView, &ImageView::Pressed, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { StampTile(at); });
+            [this](Qt::MouseButton, Qt::KeyboardModifiers modifiers, QPointF at) {
+                PressTarget(modifiers, at);
+            });
     sourceView->setMouseTracking(true);
     targetView->setMouseTracking(true);
     connect(sourceView, &ImageView::PointerMoved, this,
-            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPointF at) { OutlineSourceCell(at); });
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
+                OutlineSourceCell(at);
+                DragOnSource(buttons, at);
+            });
     connect(targetView, &ImageView::PointerMoved, this,
-            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPointF at) { OutlineTargetCell(at); });
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
+                OutlineTargetCell(at);
+                DragOnTarget(buttons, at);
+            });
+    for (ImageView* view : {sourceView, targetView})
+        connect(view, &ImageView::Released, this, &MainWindow::EndDrag);
     connect(sourceHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceHorizontally);
     connect(sourceVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceVertically);
     connect(targetHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetHorizontally);
     connect(targetVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetVertically);
     connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
+    connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(quitAction, &QAction::triggered, this, &MainWindow::Quit);
@@ -158,12 +183,18 @@ void MainWindow::Connect() {
     connect(redoAction, &QAction::triggered, this, &MainWindow::Redo);
     connect(copyTileAction, &QAction::triggered, this, &MainWindow::CopyTile);
     connect(pasteTileAction, &QAction::triggered, this, &MainWindow::PasteTile);
+    connect(flipHorizontallyAction, &QAction::triggered, this, &MainWindow::FlipTileHorizontally);
+    connect(flipVerticallyAction, &QAction::triggered, this, &MainWindow::FlipTileVertically);
+    connect(rotateAction, &QAction::triggered, this, &MainWindow::RotateTile);
 
     // The views draw the documents where they are held; the sheet says what changed.
     sourceView->Display(&source_);
-    tileView->Display(&tile_);
+    tileView->Display(&tile_.Picture());
     composeView->Display(&composed_);
     targetView->Display(&sheet_.Image());
     targetView->resize(sheet_.Size());
-    sheet_.OnChanged([this](const QRect& area) { ShowSheetChange(area); });
+    sheet_.OnChanged([this](const QRect& area) {
+        ShowSheetChange(area);
+        KeepForRecovery();
+    });
 }

@@ -3,6 +3,7 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "Checked.h"
 #include "Failure.h"
 #include "FileDrop.h"
@@ -10,6 +11,7 @@
 #include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
+#include "SizeQuestions.h"
 #include "ViewBars.h"
 
 #include <QPushButton>
@@ -23,14 +25,26 @@ void SetUpOpenDialog(FileDialog& dialog) {
     dialog.ConfirmOverwrite = false;
 }
 
-// Ranges a view's bars to its image; a bar is on when the view exceeds the viewing area.
+// Ranges a view's bars to its image; a bar is on exactly when the image, as the view shows it,
+// exceeds the viewing area that way.
 void FitBars(QSize size, double zoom, ScrollBar* vertical, ScrollBar* horizontal) {
-    if (BarNeeded(size.height(), ViewHeight, zoom))
-        vertical->setEnabled(true);
-    if (BarNeeded(size.width(), ViewWidth, zoom))
-        horizontal->setEnabled(true);
+    vertical->setEnabled(BarNeeded(size.height(), ViewHeight, zoom));
+    horizontal->setEnabled(BarNeeded(size.width(), ViewWidth, zoom));
     vertical->setMax(BarMax(size.height(), ViewHeight, zoom));
     horizontal->setMax(BarMax(size.width(), ViewWidth, zoom));
+}
+
+// Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
+// the picture dropped.
+QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
+                        const SizeCheck& check) {
+    QImage picture;
+    if (!RunInBackground(parent, QStringLiteral("Opening %1...").arg(title),
+                         [&](const std::atomic<bool>& cancelled) {
+                             picture = LoadPicture(path, check, &cancelled);
+                         }))
+        throw SizeDeclined();
+    return picture;
 }
 
 void WrongFormat(QWidget* parent) {
@@ -46,9 +60,15 @@ void MainWindow::OpenTarget() {
     OpenTargetFrom(std::nullopt);
 }
 void MainWindow::OpenSourceFile(const QString& path) {
-    OpenSourceFrom(path);
+    OpenSourceFrom(QFile::encodeName(path));
 }
 void MainWindow::OpenTargetFile(const QString& path) {
+    OpenTargetFrom(QFile::encodeName(path));
+}
+void MainWindow::OpenSourceFile(const QByteArray& path) {
+    OpenSourceFrom(path);
+}
+void MainWindow::OpenTargetFile(const QByteArray& path) {
     OpenTargetFrom(path);
 }
 
@@ -62,28 +82,32 @@ void MainWindow::ConnectDrops() {
 }
 
 // Everything after this is the same for the dialog's choice and for a named file.
-bool MainWindow::ChooseFile(const std::optional<QString>& named) {
+std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named) {
     if (named) {
-        fileDialog.Choose(*named);
-        return true;
+        fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
+        return named->toStdString();
     }
     SetUpOpenDialog(fileDialog);
-    return fileDialog.ShowOpen(this);
+    if (!fileDialog.ShowOpen(this))
+        return std::nullopt;
+    return LocalPath(fileDialog.FileName);
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
-void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
+bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
     const bool horizontalWasOn = sourceHorizontalBar->isEnabled();
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        if (!ChooseFile(named))
+        const std::optional<std::string> path = ChooseFile(named);
+        if (!path)
             throw Failure("no file was chosen");
         // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
         // the source as it was.
-        source_ = Drawn(LoadImageFile(fileDialog.FileName));
+        source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
+                                   AskBeforeLarge(this, QStringLiteral("Open")));
         sourceView->resize(sourceView->Zoomed(source_.size()));
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
@@ -97,23 +121,38 @@ void MainWindow::OpenSourceFrom(const std::optional<QString>& named) {
             // view still reaches the edge of its viewing area.
             PlaceSourceHorizontally();
         }
+    } catch (const SizeDeclined&) {
+        sourceVerticalBar->setEnabled(verticalWasOn);
+        sourceHorizontalBar->setEnabled(horizontalWasOn);
+        return true; // declined, not unreadable
     } catch (const std::exception&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, false);
+    return true;
 }
 
-void MainWindow::OpenTargetFrom(const std::optional<QString>& named) {
+bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     SheetHistory::Step before = history_.Sheet();
     try {
-        if (!ChooseFile(named))
+        const std::optional<std::string> path = ChooseFile(named);
+        if (!path)
             throw Failure("no file was chosen");
-        sheet_.Open(Drawn(LoadImageFile(fileDialog.FileName)), fileDialog.FileName);
+        sheet_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
+                                     SaveableOrAsk(this, fileDialog.FileTitle)),
+                    fileDialog.FileName);
         sheet_.SetAutoSize(true);
         FitBars(sheet_.Size(), targetView->Zoom(), targetVerticalBar, targetHorizontalBar);
         history_.Record(std::move(before));
+    } catch (const SizeDeclined&) {
+        return true; // declined, not unreadable
     } catch (const std::exception&) {
         WrongFormat(this);
+        return false;
     }
+    RememberRecent(fileDialog.FileName, true);
+    return true;
 }

@@ -1,5 +1,5 @@
-// "Save Target As...": the sheet is composed in the hidden compose view, written as a temporary
-// BMP, read back, and written as a 24-bit TGA.
+// "Save Target" and "Save Target As...": the sheet is composed in the hidden compose view, written
+// as a temporary BMP, read back, and written as a 24-bit TGA.
 
 #include "MainWindow.h"
 
@@ -10,6 +10,8 @@
 #include "Program.h"
 #include "TgaFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QScopeGuard>
 
@@ -23,22 +25,40 @@ PixelSurface SurfaceOf(QImage& image) {
 }
 } // namespace
 
+// The sheet's own file, when it is a TGA: an opened PNG is never overwritten with TGA bytes.
+void MainWindow::SaveTarget() {
+    const QString own = sheet_.FilePath();
+    if (own.isEmpty() || QFileInfo(own).suffix().compare(QLatin1String("tga"), Qt::CaseInsensitive))
+        SaveTargetAs();
+    else
+        SaveTargetTo(own);
+}
+
 void MainWindow::SaveTargetAs() {
     fileDialog.Title = QStringLiteral("Save tga...");
     fileDialog.DefaultExtension = QStringLiteral("*.tga");
     fileDialog.Filter = QStringLiteral("tga Image(*.tga)|*.tga");
     fileDialog.FilterIndex = 1;
     fileDialog.ConfirmOverwrite = true;
-    if (!fileDialog.ShowSave(this))
-        return;
+    // The dialog starts from the sheet's own file, as a TGA, never from a file opened as a
+    // source; an untitled sheet starts from no name.
+    const QFileInfo own(sheet_.FilePath());
+    fileDialog.Choose(sheet_.FilePath().isEmpty()
+                          ? QString()
+                          : own.dir().filePath(own.completeBaseName() + QStringLiteral(".tga")));
+    if (fileDialog.ShowSave(this))
+        SaveTargetTo(fileDialog.FileName);
+}
 
-    const QString chosen = fileDialog.FileName;
+void MainWindow::SaveTargetTo(const QString& chosen) {
     const auto hide = qScopeGuard([this] {
         composeView->hide();
         composed_ = QImage();
     });
     try {
         ComposeAndSave(chosen);
+        sheet_.Saved(chosen);
+        RememberRecent(chosen, true);
     } catch (const Failure& failure) {
         if (failure.Type == Failure::Kind::Unsupported) {
             ShowMessage(QStringLiteral("Image format unsupported"), MessageButtons::OK,

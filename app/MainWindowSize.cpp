@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "Checked.h"
 #include "CustomSizeDialog.h"
 #include "Layout.h"
@@ -32,6 +33,7 @@ void MainWindow::ApplyChosenSize() {
     } standard[] = {{"256x768", 768}, {"256x1024", 1024}, {"256x1536", 1536}, {"256x2048", 2048}};
     for (const auto& size : standard) {
         if (chosen == QLatin1String(size.text)) {
+            const BusyCursor busy;
             sheet_.Resize(QSize(StartWidth, size.height)); // all of it fits, or nothing
             sheet_.SetAutoSize(true);
             sized = true;
@@ -42,6 +44,7 @@ void MainWindow::ApplyChosenSize() {
         const bool accepted = dialog.exec() == QDialog::Accepted;
         customSize_ = dialog.Size(); // what the boxes held, whether OK or Cancel ended it
         if (accepted) {
+            const BusyCursor busy;
             sheet_.Resize(customSize_);
             sized = true;
         }

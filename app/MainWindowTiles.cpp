@@ -5,38 +5,31 @@
 
 #include "MainWindow.h"
 
+#include "BackgroundWork.h"
 #include "ImageFile.h"
+#include "SizeQuestions.h"
 #include "TileGrid.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
-#include <QPainter>
 
-void MainWindow::PickTile(QPointF at) {
+bool MainWindow::PickTile(QPointF at) {
     if (source_.isNull() || at.x() * sourceView->Zoom() > sourceView->width())
-        return;
+        return false;
     const QRect cell = CellAt(at);
-    // Start from a blank tile, so a cell that runs past the image's edge shows the blank
-    // colour there rather than what the previous tile had.
-    QImage tile(TileSize, TileSize, QImage::Format_RGB32);
-    tile.fill(sheet_.Blank());
-    QPainter painter(&tile);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(tile.rect(), source_, cell);
-    painter.end();
-    tile_ = tile;
-    tileView->update();
+    // A cell that runs past the image's edge shows the blank colour there.
+    tile_.Pick(source_, cell, sheet_.Blank());
+    ShowTile();
     sourceView->SetMark(cell);
+    return true;
 }
 
 void MainWindow::StampTile(QPointF at) {
-    if (tile_.isNull())
+    if (tile_.IsNull())
         return;
-    const QRect cell = CellAt(at);
-    SheetHistory::Step before = history_.Cell(cell);
-    sheet_.Stamp(tile_, cell.topLeft());
-    history_.Record(std::move(before));
+    StampOrErase(CellAt(at).topLeft());
 }
 
 // No outline where a press does nothing: no source image, or beyond the source's width.
@@ -45,16 +38,18 @@ void MainWindow::OutlineSourceCell(QPointF at) {
     sourceView->SetOutline(picks ? CellAt(at) : QRect());
 }
 
+// The whole block a press would stamp.
 void MainWindow::OutlineTargetCell(QPointF at) {
-    targetView->SetOutline(tile_.isNull() ? QRect() : CellAt(at));
+    targetView->SetOutline(tile_.IsNull() ? QRect()
+                                          : QRect(CellAt(at).topLeft(), tile_.Cells() * TileSize));
 }
 
 void MainWindow::CopyTile() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     // With no tile the clipboard stays empty.
-    if (!tile_.isNull())
-        clipboard->setImage(tile_);
+    if (!tile_.IsNull())
+        clipboard->setImage(tile_.Picture());
 }
 
 // Paste moves the picture: the clipboard is emptied afterwards, whatever it held.
@@ -62,10 +57,48 @@ void MainWindow::PasteTile() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     QImage picture;
     const QMimeData* data = clipboard->mimeData();
-    if (data && data->hasImage())
-        picture = clipboard->image();
-    // Other programs' pictures come in any format.
-    tile_ = AsPicture(picture);
-    tileView->update();
+    // Bounded as an opened file is; a picture declined leaves the tile and the clipboard.
+    try {
+        const BusyCursor busy;
+        if (data)
+            picture = ClipboardPicture(*data, AskBeforeLarge(this, QStringLiteral("Paste")));
+    } catch (const SizeDeclined&) {
+        return;
+    } catch (const std::exception&) {
+        picture = QImage(); // what cannot be read is no picture, as before
+    }
+    tile_.Paste(picture);
+    ShowTile();
     clipboard->clear();
+}
+
+void MainWindow::FlipTileHorizontally() {
+    tile_.FlipHorizontally();
+    ShowTile();
+}
+
+void MainWindow::FlipTileVertically() {
+    tile_.FlipVertically();
+    ShowTile();
+}
+
+void MainWindow::RotateTile() {
+    tile_.RotateClockwise();
+    ShowTile();
+}
+
+// The preview shows the block's top-left cell at its own size; a block of more than one cell
+// says how many across and down in the preview's corner.
+void MainWindow::ShowTile() {
+    tileView->update();
+    const QSize cells = tile_.Cells();
+    const bool block = cells.width() * cells.height() > 1;
+    if (block) {
+        tileCellsLabel->setText(QString::number(cells.width()) + QStringLiteral(" \u00D7 ") +
+                                QString::number(cells.height()));
+        tileCellsLabel->adjustSize();
+        tileCellsLabel->move(tileView->width() - tileCellsLabel->width(),
+                             tileView->height() - tileCellsLabel->height());
+    }
+    tileCellsLabel->setVisible(block);
 }

@@ -13,10 +13,13 @@ QString MainWindow::TargetCaption() const {
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
+    targetView->update(targetView->OnScreen(area));
+    // Only a change of the whole sheet changes its size or title: a stamp costs no caption.
+    if (area != sheet_.Image().rect())
+        return;
     const QSize shown = targetView->Zoomed(sheet_.Size());
     if (targetView->size() != shown)
         targetView->resize(shown);
-    targetView->update(targetView->OnScreen(area));
     const QString caption = TargetCaption();
     if (targetButton->text() != caption)
         targetButton->setText(caption);

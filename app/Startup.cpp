@@ -28,6 +28,7 @@ int RunPatchery(int argc, char** argv) {
     form.Show();
     // Once the window is up, so that a "Wrong format" has it as owner.
     QTimer::singleShot(0, &form, [&form, &named] {
+        form.OfferRecoveries();
         if (named.Source)
             form.OpenSourceFile(*named.Source);
         if (named.Target)

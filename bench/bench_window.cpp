@@ -1,5 +1,5 @@
-// Through the real main window, offscreen: a stamp, the outline following the pointer, an open
-// of a target (TGA or PNG), a whole save, an undo.
+// Through the real main window, offscreen: a stamp, a block's stamp, a drag stroke, the outline
+// following the pointer, an open of a target (TGA or PNG), a whole save, an undo.
 
 #include "Samples.h"
 
@@ -7,12 +7,15 @@
 #include "FileDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "SheetRecovery.h"
 #include "TgaFile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -92,6 +95,78 @@ void Stamp(benchmark::State& state, bool withPaint) {
     if (window.Sheet().Image().pixel(0, 0) != source.pixel(64, 64) ||
         source.pixel(64, 64) == source.pixel(0, 0))
         state.SkipWithError("the press did not stamp the tile");
+}
+
+// A 4 x 4-cell block picked with a drag on the source, then stamped by presses down the sheet,
+// each with its repaint.
+void StampBlock(benchmark::State& state) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.OpenSource();
+    window.PressSource(QPointF(10, 70));
+    window.DragOnSource(Qt::LeftButton, QPointF(250, 300));
+    window.EndDrag();
+    FaultCounter faults(state);
+    int row = 0;
+    for (auto _ : state) {
+        window.PressTarget({}, QPointF(10, 64 * (row++ % 28) + 10));
+        window.EndDrag();
+        QCoreApplication::processEvents();
+    }
+    SkipOnMessages(state, session);
+    // The last press put the block's bottom-right pixel, source (255, 319), 255 rows below it.
+    const int last = 64 * ((row - 1) % 28);
+    if (window.TileCells() != QSize(4, 4) ||
+        window.Sheet().Image().pixel(255, last + 255) != window.Source().pixel(255, 319))
+        state.SkipWithError("the press did not stamp the block");
+}
+
+// One stroke, press to release: down the sheet's first column across 32 cells, a move a cell,
+// each repainted; the tile alternates so that every stroke changes its cells. With undo, the
+// stroke is made with the clock stopped and Edit > Undo of it is timed.
+void StrokeDown(benchmark::State& state, bool undo) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
+    window.OpenSource();
+    FaultCounter faults(state);
+    int round = 0;
+    const auto stroke = [&] {
+        window.PressTarget({}, QPointF(10, 10));
+        for (int cell = 1; cell < 32; ++cell) {
+            window.DragOnTarget(Qt::LeftButton, QPointF(10, 64 * cell + 10));
+            QCoreApplication::processEvents();
+        }
+        window.EndDrag();
+        QCoreApplication::processEvents();
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.PickTile(QPointF(round++ % 2 ? 70 : 10, 10));
+        if (!undo)
+            state.ResumeTiming();
+        stroke();
+        if (undo) {
+            state.ResumeTiming();
+            window.Undo();
+            QCoreApplication::processEvents();
+        }
+    }
+    SkipOnMessages(state, session);
+    // One more stroke, with the other tile: one undo takes all of it back.
+    window.PickTile(QPointF(round % 2 ? 70 : 10, 10));
+    const QImage before = window.Sheet().Image().copy(0, 0, 64, 2048);
+    stroke();
+    const bool changed = window.Sheet().Image().copy(0, 0, 64, 2048) != before;
+    window.Undo();
+    if (!changed || window.Sheet().Image().copy(0, 0, 64, 2048) != before)
+        state.SkipWithError("a stroke did not undo as one step");
+    if (!undo)
+        state.counters["per_cell"] = benchmark::Counter(
+            32, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
@@ -185,6 +260,69 @@ void Undo(benchmark::State& state, bool stamps) {
     SkipOnMessages(state, *Current);
 }
 
+// What the window's thread does for recovery at each change: the sheet handed over, then the
+// next stamp's write into it, which copies the image if the worker still holds it.
+void RecoveryHandOver(benchmark::State& state) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    const QString file = QStringLiteral("/sheets/sheet.tga");
+    int change = 0;
+    for (auto _ : state) {
+        recovery.Keep(sheet, file);
+        sheet.setPixel(change % 256, 0, qRgb(change, 0, 0));
+        ++change;
+    }
+    recovery.Flush();
+    recovery.Discard();
+}
+
+// From a change to its recovery file on the disk.
+void RecoveryOnDisk(benchmark::State& state) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    const QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
+    for (auto _ : state) {
+        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+        recovery.Flush();
+    }
+    recovery.Discard();
+}
+
+// The longest the event loop waits while an 8192 x 8192 recovery file is written: idle, or
+// with a stamp-sized change at every turn of the loop.
+void RecoveryBlock(benchmark::State& state, bool stamping) {
+    SheetRecovery recovery(SheetRecovery::DefaultFolder(), [&state](const QString& what) {
+        state.SkipWithError(what.toStdString().c_str());
+    });
+    QImage sheet(8192, 8192, QImage::Format_RGB32);
+    sheet.fill(qRgb(239, 239, 239));
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 last = 0;
+        int change = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, (now - last) / 1e6);
+            last = now;
+            if (stamping)
+                sheet.setPixel(change++ % 8192, 0, qRgb(change, 1, 2));
+        });
+        clock.start();
+        tick.start(1);
+        recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"));
+        while (recovery.Writing())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    state.counters["longest_block_ms"] = longest;
+    recovery.Discard();
+    recovery.Flush();
+}
+
 } // namespace
 
 void EndWindowBenchmarks() {
@@ -196,6 +334,9 @@ void EndWindowBenchmarks() {
 void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp", Stamp, false);
     benchmark::RegisterBenchmark("window/stamp+paint", Stamp, true);
+    benchmark::RegisterBenchmark("window/stamp block 4x4+paint", StampBlock);
+    benchmark::RegisterBenchmark("window/stroke 32 cells+paint", StrokeDown, false);
+    benchmark::RegisterBenchmark("window/undo/stroke 32 cells", StrokeDown, true);
     benchmark::RegisterBenchmark("window/outline", Outline);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
@@ -215,6 +356,17 @@ void RegisterWindowBenchmarks() {
             replace, false)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("window/recovery/hand-over/" + sheet.Name()).c_str(),
+                                 RecoveryHandOver);
+    benchmark::RegisterBenchmark(("window/recovery/on disk/" + sheet.Name()).c_str(),
+                                 RecoveryOnDisk)
+        ->Unit(benchmark::kMillisecond);
+    for (const bool stamping : {false, true})
+        benchmark::RegisterBenchmark(stamping ? "window/recovery/block/8192x8192 stamping"
+                                              : "window/recovery/block/8192x8192",
+                                     RecoveryBlock, stamping)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
     benchmark::RegisterBenchmark("window/undo/stamp", Undo, true);
     benchmark::RegisterBenchmark("window/undo/size change", Undo, false);
 }

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder + "/config"));
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(folder + "/state"));
     std::filesystem::create_directories(folder + "/tmp");
     qputenv("TMPDIR", QByteArray::fromStdString(folder + "/tmp"));
 

@@ -1,5 +1,5 @@
-// Images that are not TGA files: the common picture formats, recognised by their content,
-// opened as if they were a 24-bit TGA of the same pixels.
+// Image files and pasted pictures: TGA files, and the common picture formats recognised by
+// their content, opened as if they were a 24-bit TGA of the same pixels.
 
 #include "ImageFile.h"
 
@@ -7,12 +7,17 @@
 #include "FileIO.h"
 #include "TgaFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QMimeData>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <new>
+#include <utility>
 
 namespace {
 // As QImageReader names what it recognised. Not "tga", "ico" or "cur": Qt takes most TGA
@@ -30,8 +35,9 @@ bool Listed(const QByteArray& format) {
 } // namespace
 
 QImage AsPicture(QImage picture) {
+    // In place where the depth allows (ARGB32 to RGB32): no second copy of the pixels.
     if (!picture.isNull() && picture.format() != QImage::Format_RGB32)
-        picture = picture.convertToFormat(QImage::Format_RGB32);
+        picture = std::move(picture).convertToFormat(QImage::Format_RGB32);
     return picture;
 }
 
@@ -41,46 +47,138 @@ QString OtherImagesFilter() {
     return QStringLiteral("Other Images(") + patterns + QStringLiteral(")|") + patterns;
 }
 
-ImageData LoadImageFile(const QString& path) {
-    const std::string local = LocalPath(path);
+qint64 PixelBytes(QSize size) {
+    return qint64{3} * size.width() * size.height();
+}
+
+namespace {
+// Qt's allocation bound holds for the whole process, and must stay in place for every other
+// read (a pasted picture's above all): raised for one read only, to what that image needs, and
+// put back as the read returns. Images are read one at a time, while the window takes no
+// command, so no other read can run meanwhile.
+class AllocationLimitForOneRead {
+  public:
+    explicit AllocationLimitForOneRead(QSize size) : before_(QImageReader::allocationLimit()) {
+        // Up to 8 bytes a pixel: a 16-bit PNG decodes as RGBA64.
+        const qint64 megabytes = (qint64{8} * size.width() * size.height() >> 20) + 1;
+        if (before_ != 0 && megabytes > before_)
+            QImageReader::setAllocationLimit(int(std::min<qint64>(megabytes, INT_MAX)));
+    }
+    ~AllocationLimitForOneRead() { QImageReader::setAllocationLimit(before_); }
+    AllocationLimitForOneRead(const AllocationLimitForOneRead&) = delete;
+    AllocationLimitForOneRead& operator=(const AllocationLimitForOneRead&) = delete;
+
+  private:
+    const int before_;
+};
+
+// A file whose reads fail once the open is cancelled: Qt's decoders then stop at their next
+// read, having read the file in small parts.
+class CancellableFile : public QFile {
+  public:
+    explicit CancellableFile(const std::atomic<bool>* cancelled) : cancelled_(cancelled) {}
+
+  protected:
+    qint64 readData(char* data, qint64 size) override {
+        if (cancelled_ && *cancelled_)
+            return -1;
+        return QFile::readData(data, size);
+    }
+
+  private:
+    const std::atomic<bool>* cancelled_;
+};
+
+void StopIfCancelled(const std::atomic<bool>* cancelled) {
+    if (cancelled && *cancelled)
+        throw Failure("the open was cancelled");
+}
+
+// The format Qt recognises, and the size the image declares. Some readers (XBM) refuse even to
+// read a header past the bound; reading one allocates nothing for the pixels.
+std::pair<QByteArray, QSize> Declared(QImageReader& reader) {
+    // Qt's XBM reader decodes the whole picture merely to recognise it (a 79-byte file
+    // declaring 32767 x 32767 costs 134 MB and a second): its header is read here instead.
+    static const QRegularExpression xbm(QStringLiteral(
+        "^\\s*#define\\s+\\S*width\\s+(\\d+)\\s+#define\\s+\\S*height\\s+(\\d+)\\s"));
+    const QRegularExpressionMatch header =
+        xbm.match(QString::fromLatin1(reader.device()->peek(256)));
+    if (header.hasMatch())
+        return {"xbm", QSize(header.captured(1).toInt(), header.captured(2).toInt())};
+    const AllocationLimitForOneRead limit(QSize(MaxSide, MaxSide));
+    if (!reader.canRead())
+        return {};
+    return {reader.format(), reader.size()};
+}
+
+// The declared size is checked before a pixel is decoded.
+QImage Decode(QImageReader& reader, QSize size, const SizeCheck& check, const std::string& name) {
+    if (!size.isValid())
+        throw Failure(name, "the image declares no size");
+    if (size.width() > MaxSide || size.height() > MaxSide)
+        throw Failure(name, "wider or higher than 32767");
+    if (check)
+        check(size);
+    QImage picture;
+    {
+        const AllocationLimitForOneRead limit(size);
+        picture = reader.read();
+    }
+    if (picture.isNull())
+        throw Failure(name, reader.errorString().toStdString());
+    return AsPicture(std::move(picture));
+}
+} // namespace
+
+QImage LoadPicture(const std::string& path, const SizeCheck& check,
+                   const std::atomic<bool>* cancelled) {
+    // Every file LoadTGA takes is a TGA, though its first bytes may spell another format's
+    // signature ("BM", "P6"): Qt's readers are asked only about the others.
+    bool tga = false;
+    try {
+        ImageData image;
+        LoadTGA(
+            path, image,
+            [&](int width, int height) {
+                tga = true;
+                if (check)
+                    check(QSize(width, height));
+            },
+            [cancelled](size_t, size_t) { StopIfCancelled(cancelled); });
+        return Drawn(image); // the record goes as the picture is made: two copies at most
+    } catch (const Failure&) {
+        if (tga)
+            throw;
+    }
     // A FIFO or a device would hang Qt's reader: refused at once, as LoadTGA refuses it.
-    const fileio::FileDescriptor fd = fileio::OpenForReading(local);
-    QFile file;
+    const fileio::FileDescriptor fd = fileio::OpenForReading(path);
+    CancellableFile file(cancelled);
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        throw Failure(local, file.errorString().toStdString());
+        throw Failure(path, file.errorString().toStdString());
     // By content alone: the file's name says nothing.
     QImageReader reader(&file);
-    if (!Listed(reader.format())) {
-        file.close();
-        ImageData image;
-        LoadTGA(local, image);
-        return image;
-    }
-    const QSize size = reader.size();
-    if (size.width() > MaxSide || size.height() > MaxSide)
-        throw Failure(local, "wider or higher than 32767");
-    // Qt's default allocation bound (256 MB) is lower than what a TGA may hold.
-    reader.setAllocationLimit(0);
-    const QImage picture = AsPicture(reader.read());
-    if (picture.isNull())
-        throw Failure(local, reader.errorString().toStdString());
+    const auto [format, size] = Declared(reader);
+    if (!Listed(format))
+        throw Failure(path, "neither a TGA nor an image of another known format");
+    QImage picture = Decode(reader, size, check, path);
+    StopIfCancelled(cancelled); // a decoder may give what it had read as the picture
+    return picture;
+}
 
-    ImageData decoded;
-    decoded.Width = picture.width();
-    decoded.Height = picture.height();
-    decoded.Bits = 24;
-    decoded.Pixels.resize(size_t{3} * static_cast<size_t>(decoded.Width) *
-                          static_cast<size_t>(decoded.Height));
-    uint8_t* out = decoded.Pixels.data();
-    for (int y = 0; y < decoded.Height; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < decoded.Width; ++x, out += 3) {
-            out[0] = static_cast<uint8_t>(qBlue(row[x]));
-            out[1] = static_cast<uint8_t>(qGreen(row[x]));
-            out[2] = static_cast<uint8_t>(qRed(row[x]));
-        }
+QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check) {
+    // Another program's picture arrives encoded: its size is read before it is decoded.
+    for (const QString& format : data.formats()) {
+        if (!format.startsWith(QLatin1String("image/")))
+            continue;
+        QByteArray bytes = data.data(format);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        if (const QSize size = Declared(reader).second; size.isValid())
+            return Decode(reader, size, check, "the clipboard's " + format.toStdString());
     }
-    return decoded;
+    // One put there by this program is an image already.
+    return AsPicture(qvariant_cast<QImage>(data.imageData()));
 }
 
 QImage Drawn(const ImageData& image) {

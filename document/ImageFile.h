@@ -7,18 +7,37 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <string>
+
+class QMimeData;
 
 // A path as the file functions take it: in the locale's 8-bit encoding.
 inline std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// Decodes the file. A file that Qt's own readers recognise by its content as PNG, JPEG, BMP,
-// GIF, PBM/PGM/PPM, XBM or XPM becomes a 24-bit image of its pixels, converted as a pasted
-// picture is; every other file, every TGA included, goes through LoadTGA. Throws on failure
-// (Failure, or std::bad_alloc).
-ImageData LoadImageFile(const QString& path);
+// An image's size as its file declares it, given before any of its pixels is decoded: what
+// the check throws ends the read with nothing allocated for them.
+using SizeCheck = std::function<void(QSize)>;
+
+// Pixels beyond this many bytes (at 3 a pixel, as the sheet is saved) are worth a question.
+constexpr qint64 LargeImageBytes = qint64{256} << 20;
+qint64 PixelBytes(QSize size);
+
+// Decodes the file at path (as the file functions take it: its bytes) into a picture. Every
+// file LoadTGA takes goes through LoadTGA; another one that Qt's own readers recognise by its
+// content as PNG, JPEG, BMP, GIF, PBM/PGM/PPM, XBM or XPM becomes a picture of its pixels,
+// converted as a pasted picture is. At most two copies of the pixels are held at any moment.
+// Throws on failure (Failure, or std::bad_alloc), and passes on what check throws. Once
+// *cancelled is set the read stops soon, with a Failure. Safe to call on another thread.
+QImage LoadPicture(const std::string& path, const SizeCheck& check = {},
+                   const std::atomic<bool>* cancelled = nullptr);
+
+// The picture on the clipboard: the first image/* entry Qt can read, checked as a file is, or
+// an image this program put there. Null when there is none.
+QImage ClipboardPicture(const QMimeData& data, const SizeCheck& check = {});
 
 // The whole image drawn into a new RGB32 picture of its size. Throws std::bad_alloc when the
 // memory for it cannot be had.

@@ -13,9 +13,11 @@ SheetHistory::SheetHistory(TargetSheet& sheet, std::function<void()> changed, in
 
 SheetHistory::Step SheetHistory::Cell(QRect area) const {
     Step cell;
-    cell.Area = area.intersected(sheet_.Image().rect());
-    if (!cell.Area.isEmpty())
-        cell.Pixels = sheet_.Image().copy(cell.Area);
+    Patch patch;
+    patch.Area = area.intersected(sheet_.Image().rect());
+    if (!patch.Area.isEmpty())
+        patch.Pixels = sheet_.Image().copy(patch.Area);
+    cell.Cells.push_back(std::move(patch));
     return cell;
 }
 
@@ -29,12 +31,19 @@ SheetHistory::Step SheetHistory::Sheet() const {
 }
 
 SheetHistory::Step SheetHistory::Capture(const Step& like) const {
-    return like.Whole ? Sheet() : Cell(like.Area);
+    if (like.Whole)
+        return Sheet();
+    Step now;
+    for (const Patch& patch : like.Cells)
+        now.Cells.push_back(std::move(Cell(patch.Area).Cells.front()));
+    return now;
 }
 
 void SheetHistory::Apply(const Step& step) {
     if (!step.Whole) {
-        sheet_.Put(step.Pixels, step.Area.topLeft());
+        // Newest first, so that where a stroke came back to a cell, what it first replaced wins.
+        for (auto patch = step.Cells.rbegin(); patch != step.Cells.rend(); ++patch)
+            sheet_.Put(patch->Pixels, patch->Area.topLeft());
         return;
     }
     sheet_.Restore(step.Sheet);
@@ -46,13 +55,15 @@ void SheetHistory::Apply(const Step& step) {
 // size that changed nothing keeps the very same pixels, while an opened file always counts.
 bool SheetHistory::Unchanged(const Step& before) const {
     if (!before.Whole) {
-        const QRect& a = before.Area;
         const QImage& sheet = sheet_.Image();
-        for (int y = 0; y < a.height(); ++y) {
-            if (std::memcmp(before.Pixels.constScanLine(y),
-                            sheet.constScanLine(a.y() + y) + sizeof(QRgb) * a.x(),
-                            sizeof(QRgb) * a.width()) != 0)
-                return false;
+        for (const Patch& patch : before.Cells) {
+            const QRect& a = patch.Area;
+            for (int y = 0; y < a.height(); ++y) {
+                if (std::memcmp(patch.Pixels.constScanLine(y),
+                                sheet.constScanLine(a.y() + y) + sizeof(QRgb) * a.x(),
+                                sizeof(QRgb) * a.width()) != 0)
+                    return false;
+            }
         }
         return true;
     }
@@ -70,17 +81,39 @@ void SheetHistory::Record(Step before) {
         Account(redo_.back(), -1);
         redo_.pop_back();
     }
-    Keep(undo_, std::move(before));
+    if (strokeKept_ && !before.Whole && CanUndo()) {
+        Step& stroke = undo_.back();
+        for (Patch& patch : before.Cells) {
+            Account(patch.Pixels, +1);
+            stroke.Cells.push_back(std::move(patch));
+        }
+    } else {
+        Keep(undo_, std::move(before));
+        strokeKept_ = inStroke_ && !undo_.back().Whole;
+    }
     Trim();
     changed_();
 }
 
+void SheetHistory::StartStroke() {
+    inStroke_ = true;
+    strokeKept_ = false;
+}
+
+void SheetHistory::EndStroke() {
+    inStroke_ = false;
+    strokeKept_ = false;
+}
+
+// An undo or redo in the middle of a stroke ends the stroke's step: what follows is a new one.
 void SheetHistory::Undo() {
+    strokeKept_ = false;
     if (CanUndo())
         Swap(undo_, redo_);
 }
 
 void SheetHistory::Redo() {
+    strokeKept_ = false;
     if (CanRedo())
         Swap(redo_, undo_);
 }
@@ -104,18 +137,23 @@ void SheetHistory::Keep(std::deque<Step>& list, Step step) {
 
 void SheetHistory::Account(const Step& step, int sign) {
     kept_ += sign * StepOverhead;
-    for (const QImage* image : {&step.Pixels, &step.Sheet.Image, &step.Sheet.Picture}) {
-        if (image->isNull())
-            continue;
-        const auto key = image->cacheKey();
-        int& uses = uses_[key];
-        uses += sign;
-        if (sign > 0 && uses == 1)
-            kept_ += image->sizeInBytes();
-        if (uses == 0) {
-            kept_ -= image->sizeInBytes();
-            uses_.erase(key);
-        }
+    for (const Patch& patch : step.Cells)
+        Account(patch.Pixels, sign);
+    Account(step.Sheet.Image, sign);
+    Account(step.Sheet.Picture, sign);
+}
+
+void SheetHistory::Account(const QImage& image, int sign) {
+    if (image.isNull())
+        return;
+    const auto key = image.cacheKey();
+    int& uses = uses_[key];
+    uses += sign;
+    if (sign > 0 && uses == 1)
+        kept_ += image.sizeInBytes();
+    if (uses == 0) {
+        kept_ -= image.sizeInBytes();
+        uses_.erase(key);
     }
 }
 

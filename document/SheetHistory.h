@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 // Where a view's scroll bars stand: on or off, their range and position.
 struct ScrollState {
@@ -31,12 +32,16 @@ class SheetHistory {
     // The pixels the steps may keep; the oldest steps go first beyond it.
     static constexpr int64_t DefaultLimit = int64_t{256} << 20;
 
-    // What a change replaces, or what an undo puts back. A cell holds only its Area's pixels;
-    // a whole sheet holds everything.
-    struct Step {
-        bool Whole = false;
+    // Some pixels of the sheet and their place.
+    struct Patch {
         QRect Area;
         QImage Pixels;
+    };
+    // What a change replaces, or what an undo puts back. A change to cells holds only their
+    // pixels, in the order they were taken (a stroke's first); a whole sheet holds everything.
+    struct Step {
+        bool Whole = false;
+        std::vector<Patch> Cells;
         TargetSheet::State Sheet;
         ScrollState Scroll;
     };
@@ -53,8 +58,12 @@ class SheetHistory {
     Step Cell(QRect area) const;
     Step Sheet() const;
     // Keeps a change as the newest step and forgets what could be redone; a stamp or size that
-    // left the sheet as it was is not kept.
+    // left the sheet as it was is not kept. Within a stroke, changes to cells join the stroke's
+    // step.
     void Record(Step before);
+    // A stroke: the cell changes recorded from its start to its end undo as one step.
+    void StartStroke();
+    void EndStroke();
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -75,6 +84,7 @@ class SheetHistory {
     void Swap(std::deque<Step>& from, std::deque<Step>& to);
     void Keep(std::deque<Step>& list, Step step);
     void Account(const Step& step, int sign);
+    void Account(const QImage& image, int sign);
     void Trim();
 
     TargetSheet& sheet_;
@@ -83,6 +93,8 @@ class SheetHistory {
     std::deque<Step> undo_; // oldest first
     std::deque<Step> redo_; // the next to redo last
     int64_t kept_ = 0;
+    bool inStroke_ = false;
+    bool strokeKept_ = false; // the newest undo step is the open stroke's
     // Pictures shared by several steps (or with the sheet) are counted once.
     std::unordered_map<qint64, int> uses_;
 };

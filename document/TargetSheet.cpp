@@ -25,8 +25,7 @@ QImage AtSize(QSize size, QColor blank, const QImage& picture, const QImage& dra
 }
 } // namespace
 
-TargetSheet::TargetSheet(QSize size, QColor blank)
-    : image_(AtSize(size, blank, {}, {})), blank_(blank) {}
+TargetSheet::TargetSheet(QSize size) : image_(AtSize(size, Blank(), {}, {})) {}
 
 void TargetSheet::SetTitle(const QString& title, const QString& filePath) {
     title_ = title;
@@ -34,10 +33,17 @@ void TargetSheet::SetTitle(const QString& title, const QString& filePath) {
     ChangedWhole();
 }
 
+void TargetSheet::Saved(const QString& filePath) {
+    title_ = QFileInfo(filePath).fileName();
+    filePath_ = filePath;
+    savedRevision_ = revision_ + 1; // this change is the one saved
+    ChangedWhole();
+}
+
 void TargetSheet::Resize(QSize size) {
     if (image_.size() == size)
         return;
-    image_ = AtSize(size, blank_, picture_, image_);
+    image_ = AtSize(size, Blank(), picture_, image_);
     ChangedWhole();
 }
 
@@ -53,15 +59,27 @@ void TargetSheet::Open(const QImage& picture, const QString& filePath) {
     ChangedWhole();
 }
 
-QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft) {
-    const QRect cell(topLeft, QSize(TileSize, TileSize));
+QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells) {
+    const QRect block(topLeft, cells * TileSize);
     if (tile.isNull() || image_.isNull())
         return {};
     QPainter painter(&image_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(cell, tile, QRect(0, 0, TileSize, TileSize));
+    painter.drawImage(block, tile, QRect(QPoint(0, 0), block.size()));
     painter.end();
-    const QRect drawn = cell.intersected(image_.rect());
+    const QRect drawn = block.intersected(image_.rect());
+    Changed(drawn);
+    return drawn;
+}
+
+QRect TargetSheet::Erase(QPoint topLeft) {
+    const QRect drawn = QRect(topLeft, QSize(TileSize, TileSize)).intersected(image_.rect());
+    if (drawn.isEmpty())
+        return {};
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(drawn, Blank());
+    painter.end();
     Changed(drawn);
     return drawn;
 }
@@ -91,11 +109,15 @@ void TargetSheet::Restore(const State& state) {
 }
 
 void TargetSheet::Changed(const QRect& area) {
-    if (changed_ && !area.isEmpty())
+    if (area.isEmpty())
+        return;
+    ++revision_;
+    if (changed_)
         changed_(area);
 }
 
 void TargetSheet::ChangedWhole() {
+    ++revision_;
     if (changed_)
         changed_(image_.rect());
 }

@@ -44,7 +44,8 @@ constexpr size_t MaxMissingBytes = size_t{64} << 20;
 // lacks stays zero. Bottom-up rows pass through a small scratch buffer, since one scattered read
 // per row costs more in the kernel than the extra copy from the cache.
 std::vector<uint8_t> ReadRows(int fd, off_t offset, size_t rowBytes, size_t rows, bool bottomUp,
-                              const std::string& path) {
+                              const std::string& path,
+                              const std::function<void(size_t, size_t)>& read) {
     const size_t size = rowBytes * rows;
     std::vector<uint8_t> pixels;
     pixels.reserve(size);
@@ -53,6 +54,8 @@ std::vector<uint8_t> ReadRows(int fd, off_t offset, size_t rowBytes, size_t rows
     const auto scratch = std::make_unique_for_overwrite<uint8_t[]>(
         bottomUp ? std::min(chunkRows, rows) * rowBytes : 0);
     for (size_t top = 0; top < rows; top += chunkRows) {
+        if (read)
+            read(top * rowBytes, size);
         const size_t count = std::min(chunkRows, rows - top);
         pixels.resize((top + count) * rowBytes);
         uint8_t* chunk = pixels.data() + top * rowBytes;
@@ -113,7 +116,9 @@ void CheckSaveable(const std::string& path, const ImageData& image) {
 
 } // namespace
 
-void LoadTGA(const std::string& path, ImageData& image) {
+void LoadTGA(const std::string& path, ImageData& image,
+             const std::function<void(int width, int height)>& accepted,
+             const std::function<void(size_t done, size_t total)>& read) {
     const FileDescriptor file = fileio::OpenForReading(path);
 
     uint8_t header[HeaderSize];
@@ -161,10 +166,12 @@ void LoadTGA(const std::string& path, ImageData& image) {
     if (present < wanted && wanted - present > MaxMissingBytes)
         throw Failure("file holds " + std::to_string(present) + " of the " + std::to_string(size) +
                       " bytes of its pixels");
+    if (accepted)
+        accepted(width, height);
 
     std::vector<uint8_t> pixels =
         ReadRows(file.get(), pixelOffset, size_t{3} * width, static_cast<size_t>(height),
-                 !(descriptor & TopOrigin), path);
+                 !(descriptor & TopOrigin), path, read);
     if (descriptor & RightOrigin)
         MirrorRows(pixels, static_cast<size_t>(width), static_cast<size_t>(height));
 

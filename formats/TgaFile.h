@@ -3,11 +3,17 @@
 
 #include "ImageData.h"
 
+#include <functional>
 #include <string>
 
 // Reads the file into image; a file that is not an uncompressed 24-bit true-colour TGA, or
 // cannot be read as one, is a Failure. On any failure the record is left exactly as it was.
-void LoadTGA(const std::string& path, ImageData& image);
+// accepted, when given, is called with the width and height once the file is known to be such
+// a TGA and before any memory for its pixels is taken; read, with the bytes of pixels read so
+// far and in all, after each part of them. What either throws ends the load.
+void LoadTGA(const std::string& path, ImageData& image,
+             const std::function<void(int width, int height)>& accepted = {},
+             const std::function<void(size_t done, size_t total)>& read = {});
 
 // Writes image as a 24-bit top-left-origin TGA. The destination is replaced only when the
 // new file is complete and on the disk: on any failure it is exactly as it was before. A

@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +22,7 @@ void PrepareTestEnvironment() {
     static QTemporaryDir home;
     home.setAutoRemove(true);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
     QDir().mkpath(home.filePath(QStringLiteral("tmp")));
     qputenv("TMPDIR", QFile::encodeName(home.filePath(QStringLiteral("tmp"))));
 }
@@ -37,6 +39,8 @@ ScriptedUser::ScriptedUser() {
     });
     SetMessageResponder([this](const MessageCall& call) {
         Messages.push_back(call);
+        if (Seen)
+            Seen(call);
         if (!Answers.empty()) {
             const MessageAnswer answer = Answers.front();
             Answers.pop_front();
@@ -209,4 +213,37 @@ QStringList TabOrder(QWidget* dialog, const QList<QPair<QWidget*, QString>>& nam
         order << name(dialog->focusWidget());
     }
     return order;
+}
+
+QByteArray XbmDeclaring(QSize size) {
+    return QStringLiteral(
+               "#define b_width %1\n#define b_height %2\nstatic char b_bits[] = {0x00};\n")
+        .arg(size.width())
+        .arg(size.height())
+        .toLatin1();
+}
+
+QByteArray JpegDeclaring(QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    PatternImage(QSize(8, 8)).save(&buffer, "jpeg");
+    // The frame header (SOF0): marker, length, precision, then height and width.
+    const qsizetype frame = bytes.indexOf("\xFF\xC0");
+    for (const auto& [at, value] :
+         {std::pair{frame + 5, size.height()}, {frame + 7, size.width()}}) {
+        bytes[at] = char(value >> 8);
+        bytes[at + 1] = char(value & 0xFF);
+    }
+    return bytes;
+}
+
+qint64 DataBytes() {
+    const QByteArray status = ReadFile(QStringLiteral("/proc/self/status"));
+    const qsizetype at = status.indexOf("VmData:");
+    return status.mid(at + 7, status.indexOf('\n', at) - at - 7)
+               .trimmed()
+               .split(' ')[0]
+               .toLongLong() *
+           1024;
 }

@@ -27,7 +27,8 @@
 
 class MainWindow;
 
-// Sets QT_QPA_PLATFORM=offscreen when unset and points XDG_CONFIG_HOME and TMPDIR at a fresh
+// Sets QT_QPA_PLATFORM=offscreen when unset and points XDG_CONFIG_HOME, XDG_STATE_HOME and TMPDIR
+// at a fresh
 // folder of this process. Call before the application object exists.
 void PrepareTestEnvironment();
 
@@ -49,12 +50,21 @@ class ScriptedUser {
     // Answers, taken in order; with none left a dialog is cancelled and a box gets OK/Yes.
     std::deque<std::optional<QString>> Files;
     std::deque<MessageAnswer> Answers;
+    // Called as each message box appears, before it is answered.
+    std::function<void(const MessageCall&)> Seen;
 
     std::vector<DialogCall> Dialogs;
     std::vector<MessageCall> Messages;
 
     QStringList MessageTexts() const;
 };
+
+// Image bombs of a few bytes: an XBM and a JPEG declaring size, whose pixels would need far
+// more memory than the file holds.
+QByteArray XbmDeclaring(QSize size);
+QByteArray JpegDeclaring(QSize size);
+// The process's data memory (VmData), taken or only reserved: what an allocation adds at once.
+qint64 DataBytes();
 
 // A TGA file built byte by byte: rows as given (first row stored first), 3 bytes a pixel.
 QByteArray TgaBytes(int width, int height, const QByteArray& storedRows, uint8_t descriptor = 0x20,

@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "MainWindow.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -55,6 +56,7 @@ class TestClipboard : public QObject {
     void largePictureStampsTopLeftAndCopiesWhole();
     void smallPictureStampsOnlyItsPixels();
     void pasteOfTextLeavesNoTile();
+    void pastedBombAsksFirst();
 };
 
 void TestClipboard::init() {
@@ -158,7 +160,7 @@ void TestClipboard::pastedPictureOfAnyFormat() {
     QCOMPARE(frm.Tile().format(), QImage::Format_RGB32);
 
     const QImage before = frm.Sheet().Image();
-    QTest::mousePress(frm.targetView, Qt::MiddleButton, Qt::ShiftModifier, QPoint(130, 1100));
+    QTest::mousePress(frm.targetView, Qt::MiddleButton, Qt::MetaModifier, QPoint(130, 1100));
     VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), Stamped(before, expected, 128, 1088)));
 }
 
@@ -216,6 +218,47 @@ void TestClipboard::pasteOfTextLeavesNoTile() {
     const QImage before = frm.Sheet().Image();
     QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(5, 5));
     VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), before));
+}
+
+// Another program's picture arrives encoded: one needing more than 256 MB asks before it is
+// decoded, and No (the default) leaves the tile and the clipboard; a small one pastes.
+void TestClipboard::pastedBombAsksFirst() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(64, 64)));
+    QTest::mousePress(frm.sourceView, Qt::LeftButton, {}, QPoint(5, 5));
+    const QImage tile = frm.Tile();
+    QVERIFY(!tile.isNull());
+
+    auto* bomb = new QMimeData;
+    bomb->setData(QStringLiteral("image/jpeg"), JpegDeclaring({32767, 32767}));
+    Clipboard()->setMimeData(bomb);
+    const qint64 before = DataBytes();
+    qint64 atQuestion = -1;
+    user.Seen = [&](const MessageCall&) { atQuestion = DataBytes(); };
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    QCOMPARE(user.MessageTexts(),
+             QStringList{QStringLiteral("The image's 32767 \u00d7 32767 pixels "
+                                        "need 3.0 GB of memory. Paste it "
+                                        "anyway?")});
+    QCOMPARE(user.Messages[0].Buttons, MessageButtons::YesNoDefaultNo);
+    QVERIFY2(atQuestion - before < 64 << 20, qPrintable(QString::number(atQuestion - before)));
+    QVERIFY(frm.Tile() == tile);
+    QVERIFY(!ClipboardEmpty());
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    PatternCell(64, 0).save(&buffer, "png");
+    auto* picture = new QMimeData;
+    picture->setData(QStringLiteral("image/png"), png);
+    Clipboard()->setMimeData(picture);
+    QTest::mouseClick(frm.pasteButton, Qt::LeftButton);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternCell(64, 0)));
+    QVERIFY(ClipboardEmpty());
+    QCOMPARE(user.Messages.size(), size_t(1));
 }
 
 PATCHERY_WIDGET_TEST(TestClipboard)

@@ -7,14 +7,20 @@
 #include "Application.h"
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
+#include "ImageFile.h"
 #include "MainWindow.h"
+#include "SheetRecovery.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -129,6 +135,33 @@ void PressAt(QWidget* view, QPointF at, Qt::MouseButton button, Qt::KeyboardModi
     QCoreApplication::sendEvent(view, &press);
 }
 
+// Presses, moves and releases as the window system delivers them: to the window, which hands
+// them to the view under the pointer, or to the one that took the press while a button is down.
+struct Pointer {
+    explicit Pointer(MainWindow& window) : frm(window) {}
+    MainWindow& frm;
+    QPoint In(QWidget* view, QPoint at) const { return view->mapTo(&frm, at); }
+    Qt::MouseButton button = Qt::LeftButton;
+    void Press(QWidget* view, QPoint at, Qt::KeyboardModifiers mods = {}) {
+        QTest::mousePress(frm.windowHandle(), button, mods, In(view, at));
+    }
+    void Move(QWidget* view, QPoint at) { QTest::mouseMove(frm.windowHandle(), In(view, at)); }
+    void Release(QWidget* view, QPoint at) {
+        QTest::mouseRelease(frm.windowHandle(), button, {}, In(view, at));
+    }
+    void Drag(QWidget* view, std::initializer_list<QPoint> path, Qt::KeyboardModifiers mods = {}) {
+        Press(view, *path.begin(), mods);
+        for (const QPoint at : path)
+            Move(view, at);
+        Release(view, *std::prev(path.end()));
+    }
+};
+
+void Paint(QImage& image, const QImage& tile, QPoint at) {
+    QPainter painter(&image);
+    painter.drawImage(at, tile);
+}
+
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden,
                                   QDir::Name);
@@ -145,6 +178,7 @@ class TestJob : public QObject {
 
     void pickStampSaveReopen();
     void pickPastSourceEdge();
+    void blocksStrokesSheetPicksAndErases();
     void blankStartUpTargetSavesWhole();
     void saveReplacesLongerFile();
     void cancelledSaveLeavesNoTrace();
@@ -154,6 +188,9 @@ class TestJob : public QObject {
     void temporaryFolderReplacedBetweenSaves_data();
     void temporaryFolderReplacedBetweenSaves();
     void oddWidthCustomSheetSaves();
+    void saveTargetToOwnFile_data();
+    void saveTargetToOwnFile();
+    void unsavedSheetOfferedAtNextStart();
 };
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
@@ -197,7 +234,7 @@ void TestJob::pickStampSaveReopen() {
     Stamp(sheet, tile(64, 128), 192, 0);
 
     PressAt(frm.sourceView, QPointF(63.5, 10), Qt::RightButton, Qt::ShiftModifier);
-    PressAt(frm.targetView, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::ShiftModifier);
+    PressAt(frm.targetView, QPointF(127.9, 63.99), Qt::MiddleButton, Qt::MetaModifier);
     Stamp(sheet, tile(0, 0), 64, 0);
 
     // Scrolled source: press positions stay image positions.
@@ -208,7 +245,8 @@ void TestJob::pickStampSaveReopen() {
                       QPoint(300, 600));
     // The last row of the sheet.
     QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(130, 767));
-    PressAt(frm.targetView, QPointF(255.5, 704), Qt::RightButton, Qt::ControlModifier);
+    PressAt(frm.targetView, QPointF(255.5, 704), Qt::RightButton,
+            Qt::MetaModifier | Qt::AltModifier);
     Stamp(sheet, tile(256, 576), 128, 704);
     Stamp(sheet, tile(256, 576), 192, 704);
 
@@ -217,10 +255,11 @@ void TestJob::pickStampSaveReopen() {
     QVERIFY(frm.targetVerticalBar->isEnabled());
     frm.targetVerticalBar->setValue(291);
     QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(10, 700));
-    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::ShiftModifier, QPoint(63, 641));
+    QTest::mousePress(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(63, 641));
     Stamp(sheet, tile(448, 960), 0, 640);
 
     // The grid on both views, the pointer outlining a cell: on the screen, never in the file.
+    QTest::mouseRelease(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(63, 641));
     frm.gridAction->trigger();
     QVERIFY(frm.targetView->Grid() && frm.sourceView->Grid());
     QTest::mouseMove(frm.targetView, QPoint(70, 700));
@@ -242,8 +281,9 @@ void TestJob::pickStampSaveReopen() {
     QCOMPARE(dialog.Filter, QStringLiteral("tga Image(*.tga)|*.tga"));
     QCOMPARE(dialog.FilterIndex, int16_t(1));
     QVERIFY(dialog.ConfirmOverwrite);
-    // The dialog offers what its last use, the open, left in it.
-    QCOMPARE(dialog.FileNameOffered, source);
+    // An untitled sheet's dialog starts from no name: never from the source's, which a
+    // Return would overwrite.
+    QCOMPARE(dialog.FileNameOffered, QString());
 
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
     QVERIFY(frm.composeView->isHidden());
@@ -281,6 +321,80 @@ void TestJob::pickPastSourceEdge() {
     Save(frm, user, saved);
     QVERIFY(user.Messages.empty());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
+}
+
+// A drag on the source picks a block; a press stamps it whole, a drag stamps at every place it
+// enters however fast; Ctrl picks from the sheet and stamps nothing; Shift erases. Each stroke
+// is one undo step.
+void TestJob::blocksStrokesSheetPicksAndErases() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(256, 256)));
+    Pointer pointer{frm};
+    const auto sheetAt = [&](QRect area) { return frm.Sheet().Image().copy(area); };
+    const QImage blank = sheetAt(QRect(0, 0, 256, 448));
+
+    // Right to left and bottom to top, past the image's right edge on the way.
+    pointer.Drag(frm.sourceView, {{200, 100}, {500, 100}, {70, 10}});
+    QCOMPARE(frm.sourceView->Mark(), QRect(64, 0, 192, 128));
+    QCOMPARE(frm.TileCells(), QSize(3, 2));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternImage(QSize(192, 128), QPoint(64, 0))));
+    QVERIFY(frm.tileCellsLabel->isVisible());
+    QCOMPARE(frm.tileCellsLabel->text(), QStringLiteral("3 \u00D7 2"));
+    frm.copyTileAction->trigger();
+    VERIFY_NO_MISMATCH(ImageDifference(QGuiApplication::clipboard()->image(), frm.Tile()));
+    QGuiApplication::clipboard()->clear();
+
+    pointer.Drag(frm.targetView, {{70, 70}});
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(64, 64, 192, 128)), frm.Tile()));
+    QCOMPARE(sheetAt(QRect(0, 0, 64, 448)), blank.copy(0, 0, 64, 448));
+    QCOMPARE(sheetAt(QRect(64, 192, 192, 256)), blank.copy(64, 192, 192, 256));
+    frm.rotateAction->trigger();
+    QCOMPARE(frm.TileCells(), QSize(2, 3));
+    const QImage turned = frm.Tile();
+    frm.flipHorizontallyAction->trigger();
+    QCOMPARE(frm.Tile(), turned.mirrored(true, false));
+    frm.flipVerticallyAction->trigger();
+    QCOMPARE(frm.Tile(), turned.mirrored(true, true));
+    pointer.Drag(frm.targetView, {{130, 200}});
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(128, 192, 128, 192)), frm.Tile()));
+    frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // One cell, dragged down four cells in one move and on across three.
+    pointer.Drag(frm.sourceView, {{5, 5}});
+    QCOMPARE(frm.TileCells(), QSize(1, 1));
+    QVERIFY(!frm.tileCellsLabel->isVisible());
+    const size_t steps = frm.History().UndoSteps();
+    pointer.button = Qt::RightButton; // any button paints
+    pointer.Drag(frm.targetView, {{10, 10}, {10, 300}, {250, 300}});
+    pointer.button = Qt::LeftButton;
+    QCOMPARE(frm.History().UndoSteps(), steps + 1);
+    QImage painted = blank;
+    for (const QPoint cell : {QPoint(0, 0), QPoint(0, 64), QPoint(0, 128), QPoint(0, 192),
+                              QPoint(0, 256), QPoint(64, 256), QPoint(128, 256), QPoint(192, 256)})
+        Paint(painted, frm.Tile(), cell);
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), painted));
+
+    // Ctrl picks the block of the sheet's cells and draws nothing.
+    pointer.Drag(frm.targetView, {{10, 200}, {70, 300}}, Qt::ControlModifier);
+    QCOMPARE(frm.History().UndoSteps(), steps + 1);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), painted.copy(0, 192, 128, 128)));
+    QCOMPARE(frm.sourceView->Mark(), QRect());
+    QCOMPARE(frm.targetView->Mark(), QRect());
+
+    // Shift clears each cell the stroke enters to the sheet's blank colour.
+    pointer.Drag(frm.targetView, {{10, 10}, {10, 150}}, Qt::ShiftModifier);
+    QCOMPARE(frm.History().UndoSteps(), steps + 2);
+    QCOMPARE(sheetAt(QRect(0, 0, 64, 192)), blank.copy(0, 0, 64, 192));
+    VERIFY_NO_MISMATCH(
+        ImageDifference(sheetAt(QRect(0, 192, 256, 256)), painted.copy(0, 192, 256, 256)));
+    frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
 }
 
 void TestJob::blankStartUpTargetSavesWhole() {
@@ -511,3 +625,119 @@ void TestJob::oddWidthCustomSheetSaves() {
 
 PATCHERY_WIDGET_TEST(TestJob)
 #include "test_job.moc"
+
+// Save Target writes the sheet's own TGA without a dialog; anything else asks, starting from the
+// sheet's own name as a TGA, never from the source's.
+void TestJob::saveTargetToOwnFile_data() {
+    QTest::addColumn<QString>("target");  // opened as the target; none: untitled
+    QTest::addColumn<QString>("offered"); // what the dialog offers; none: no dialog
+    QTest::newRow("opened TGA") << QStringLiteral("own.tga") << QString();
+    QTest::newRow("opened PNG") << QStringLiteral("own.png") << QStringLiteral("own.tga");
+    QTest::newRow("untitled") << QString() << QStringLiteral("");
+}
+
+void TestJob::saveTargetToOwnFile() {
+    QFETCH(QString, target);
+    QFETCH(QString, offered);
+
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const QByteArray sourceBytes = PatternTga(64, 64);
+    const QString source = dir.Put(QStringLiteral("tiles.tga"), sourceBytes);
+    OpenSource(frm, user, source);
+    if (target.isEmpty()) {
+        ChooseSize(frm, QStringLiteral("256x768"));
+    } else {
+        if (target.endsWith(QLatin1String(".tga")))
+            dir.Put(target, PatternTga(256, 768));
+        else
+            QVERIFY(PatternImage(QSize(256, 768)).save(dir.filePath(target)));
+        user.Files.push_back(dir.filePath(target));
+        frm.openTargetAction->trigger();
+    }
+    PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(0, 0), Qt::LeftButton, {});
+    const size_t dialogs = user.Dialogs.size();
+    const QString chosen = dir.filePath(QStringLiteral("chosen.tga"));
+    user.Files.push_back(chosen);
+    frm.saveTargetAction->trigger();
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+    QCOMPARE(ReadFile(source), sourceBytes);
+    const QString written = offered.isNull() ? dir.filePath(target) : chosen;
+    if (offered.isNull()) {
+        QCOMPARE(user.Dialogs.size(), dialogs);
+    } else {
+        QCOMPARE(user.Dialogs.size(), dialogs + 1);
+        QCOMPARE(user.Dialogs.back().FileNameOffered,
+                 offered.isEmpty() ? offered : dir.filePath(offered));
+    }
+    VERIFY_NO_MISMATCH(ImageDifference(LoadPicture(LocalPath(written)), frm.Sheet().Image()));
+    // The file saved to is the sheet's own from then on.
+    QCOMPARE(frm.targetButton->text(),
+             QFileInfo(written).fileName() + QStringLiteral(" - 256x768"));
+    frm.saveTargetAsAction->trigger(); // cancelled
+    QCOMPARE(user.Dialogs.back().FileNameOffered, written);
+}
+
+// Each window here is one run of the program: a run that ends unsaved leaves its sheet, which the
+// next run offers; a saved run, or one whose offer was answered, leaves nothing to offer.
+void TestJob::unsavedSheetOfferedAtNextStart() {
+    QDir(SheetRecovery::DefaultFolder()).removeRecursively(); // what other tests' windows left
+    TestFolder dir;
+    ScriptedUser user;
+    const QString saved = dir.filePath(QStringLiteral("saved.tga"));
+    const auto stampAt = [&](MainWindow& frm, QPointF at) {
+        OpenSource(frm, user, dir.Put(QStringLiteral("tiles.tga"), PatternTga(64, 64)));
+        PressAt(frm.sourceView, QPointF(0, 0), Qt::LeftButton, {});
+        PressAt(frm.targetView, at, Qt::LeftButton, {});
+    };
+    {
+        MainWindow frm;
+        frm.Show();
+        ChooseSize(frm, QStringLiteral("256x768"));
+        stampAt(frm, QPointF(0, 0));
+        Save(frm, user, saved);
+    }
+    QImage unsaved;
+    {
+        MainWindow frm;
+        frm.Show();
+        frm.OfferRecoveries();
+        QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+        user.Files.push_back(saved);
+        frm.openTargetAction->trigger();
+        stampAt(frm, QPointF(70, 700));
+        unsaved = frm.Sheet().Image();
+    }
+    for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        MainWindow frm;
+        frm.Show();
+        user.Answers.push_back(answer);
+        frm.OfferRecoveries();
+        QCOMPARE(user.Messages.size(), size_t(1));
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^Restore the unsaved sheet saved\\.tga \\(256x768, last "
+                                    "changed \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\)\\?$"))
+                     .match(user.Messages.back().Text)
+                     .hasMatch(),
+                 qPrintable(user.Messages.back().Text));
+        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNo);
+        user.Messages.clear();
+        if (answer == MessageAnswer::Yes) {
+            // As an opened target: its file, its pixels, changed, undoable.
+            VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), unsaved));
+            QCOMPARE(frm.targetButton->text(), QStringLiteral("saved.tga - 256x768"));
+            QVERIFY(frm.Sheet().Unsaved());
+            QVERIFY(frm.undoAction->isEnabled());
+            frm.Undo();
+            QCOMPARE(frm.Sheet().Size(), QSize(256, 2048));
+            frm.Redo(); // left unsaved for the next run, which says No
+        }
+    }
+    MainWindow frm;
+    frm.Show();
+    frm.OfferRecoveries();
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+}

@@ -4,9 +4,11 @@
 #include "TestSupport.h"
 
 #include "Application.h"
+#include "CommandLine.h"
 #include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "Settings.h"
+#include "TerminationSignals.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -158,6 +160,9 @@ class TestMainWindow : public QObject {
     void quitWhileMinimizedKeepsPosition();
     void quitTellsUnwritableOptions_data();
     void quitTellsUnwritableOptions();
+    void signalsReachTheLoop();
+    void commandLine_data();
+    void commandLine();
 
   private:
     std::optional<QByteArray> savedOptions_;
@@ -312,9 +317,10 @@ void TestMainWindow::menus() {
         QStringList captions;
     } expected[] = {
         {frm.fileMenu,
-         {frm.openSourceAction, frm.openTargetAction, frm.saveTargetAsAction, frm.optionsAction,
-          frm.quitAction},
-         {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."), separator,
+         {frm.openSourceAction, frm.openTargetAction, frm.recentMenu->menuAction(),
+          frm.saveTargetAction, frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
+         {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."),
+          QStringLiteral("Open &Recent"), separator, QStringLiteral("&Save Target"),
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
         {frm.viewMenu,
@@ -326,7 +332,8 @@ void TestMainWindow::menus() {
     const QHash<QAction*, QKeySequence> shortcuts = {
         {frm.openSourceAction, QKeySequence(QStringLiteral("Ctrl+O"))},
         {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
-        {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.saveTargetAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
         {frm.aboutAction, QKeySequence(QStringLiteral("F1"))},
         {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
@@ -356,17 +363,21 @@ void TestMainWindow::menus() {
     // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.
     QCOMPARE(
         WithoutSeparators(frm.editMenu->actions()),
-        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction}));
+        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction,
+                         frm.flipHorizontallyAction, frm.flipVerticallyAction, frm.rotateAction}));
     QStringList edit;
     for (QAction* a : frm.editMenu->actions())
         edit << (a->isSeparator()
                      ? separator
                      : a->text() + QLatin1Char('|') + QKeySequence::listToString(a->shortcuts()) +
                            (a->isEnabled() ? QString() : QStringLiteral("|off")));
-    QCOMPARE(edit, (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
-                                QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
-                                QStringLiteral("&Copy Tile|Ctrl+C"),
-                                QStringLiteral("&Paste Tile|Ctrl+V")}));
+    QCOMPARE(edit,
+             (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
+                          QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
+                          QStringLiteral("&Copy Tile|Ctrl+C"), QStringLiteral("&Paste Tile|Ctrl+V"),
+                          separator, QStringLiteral("Flip &Horizontally|X"),
+                          QStringLiteral("Flip &Vertically|Y"),
+                          QStringLiteral("&Rotate 90\u00B0 Clockwise|Z")}));
 }
 
 void TestMainWindow::focusOrder() {
@@ -664,6 +675,55 @@ void TestMainWindow::quitTellsUnwritableOptions() {
                  qPrintable(told));
     }
     QCOMPARE(Stored("MainLeft"), QStringLiteral("4500"));
+}
+
+// Each ending signal reaches the event loop as itself, where the window ends as a quit does.
+void TestMainWindow::signalsReachTheLoop() {
+    QObject context;
+    QList<int> received;
+    OnTerminationSignals(&context, [&](int signal) { received << signal; });
+    const QList<int> sent{SIGTERM, SIGHUP, SIGINT};
+    for (const int signal : sent)
+        QCOMPARE(::raise(signal), 0); // a signal left to its default would end the test here
+    QTRY_COMPARE(received, sent);
+}
+
+void TestMainWindow::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status"); // -1: the program goes on
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    const QString cwd = QDir::currentPath() + QLatin1Char('/');
+    QTest::newRow("nothing") << QStringList() << -1 << QString() << QString();
+    QTest::newRow("source and sheet")
+        << QStringList{QStringLiteral("a.tga"), QStringLiteral("--target"),
+                       QStringLiteral("/s.tga")}
+        << -1 << cwd + QStringLiteral("a.tga") << QStringLiteral("/s.tga");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QString()
+                               << QString();
+    QTest::newRow("two sources") << QStringList{QStringLiteral("a.tga"), QStringLiteral("b.tga")}
+                                 << 2 << QString() << QString();
+    QTest::newRow("--target without a sheet")
+        << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+}
+
+void TestMainWindow::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QList<QByteArray> bytes{"patchery"};
+    for (const QString& argument : arguments)
+        bytes << QFile::encodeName(argument);
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    CommandLine named;
+    QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
+    QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
+    QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

@@ -12,9 +12,14 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
+#include <QImageReader>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
@@ -50,13 +55,14 @@ bool AsksForFile(Route route) {
 // Drops local files (none: a text) on widget as a file manager does, offering a copy or a
 // move; whether the widget took them, as a copy. The file opens once the drop has ended.
 bool Drop(QWidget* widget, const QStringList& files,
-          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction,
+          Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QMimeData data;
     data.setText(QStringLiteral("first.tga"));
     for (const QString& file : files)
         data.setUrls(data.urls() << QUrl::fromUserInput(file));
-    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, mods);
+    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, mods);
     if (QApplication::sendEvent(widget, &enter), enter.isAccepted())
         QApplication::sendEvent(widget, &drop);
     QCoreApplication::processEvents();
@@ -248,6 +254,13 @@ class TestOpen : public QObject {
     void startUpTargetScrollsAndRefits();
     void undoRedoTarget_data();
     void undoRedoTarget();
+    void movedOutlineLeavesNothing();
+    void namedByItsBytes();
+    void largeImageAsksFirst_data();
+    void largeImageAsksFirst();
+    void cancelledOpenLeavesEverything_data();
+    void cancelledOpenLeavesEverything();
+    void openRecent();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -391,12 +404,12 @@ void TestOpen::targetOpen_data() {
     QTest::addColumn<int>("sideMax");
     QTest::addColumn<QPoint>("position"); // targetHorizontalBar, targetVerticalBar afterwards
 
-    // The start-up target's vertical bar is on and stays on, whatever fits.
+    // A bar is on exactly when the opened target exceeds the viewing area that way.
     QTest::newRow("300x300 at start-up")
-        << Route::TargetButton << QSize() << QPoint(0, 0) << QSize(300, 300) << true << true << -177
-        << 44 << QPoint(0, 0);
+        << Route::TargetButton << QSize() << QPoint(0, 0) << QSize(300, 300) << false << true
+        << -177 << 44 << QPoint(0, 0);
     QTest::newRow("256x256 after 256x2048 scrolled to 1000")
-        << Route::TargetMenu << QSize(256, 2048) << QPoint(0, 1000) << QSize(256, 256) << true
+        << Route::TargetMenu << QSize(256, 2048) << QPoint(0, 1000) << QSize(256, 256) << false
         << false << -221 << 0 << QPoint(0, 0);
     QTest::newRow("256x768 after 256x2048 scrolled to 1500")
         << Route::TargetButton << QSize(256, 2048) << QPoint(0, 1500) << QSize(256, 768) << true
@@ -405,12 +418,14 @@ void TestOpen::targetOpen_data() {
         << Route::TargetMenu << QSize(256, 768) << QPoint(0, 200) << QSize(256, 2048) << true
         << false << 1571 << 0 << QPoint(0, 200);
     QTest::newRow("300x300 after 512x600 scrolled to 200,100")
-        << Route::TargetButton << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << true
+        << Route::TargetButton << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << false
         << true << -177 << 44 << QPoint(44, 0);
-    // A horizontal bar once on stays on.
     QTest::newRow("256x256 after 512x256 scrolled to 100")
-        << Route::TargetMenu << QSize(512, 256) << QPoint(100, 0) << QSize(256, 256) << true << true
-        << -221 << 0 << QPoint(0, 0);
+        << Route::TargetMenu << QSize(512, 256) << QPoint(100, 0) << QSize(256, 256) << false
+        << false << -221 << 0 << QPoint(0, 0);
+    QTest::newRow("64x64 at start-up")
+        << Route::TargetNamed << QSize() << QPoint(0, 0) << QSize(64, 64) << false << false << -413
+        << -192 << QPoint(0, 0);
     QTest::newRow("1000x1000 after 300x300 scrolled to 44")
         << Route::TargetButton << QSize(300, 300) << QPoint(44, 0) << QSize(1000, 1000) << true
         << true << 523 << 744 << QPoint(44, 0);
@@ -418,7 +433,7 @@ void TestOpen::targetOpen_data() {
         << Route::TargetNamed << QSize(256, 2048) << QPoint(0, 1500) << QSize(256, 768) << true
         << false << 291 << 0 << QPoint(0, 291);
     QTest::newRow("300x300 dropped after 512x600 scrolled to 200,100")
-        << Route::TargetDrop << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << true
+        << Route::TargetDrop << QSize(512, 600) << QPoint(200, 100) << QSize(300, 300) << false
         << true << -177 << 44 << QPoint(44, 0);
 }
 
@@ -567,6 +582,8 @@ void TestOpen::dropTakesOneLocalFile_data() {
     QTest::addColumn<bool>("taken");
     for (const char* what : {"two files", "text", "web address", "folder", "move only"})
         QTest::newRow(what) << QString::fromLatin1(what) << (what == QByteArrayView("two files"));
+    // Shift in a file manager proposes a move: taken as a copy, the file stays where it was.
+    QTest::newRow("move proposed") << QStringLiteral("move proposed") << true;
 }
 
 // On the views and their buttons: two files open the first; anything else is refused and
@@ -589,10 +606,12 @@ void TestOpen::dropTakesOneLocalFile() {
         ImageView* view = button == frm.sourceButton ? frm.sourceView : frm.targetView;
         for (QWidget* place : {static_cast<QWidget*>(view), static_cast<QWidget*>(button)}) {
             const ViewState before = StateOf(frm, button == frm.sourceButton);
-            QCOMPARE(Drop(place, files,
-                          what == QLatin1String("move only") ? Qt::MoveAction
-                                                             : Qt::CopyAction | Qt::MoveAction),
-                     taken);
+            QCOMPARE(
+                Drop(place, files,
+                     what == QLatin1String("move only") ? Qt::MoveAction
+                                                        : Qt::CopyAction | Qt::MoveAction,
+                     what == QLatin1String("move proposed") ? Qt::ShiftModifier : Qt::NoModifier),
+                taken);
             if (taken)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
             else
@@ -649,6 +668,11 @@ void TestOpen::drawnRightWayUp_data() {
     QTest::newRow("target, PNG named .tga") << Route::TargetMenu << 0 << tga << QByteArray("png");
     QTest::newRow("source, BMP") << Route::SourceMenu << 0 << tga << QByteArray("bmp");
     QTest::newRow("source, TGA named .png") << Route::SourceMenu << 0x00 << png << QByteArray();
+    // A TGA whose ID length and colour-map type spell another format's signature is a TGA.
+    QTest::newRow("source, TGA starting BM")
+        << Route::SourceMenu << 0x20 << tga << QByteArray("BM");
+    QTest::newRow("target, TGA starting P6")
+        << Route::TargetMenu << 0x20 << tga << QByteArray("P6");
 }
 
 void TestOpen::drawnRightWayUp() {
@@ -658,13 +682,19 @@ void TestOpen::drawnRightWayUp() {
     QFETCH(QByteArray, format);
     // Wider than the viewing area, so the source's picture and view differ in width.
     const QSize size(320, 500);
+    const int limit = QImageReader::allocationLimit();
     ScriptedUser user;
     MainWindow frm;
     frm.Show();
 
-    Open(frm, user, route,
-         Put(name, format.isEmpty() ? Tga(size.width(), size.height(), false, uint8_t(descriptor))
-                                    : PatternFile(size, format.constData())));
+    QByteArray file = format.size() == 2 || format.isEmpty()
+                          ? Tga(size.width(), size.height(), false, uint8_t(descriptor))
+                          : PatternFile(size, format.constData());
+    if (format.size() == 2) {
+        file.replace(0, 2, format);
+        file.insert(18, QByteArray(uint8_t(format[0]), 'x'));
+    }
+    Open(frm, user, route, Put(name, file));
 
     QCOMPARE(user.MessageTexts(), QStringList());
     QCOMPARE((IsSource(route) ? frm.sourceButton : frm.targetButton)->text(),
@@ -679,6 +709,8 @@ void TestOpen::drawnRightWayUp() {
         QCOMPARE(RgbAt(shown, {left + x, 20}), Expected(x, 0));
         QCOMPARE(RgbAt(shown, {left + x, 496}), Expected(x, 476));
     }
+    // Qt's bound on what a reader may allocate stays in place for every later read.
+    QCOMPARE(QImageReader::allocationLimit(), limit);
 }
 
 void TestOpen::scrolledViewsShowTheirImages_data() {
@@ -782,6 +814,9 @@ void TestOpen::wheelScrollsAndPressesLand_data() {
     QTest::newRow("target, a notch down") << false << false << Turns{{0, -120}} << QPoint(0, 48);
     QTest::newRow("target, touchpad 7 x 15")
         << false << false << Turns(7, {0, -15}) << QPoint(0, 42);
+    // A turn of 2 is 0.8 pixel: only what is kept over from turn to turn adds up.
+    QTest::newRow("target, fine wheel 5 x 2, 3 x 5")
+        << false << false << Turns(5, {0, -2}) + Turns(3, {0, -5}) << QPoint(0, 10);
     QTest::newRow("target, down 2, up 3")
         << false << false << Turns{{0, -240}, {0, 360}} << QPoint(0, 0);
     QTest::newRow("target, sideways: bar off")
@@ -1107,5 +1142,189 @@ void TestOpen::undoRedoTarget() {
     QVERIFY(TargetOf(frm) == startUp);
 }
 
+// A ring drawn outside its cell is repainted away when the pointer moves on: what the screen
+// shows where it was is the sheet again.
+void TestOpen::movedOutlineLeavesNothing() {
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    QGuiApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+    frm.PasteTile(); // a tile: the target shows the outline
+    const auto screen = [&] {
+        QCoreApplication::processEvents();
+        return frm.screen()->grabWindow(frm.winId()).toImage();
+    };
+    const QPoint first = frm.targetView->mapTo(&frm, QPoint(100, 100)); // cell (64, 64)
+    QTest::mouseMove(&frm, first);
+    QVERIFY(RgbAt(screen(), first - QPoint(37, 0)) != RgbAt(frm.Sheet().Image(), {63, 100}));
+    QTest::mouseMove(&frm, first + QPoint(64, 0));
+    QCOMPARE(frm.targetView->Outline(), QRect(128, 64, 64, 64));
+    const QImage shown = screen();
+    for (const int y : {63, 64, 100, 127, 128}) // the old ring's left side, corners included
+        QCOMPARE(RgbAt(shown, first + QPoint(-37, y - 100)), RgbAt(frm.Sheet().Image(), {63, y}));
+}
+
+// A name that is not UTF-8 (Latin-1 "café") opens exactly as named; the caption decodes it as
+// well as it can.
+void TestOpen::namedByItsBytes() {
+    const QByteArray folder = QFile::encodeName(dir_->path());
+    const QByteArray source = folder + "/caf\xe9.tga", target = folder + "/caf\xe9-t.tga";
+    for (const QByteArray& path : {source, target}) {
+        QFile file;
+        QVERIFY(file.open(::fopen(path.constData(), "wb"), QIODevice::WriteOnly,
+                          QFileDevice::AutoCloseHandle));
+        QVERIFY(file.write(Tga(64, 128)) > 0);
+    }
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    frm.OpenSourceFile(source);
+    frm.OpenTargetFile(target);
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.sourceButton->text(), Caption(QStringLiteral("caf\uFFFD.tga"), 64, 128));
+    QCOMPARE(frm.targetButton->text(), Caption(QStringLiteral("caf\uFFFD-t.tga"), 64, 128));
+    VERIFY_PATTERN(frm.Source(), QSize(64, 128));
+    VERIFY_PATTERN(frm.Sheet().Picture(), QSize(64, 128));
+}
+
+void TestOpen::largeImageAsksFirst_data() {
+    QTest::addColumn<Route>("route");
+    QTest::addColumn<QByteArray>("file"); // empty: a sparse TGA of 9000 x 10000
+    QTest::addColumn<QString>("message");
+    const QString ask = QStringLiteral("The image's %1 \u00d7 %2 pixels need %3 GB of memory. Open "
+                                       "it anyway?");
+    const QString never = QStringLiteral("bomb has %1 \u00d7 %1 pixels: a target sheet that size "
+                                         "could never be saved. Width and height must each be "
+                                         "from 1 to 32767, and 3 x width x height at most "
+                                         "2147483647.");
+    QTest::newRow("source, 79-byte XBM") << Route::SourceNamed << XbmDeclaring({32767, 32767})
+                                         << ask.arg(32767).arg(32767).arg(QStringLiteral("3.0"));
+    QTest::newRow("source, JPEG") << Route::SourceDrop << JpegDeclaring({20000, 30000})
+                                  << ask.arg(20000).arg(30000).arg(QStringLiteral("1.7"));
+    QTest::newRow("source, TGA") << Route::SourceNamed << QByteArray()
+                                 << ask.arg(9000).arg(10000).arg(QStringLiteral("0.3"));
+    QTest::newRow("target, JPEG") << Route::TargetNamed << JpegDeclaring({20000, 20000})
+                                  << ask.arg(20000).arg(20000).arg(QStringLiteral("1.1"));
+    QTest::newRow("target, TGA") << Route::TargetDrop << QByteArray()
+                                 << ask.arg(9000).arg(10000).arg(QStringLiteral("0.3"));
+    QTest::newRow("target that could never be saved")
+        << Route::TargetNamed << XbmDeclaring({26755, 26755}) << never.arg(26755);
+    QTest::newRow("target, 79-byte XBM")
+        << Route::TargetNamed << XbmDeclaring({32767, 32767}) << never.arg(32767);
+}
+
+// An image needing more than 256 MB asks before any of its pixels is decoded, and No (the
+// default) leaves everything as it was; a target no save could write is refused outright.
+void TestOpen::largeImageAsksFirst() {
+    QFETCH(Route, route);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    const QString path = Put(QStringLiteral("bomb"), file);
+    if (file.isEmpty()) // a sparse file: the declared pixels cost no disk
+        QVERIFY(WriteFile(path, TgaBytes(9000, 10000, {})) &&
+                QFile::resize(path, 18 + 3LL * 9000 * 10000));
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const ViewState source = StateOf(frm, true), target = StateOf(frm, false);
+    const int limit = QImageReader::allocationLimit();
+    const qint64 before = DataBytes();
+    qint64 atQuestion = -1;
+    user.Seen = [&](const MessageCall&) { atQuestion = DataBytes(); };
+
+    Open(frm, user, route, path);
+
+    QCOMPARE(user.MessageTexts(), QStringList{message});
+    QCOMPARE(user.Messages[0].Buttons, message.endsWith(QLatin1String("anyway?"))
+                                           ? MessageButtons::YesNoDefaultNo
+                                           : MessageButtons::OK);
+    // Nothing allocated for the pixels before the question.
+    QVERIFY2(atQuestion - before < 64 << 20, qPrintable(QString::number(atQuestion - before)));
+    COMPARE_VIEW(StateOf(frm, true), source);
+    COMPARE_VIEW(StateOf(frm, false), target);
+    QVERIFY(!frm.History().CanUndo());
+    QCOMPARE(QImageReader::allocationLimit(), limit);
+}
+
+void TestOpen::cancelledOpenLeavesEverything_data() {
+    QTest::addColumn<Route>("route");
+    QTest::newRow("source") << Route::SourceNamed;
+    QTest::newRow("target") << Route::TargetMenu;
+}
+
+// Yes to the question, then Cancel while the pixels are read: nothing changes, no message
+// follows, and the memory taken for them is given back.
+void TestOpen::cancelledOpenLeavesEverything() {
+    QFETCH(Route, route);
+    const QString path = Put(QStringLiteral("large.tga"), TgaBytes(9000, 10000, {}));
+    QVERIFY(QFile::resize(path, 18 + 3LL * 9000 * 10000)); // sparse: costs no disk
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const auto target = TargetOf(frm);
+    const ViewState source = StateOf(frm, true);
+    const qint64 before = DataBytes();
+    user.Answers = {MessageAnswer::Yes};
+    user.Seen = [&frm](const MessageCall&) {
+        // Cancel pressed as the reading starts: the progress dialog waits, hidden, meanwhile.
+        auto* progress = frm.findChild<QProgressDialog*>();
+        QVERIFY(progress);
+        progress->findChild<QPushButton*>()->click();
+    };
+
+    Open(frm, user, route, path);
+
+    QCOMPARE(int(user.Messages.size()), 1);
+    QVERIFY(TargetOf(frm) == target);
+    COMPARE_VIEW(StateOf(frm, true), source);
+    QVERIFY(!frm.History().CanUndo());
+    QVERIFY2(DataBytes() - before < 64 << 20, qPrintable(QString::number(DataBytes() - before)));
+}
+
 PATCHERY_WIDGET_TEST(TestOpen)
 #include "test_open.moc"
+
+// Open Recent: newest first, each marked and opened again as it was; a file that has gone says
+// "Wrong format" and leaves the list; Clear Menu empties it, in this window and the next.
+void TestOpen::openRecent() {
+    ScriptedUser user;
+    auto frm = std::make_unique<MainWindow>();
+    frm->Show();
+    frm->recentMenu->actions().constLast()->trigger(); // what other tests opened
+    const QString source = Put(QStringLiteral("a.tga"), PatternTga(64, 64));
+    const QString target = Put(QStringLiteral("b.tga"), PatternTga(256, 768));
+    const QString saved = dir_->filePath(QStringLiteral("c.tga"));
+    for (int i = 0; i < 8; ++i) // the list keeps 8, each file once
+        OpenSource(*frm, user, source);
+    user.Files.push_back(target);
+    frm->openTargetAction->trigger();
+    user.Files.push_back(saved);
+    frm->saveTargetAsAction->trigger();
+    const auto items = [&frm] {
+        QStringList texts;
+        for (const QAction* action : frm->recentMenu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    QCOMPARE(items(), (QStringList{QStringLiteral("&1 ") + saved + QStringLiteral(" (target)"),
+                                   QStringLiteral("&2 ") + target + QStringLiteral(" (target)"),
+                                   QStringLiteral("&3 ") + source + QStringLiteral(" (source)"),
+                                   QStringLiteral("-"), QStringLiteral("Clear Menu")}));
+
+    ChooseSize(*frm, QStringLiteral("256x1024"));
+    frm->recentMenu->actions()[0]->trigger();
+    QCOMPARE(frm->targetButton->text(), QStringLiteral("c.tga - 256x768"));
+    QVERIFY(QFile::remove(target));
+    frm->recentMenu->actions()[1]->trigger();
+    QCOMPARE(user.MessageTexts(), QStringList{QStringLiteral("Wrong format")});
+    QCOMPARE(frm->targetButton->text(), QStringLiteral("c.tga - 256x768"));
+    QCOMPARE(items().size(), 4);
+
+    frm = std::make_unique<MainWindow>(); // kept in the settings
+    QCOMPARE(items()[1], QStringLiteral("&2 ") + source + QStringLiteral(" (source)"));
+    frm->recentMenu->actions()[1]->trigger();
+    QCOMPARE(frm->sourceButton->text(), QStringLiteral("a.tga - 64x64"));
+    frm->recentMenu->actions().constLast()->trigger();
+    QCOMPARE(items(), (QStringList{QStringLiteral("-"), QStringLiteral("Clear Menu")}));
+    QVERIFY(!frm->recentMenu->actions().constLast()->isEnabled());
+}

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "Application.h"
+#include "Failure.h"
 #include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -83,6 +85,8 @@ class TestOptions : public QObject {
     void closingKeys_data();
     void closingKeys();
     void focusOrder();
+    void whereKept_data();
+    void whereKept();
 };
 
 void TestOptions::init() {
@@ -438,6 +442,85 @@ void TestOptions::focusOrder() {
     QCOMPARE(order,
              (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("box"),
                           QStringLiteral("path"), QStringLiteral("Browse"), QStringLiteral("OK")}));
+}
+
+void TestOptions::whereKept_data() {
+    QTest::addColumn<bool>("installed");     // the desktop entry in ../share beside bin/
+    QTest::addColumn<QString>("configHome"); // XDG_CONFIG_HOME within the test folder
+    QTest::addColumn<bool>("adminDefault");  // an opt.cfg in $XDG_CONFIG_DIRS/Patchery
+    QTest::addColumn<QByteArray>("read");    // the path read at start
+    QTest::addColumn<QString>("written");    // within the test folder; empty: the write fails
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("build folder") << false << QStringLiteral("/config") << true
+                                  << QByteArray("/beside") << QStringLiteral("/prefix/bin/opt.cfg")
+                                  << QString();
+    QTest::newRow("installed, with a default")
+        << true << QStringLiteral("/config") << true << QByteArray("/admin")
+        << QStringLiteral("/config/Patchery/opt.cfg") << QString();
+    QTest::newRow("installed, without a default")
+        << true << QStringLiteral("/config") << false << QByteArray()
+        << QStringLiteral("/config/Patchery/opt.cfg") << QString();
+    QTest::newRow("installed, relative XDG_CONFIG_HOME")
+        << true << QStringLiteral("config") << true << QByteArray("/admin")
+        << QStringLiteral("/home/.config/Patchery/opt.cfg") << QString();
+    QTest::newRow("installed, config folder under a file")
+        << true << QStringLiteral("/file/config") << false << QByteArray() << QString()
+        << QStringLiteral("Not a directory");
+}
+
+// An installed copy keeps the options per user and never writes into its installation; the
+// administrator's default comes from the system's configuration folders.
+void TestOptions::whereKept() {
+    QFETCH(bool, installed);
+    QFETCH(QString, configHome);
+    QFETCH(bool, adminDefault);
+    QFETCH(QByteArray, read);
+    QFETCH(QString, written);
+    QFETCH(QString, reason);
+    TestFolder dir;
+    const QString top = dir.path();
+    const QString bin = top + QStringLiteral("/prefix/bin");
+    for (const char* folder :
+         {"/prefix/bin", "/prefix/share/applications", "/home", "/etc/Patchery", "/rel/Patchery"})
+        QVERIFY(QDir().mkpath(top + QLatin1String(folder)));
+    if (installed)
+        dir.Put(QStringLiteral("prefix/share/applications/org.patchery.Patchery.desktop"), {});
+    const QByteArray beside(" 1 \r\n/beside\r\n"), admin(" 1 \r\n/admin\r\n");
+    dir.Put(QStringLiteral("prefix/bin/opt.cfg"), beside);
+    if (adminDefault)
+        dir.Put(QStringLiteral("etc/Patchery/opt.cfg"), admin);
+    dir.Put(QStringLiteral("rel/Patchery/opt.cfg"), " 1 \r\n/relative\r\n"); // to be ignored
+    dir.Put(QStringLiteral("file"), {});
+    const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
+    qputenv("HOME", QFile::encodeName(top + QStringLiteral("/home")));
+    qputenv(
+        "XDG_CONFIG_HOME",
+        QFile::encodeName(configHome.startsWith(QLatin1Char('/')) ? top + configHome : configHome));
+    qputenv("XDG_CONFIG_DIRS",
+            QFile::encodeName(QStringLiteral("rel:") + top + QStringLiteral("/etc")));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(top);
+
+    const LaunchOptions got = ReadLaunchOptions(bin);
+    std::optional<std::string> failed;
+    try {
+        WriteLaunchOptions({false, "/mine"}, bin);
+    } catch (const Failure& failure) {
+        failed = failure.Reason;
+    }
+    QDir::setCurrent(cwd);
+    qputenv("HOME", saved[0]);
+    qputenv("XDG_CONFIG_HOME", saved[1]);
+    qunsetenv("XDG_CONFIG_DIRS");
+
+    QCOMPARE(got.Path, read);
+    QCOMPARE(QString::fromStdString(failed.value_or("")), reason);
+    if (!written.isEmpty())
+        QCOMPARE(ReadFile(top + written), QByteArray(" 0 \r\n/mine\r\n"));
+    if (installed)
+        QCOMPARE(ReadFile(bin + QStringLiteral("/opt.cfg")), beside);
+    QVERIFY(!QFileInfo::exists(top + QStringLiteral("/config/Patchery")) ||
+            written.startsWith(QStringLiteral("/config")));
 }
 
 PATCHERY_WIDGET_TEST(TestOptions)

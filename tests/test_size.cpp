@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -98,17 +99,28 @@ void TestSize::standardSizes_data() {
     QTest::addColumn<QString>("choice");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("updownMax");
-    QTest::newRow("256x768") << QStringLiteral("256x768") << 768 << 291;
-    QTest::newRow("256x1024") << QStringLiteral("256x1024") << 1024 << 547;
-    QTest::newRow("256x1536") << QStringLiteral("256x1536") << 1536 << 1059;
-    QTest::newRow("256x2048") << QStringLiteral("256x2048") << 2048 << 1571;
+    QTest::addColumn<bool>("darkTheme"); // blank stays (239, 239, 239) whatever the palette
+    QTest::newRow("256x768") << QStringLiteral("256x768") << 768 << 291 << false;
+    QTest::newRow("256x1024") << QStringLiteral("256x1024") << 1024 << 547 << false;
+    QTest::newRow("256x1536") << QStringLiteral("256x1536") << 1536 << 1059 << false;
+    QTest::newRow("256x2048") << QStringLiteral("256x2048") << 2048 << 1571 << false;
+    QTest::newRow("256x2048, dark theme") << QStringLiteral("256x2048") << 2048 << 1571 << true;
 }
 
 void TestSize::standardSizes() {
     QFETCH(QString, choice);
     QFETCH(int, height);
     QFETCH(int, updownMax);
+    QFETCH(bool, darkTheme);
 
+    const QPalette palette = QApplication::palette();
+    const auto restore = qScopeGuard([&palette] { QApplication::setPalette(palette); });
+    if (darkTheme) {
+        QPalette dark = palette;
+        dark.setColor(QPalette::Button, QColor(66, 66, 69));
+        dark.setColor(QPalette::Window, QColor(66, 66, 69));
+        QApplication::setPalette(dark);
+    }
     ScriptedUser user;
     MainWindow frm;
     frm.Show();
@@ -117,6 +129,10 @@ void TestSize::standardSizes() {
     ChooseSize(frm, choice);
     QCOMPARE(TargetState(frm), Expected(256, height, true, updownMax, false, 0));
     QVERIFY(user.Messages.empty());
+    // The new sheet's blank, and what each size added.
+    const QRgb blank = qRgb(239, 239, 239);
+    QCOMPARE(frm.Sheet().Image().pixel(0, 0), blank);
+    QCOMPARE(frm.Sheet().Image().pixel(255, height - 1), blank);
 }
 
 void TestSize::standardSizeReplacesOpenedTarget() {
@@ -416,8 +432,26 @@ void TestSize::secondOpeningReusesValues() {
         boxes << d->widthBox->text() << d->heightBox->text();
         QTest::mouseClick(d->okButton, Qt::LeftButton);
     }));
-    QCOMPARE(boxes, (QStringList{QString(), QString()}));
+    QCOMPARE(boxes, (QStringList{QStringLiteral("300"), QStringLiteral("400")}));
     QCOMPARE(TargetState(frm), Expected(300, 400, false, -77, true, 44));
+
+    // Boxes emptied and the dialog left: what they were left holding is shown, and applied.
+    QVERIFY(Custom(frm, [](CustomSizeDialog* d) {
+        Retype(d->widthBox, QStringLiteral("7"));
+        Retype(d->heightBox, QStringLiteral("8"));
+        for (QLineEdit* box : {d->widthBox, d->heightBox}) {
+            QTest::keyClick(box, Qt::Key_End);
+            QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        QTest::keyClick(d->heightBox, Qt::Key_Escape);
+    }));
+    boxes.clear();
+    QVERIFY(Custom(frm, [&boxes](CustomSizeDialog* d) {
+        boxes << d->widthBox->text() << d->heightBox->text();
+        QTest::mouseClick(d->okButton, Qt::LeftButton);
+    }));
+    QCOMPARE(boxes, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    QCOMPARE(frm.Sheet().Size(), QSize(1, 1));
 }
 
 // A size change keeps the stamped pixels that still fit; new area shows the back colour.

@@ -4,6 +4,9 @@
 #include "TgaFile.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -81,6 +84,7 @@ class TestTga : public QObject {
     void saveFollowsLinksAndRefusesSpecialFiles();
     void savedFileMode_data();
     void savedFileMode();
+    void saveSyncsBeforeRenaming();
 };
 
 void TestTga::saveWritesHeaderAndRowsTopFirst_data() {
@@ -520,4 +524,61 @@ void TestTga::savedFileMode() {
 }
 
 QTEST_APPLESS_MAIN(TestTga)
+// What no file shows afterwards, strace does: the new file is hidden and short-named in the
+// destination's folder (a 255-byte name here), synced before it is renamed over the old one, and
+// the folder synced after. The test runs itself under strace to save once.
+void TestTga::saveSyncsBeforeRenaming() {
+    if (const QByteArray traced = qgetenv("PATCHERY_TRACED_SAVE"); !traced.isEmpty()) {
+        SaveTGA(traced.toStdString(), Image24(2, 1));
+        return;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed (scripts/install-deps installs it)");
+    QTemporaryDir dir;
+    const QString destination = dir.filePath(QString(251, u'n') + QStringLiteral(".tga"));
+    QVERIFY(WriteFile(destination, "old"));
+    const QString log = dir.filePath(QStringLiteral("strace.log"));
+    QProcess traced;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATCHERY_TRACED_SAVE"), destination);
+    traced.setProcessEnvironment(environment);
+    traced.start(QStringLiteral("strace"),
+                 {QStringLiteral("-qq"), QStringLiteral("-e"),
+                  QStringLiteral("trace=openat,fsync,rename"), QStringLiteral("-o"), log,
+                  QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget(),
+                  QStringLiteral("saveSyncsBeforeRenaming")});
+    QVERIFY2(traced.waitForFinished(60000) && traced.exitCode() == 0,
+             traced.readAllStandardError().constData());
+
+    // The calls about the save, in order, with the descriptors as numbers.
+    const QString text = QString::fromLocal8Bit(ReadFile(log));
+    const QString folder = QRegularExpression::escape(dir.path());
+    const auto find = [&](const QString& pattern, qsizetype from) {
+        return QRegularExpression(pattern).match(text, from);
+    };
+    const QRegularExpressionMatch made =
+        find(QStringLiteral("openat\\(AT_FDCWD, \"%1/(\\.patchery-save-[a-z]{6})\", "
+                            "O_WRONLY\\|O_CREAT\\|O_EXCL[^=]*= (\\d+)")
+                 .arg(folder),
+             0);
+    QVERIFY2(made.hasMatch(), qPrintable(text));
+    const QRegularExpressionMatch synced =
+        find(QStringLiteral("fsync\\(%1\\) += 0").arg(made.captured(2)), made.capturedEnd());
+    const QRegularExpressionMatch renamed =
+        find(QStringLiteral("rename\\(\"%1/%2\", \"%1/n+\\.tga\"\\) += 0")
+                 .arg(folder, QRegularExpression::escape(made.captured(1))),
+             0);
+    QVERIFY2(synced.hasMatch() && renamed.capturedStart() > synced.capturedStart(),
+             qPrintable(text));
+    const QRegularExpressionMatch opened =
+        find(QStringLiteral("openat\\(AT_FDCWD, \"%1\", O_RDONLY[^=]*O_DIRECTORY[^=]*= (\\d+)")
+                 .arg(folder),
+             renamed.capturedEnd());
+    QVERIFY2(opened.hasMatch() && find(QStringLiteral("fsync\\(%1\\) += 0").arg(opened.captured(1)),
+                                       opened.capturedEnd())
+                                      .hasMatch(),
+             qPrintable(text));
+    QCOMPARE(ReadFile(destination), Header(2, 1, 0x20) + Bytes(Image24(2, 1).Pixels));
+}
+
 #include "test_tga.moc"

@@ -227,6 +227,10 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     emit Pressed(event->button(), event->modifiers(), InImage(*pointer_));
 }
 
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    emit Released(event->button(), event->modifiers(), InImage(PointerAt(event)));
+}
+
 // A quick second press arrives as a double click; it is a press all the same.
 void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);

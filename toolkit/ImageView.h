@@ -47,6 +47,8 @@ class ImageView : public QWidget {
     // With mouse tracking on: the pointer moved over the view, or the view moved or changed
     // size under a pointer that rests on it.
     void PointerMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    // A button went up; at in image pixels, as for a press.
+    void Released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,6 +56,7 @@ class ImageView : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 

@@ -10,17 +10,41 @@
 #include <QStandardPaths>
 
 #include <climits>
+#include <filesystem>
 #include <sys/wait.h>
+#include <system_error>
 
 namespace {
-QString BesideExecutable() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/opt.cfg");
+QString BesideExecutable(const QString& folder) {
+    return folder + QStringLiteral("/opt.cfg");
 }
 
-// An installed copy cannot write beside itself: each user keeps the options with the settings.
-bool ExecutableFolderWritable() {
-    return QFileInfo(QCoreApplication::applicationDirPath()).isWritable();
+// Installed: the desktop entry lies in the share folder beside bin/. Such a copy never writes
+// into its installation: that belongs to the package, and removing it would leave the file.
+bool Installed(const QString& folder) {
+    return QFileInfo::exists(
+        folder + QStringLiteral("/../share/applications/org.patchery.Patchery.desktop"));
 }
+
+// The XDG rules ignore a folder that is not given as an absolute path.
+QString UserOptionsFile() {
+    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(home))
+        home = QDir::homePath() + QStringLiteral("/.config");
+    return home + QStringLiteral("/Patchery/opt.cfg");
+}
+
+// An administrator's default: the first $XDG_CONFIG_DIRS/Patchery/opt.cfg that exists.
+QString AdministratorsFile() {
+    const QString folders = qEnvironmentVariable("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"));
+    for (const QString& folder : folders.split(QLatin1Char(':'))) {
+        const QString file = folder + QStringLiteral("/Patchery/opt.cfg");
+        if (QDir::isAbsolutePath(folder) && QFileInfo::exists(file))
+            return file;
+    }
+    return {};
+}
+
 QByteArray WithoutLineEnd(QByteArray line) {
     if (line.endsWith('\n'))
         line.chop(1);
@@ -30,18 +54,23 @@ QByteArray WithoutLineEnd(QByteArray line) {
 }
 } // namespace
 
-QString OptionsFilePath() {
-    if (ExecutableFolderWritable())
-        return BesideExecutable();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Patchery/opt.cfg");
+QString OptionsFilePath(const QString& executableFolder) {
+    // A copy run from its build or a portable folder keeps its options beside itself, where it
+    // may write there.
+    if (!Installed(executableFolder) && QFileInfo(executableFolder).isWritable())
+        return BesideExecutable(executableFolder);
+    return UserOptionsFile();
 }
 
-LaunchOptions ReadLaunchOptions() {
-    // The user's own file, else the one an administrator left beside the executable.
-    QString chosen = OptionsFilePath();
+LaunchOptions ReadLaunchOptions(const QString& executableFolder) {
+    // The user's own file, else an administrator's default: for an installed copy in the
+    // system's configuration folders, for another one beside the executable.
+    QString chosen = OptionsFilePath(executableFolder);
     if (!QFileInfo::exists(chosen))
-        chosen = BesideExecutable();
+        chosen =
+            Installed(executableFolder) ? AdministratorsFile() : BesideExecutable(executableFolder);
+    if (chosen.isEmpty())
+        return {};
     const std::string path = QFile::encodeName(chosen).toStdString();
     // Two lines, each at most as long as a path can be: a longer line is not a path, and
     // reading no further keeps a huge or endless file from costing time and memory.
@@ -68,18 +97,24 @@ LaunchOptions ReadLaunchOptions() {
     return {value > 0, second}; // the path as the file's own bytes, whatever the locale
 }
 
-void WriteLaunchOptions(const LaunchOptions& options) {
+void WriteLaunchOptions(const LaunchOptions& options, const QString& executableFolder) {
     // A blank where the sign would go, the number, one blank: " 1 " or " 0 ".
     QByteArray text = options.LaunchAtStart ? " 1 \r\n" : " 0 \r\n";
     text += options.Path + "\r\n";
 
-    const QString path = OptionsFilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString path = OptionsFilePath(executableFolder);
+    const std::string action =
+        "Could not save the options to " + QFile::encodeName(path).toStdString();
+    // The folder's own failure is the reason: the file's open would only say it is missing.
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(QFileInfo(path).path()).toStdString(),
+                                        made);
+    if (made)
+        throw Failure(action, made.message());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
         !file.flush())
-        throw Failure("Could not save the options to " + QFile::encodeName(path).toStdString(),
-                      file.errorString().toLocal8Bit().toStdString());
+        throw Failure(action, file.errorString().toLocal8Bit().toStdString());
 }
 
 // Qt starts a program named by text, which cannot hold every name's bytes (Latin-1 under a UTF-8

@@ -30,9 +30,10 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, const QSt
     QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     title, text, QMessageBox::NoButton,
                     parent ? parent : QApplication::activeWindow());
-    if (buttons == MessageButtons::YesNo) {
+    const bool question = buttons != MessageButtons::OK;
+    if (question) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == MessageButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
@@ -42,6 +43,6 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, const QSt
     case QMessageBox::No:
         return MessageAnswer::No;
     default:
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::OK;
+        return question ? MessageAnswer::No : MessageAnswer::OK;
     }
 }

@@ -8,7 +8,8 @@
 
 class QWidget;
 
-enum class MessageButtons { OK, YesNo };
+// YesNoDefaultNo: for a question where Enter or a slip must not say yes.
+enum class MessageButtons { OK, YesNo, YesNoDefaultNo };
 enum class MessageIcon { None, Critical };
 enum class MessageAnswer { OK, Yes, No };
 

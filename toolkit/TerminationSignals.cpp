@@ -35,6 +35,6 @@ void OnTerminationSignals(QObject* context, std::function<void(int)> handler) {
     action.sa_handler = WriteSignalToPipe;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGUSR2})
         ::sigaction(signal, &action, nullptr);
 }

@@ -1,11 +1,12 @@
 #pragma once
-// SIGTERM, SIGHUP and SIGINT delivered to the event loop as ordinary events.
+// SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGUSR1 and SIGUSR2 delivered to the event loop as ordinary
+// events.
 
 #include <functional>
 
 class QObject;
 
-// From now on each of the three signals calls handler(signal) from the event loop, while
+// From now on each of these signals calls handler(signal) from the event loop, while
 // context lives. The signal handler itself only writes the signal's number to a pipe that
 // the loop watches: nothing else is safe inside a signal handler.
 void OnTerminationSignals(QObject* context, std::function<void(int)> handler);

@@ -1,11 +1,17 @@
 // The target sheet and its history, without a window: stamps, sizes, opened pictures, undo and
 // redo, the history's bound, and memory that runs out.
 
+#include "Failure.h"
+#include "SelectedTile.h"
 #include "SheetHistory.h"
+#include "SheetRecovery.h"
+#include "Stroke.h"
 #include "TargetSheet.h"
 #include "TileGrid.h"
 
 #include <QtTest>
+
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -67,12 +73,18 @@ class TestSheet : public QObject {
     void undoAndRedo_data();
     void undoAndRedo();
     void historyBounded();
+    void blocksAndErase();
+    void flipsAndTurns();
+    void strokeEntersEachPlaceOnce();
+    void strokeUndoesAsOneStep();
+    void recoveryKeptAndOffered();
+    void savedSheetIsUnchanged();
 };
 
 // A stamp lands in its cell, clipped at the edges; a size keeps the pixels that fit, and new
 // area shows the opened picture where there is one, else the blank colour.
 void TestSheet::stampsAndSizes() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     QRect changed;
     sheet.OnChanged([&](const QRect& area) { changed = area; });
     const QImage tile = Pattern(QSize(TileSize, TileSize));
@@ -107,7 +119,7 @@ void TestSheet::stampsAndSizes() {
 }
 
 void TestSheet::outOfMemoryChangesNothing() {
-    TargetSheet sheet(QSize(256, 1024), Blank);
+    TargetSheet sheet(QSize(256, 1024));
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
     const TargetSheet::State before = sheet.Whole();
     bool told = false;
@@ -138,27 +150,28 @@ void TestSheet::undoAndRedo_data() {
 void TestSheet::undoAndRedo() {
     QFETCH(int, change);
     QFETCH(bool, recorded);
-    TargetSheet sheet(QSize(300, 700), Blank);
+    TargetSheet sheet(QSize(300, 700));
     int notices = 0;
     SheetHistory history(sheet, [&] { ++notices; });
     ScrollState scroll{{true, 223, 100}, {true, 44, 20}};
     history.ReadScroll = [&] { return scroll; };
     history.PutScroll = [&](const ScrollState& state) { scroll = state; };
     const QImage tile = Pattern(QSize(64, 64));
-    sheet.Stamp(tile, QPoint(0, 0));
+    sheet.Stamp(tile, QPoint(64, 64)); // a stamp changing nothing stamps it again
     sheet.SetTitle(QStringLiteral("Untitled"));
     const TargetSheet::State before = sheet.Whole();
     const ScrollState scrollBefore = scroll;
 
-    const SheetHistory::Step step =
-        change == Stamp || change == EdgeStamp || change == SameStamp
-            ? history.Cell(
-                  QRect(change == EdgeStamp ? QPoint(256, 640) : QPoint(64, 0), QSize(64, 64)))
-            : history.Sheet();
+    const SheetHistory::Step step = change == Stamp || change == EdgeStamp || change == SameStamp
+                                        ? history.Cell(QRect(change == EdgeStamp ? QPoint(256, 640)
+                                                             : change == SameStamp ? QPoint(64, 64)
+                                                                                   : QPoint(64, 0),
+                                                             QSize(64, 64)))
+                                        : history.Sheet();
     if (change == Stamp || change == EdgeStamp)
-        sheet.Stamp(Filled(QSize(64, 64), qRgb(9, 9, 9)), step.Area.topLeft());
+        sheet.Stamp(Filled(QSize(64, 64), qRgb(9, 9, 9)), step.Cells.front().Area.topLeft());
     else if (change == SameStamp)
-        sheet.Stamp(tile, QPoint(0, 0));
+        sheet.Stamp(tile, QPoint(64, 64));
     else if (change == Size || change == SameSize)
         sheet.Resize(change == Size ? QSize(256, 768) : QSize(300, 700));
     else
@@ -191,7 +204,7 @@ void TestSheet::undoAndRedo() {
 // At most 256 MB of pixels, each picture counted once however many steps share it; beyond
 // that the oldest steps go, and those left still undo, newest first.
 void TestSheet::historyBounded() {
-    TargetSheet sheet(QSize(256, 2048), Blank);
+    TargetSheet sheet(QSize(256, 2048));
     SheetHistory history(sheet, [] {});
     const QImage picture = Filled(QSize(1024, 1024), qRgb(5, 6, 7)); // 4 MB
     SheetHistory::Step step = history.Sheet();
@@ -207,7 +220,7 @@ void TestSheet::historyBounded() {
     QCOMPARE(history.KeptBytes(), start + 2 * opened + next + 3 * 256);
 
     // 64 MB a sheet: the fifth size takes the history past the bound.
-    TargetSheet large(QSize(256, 2048), Blank);
+    TargetSheet large(QSize(256, 2048));
     SheetHistory bounded(large, [] {});
     for (const int height : {4096, 4095, 4094, 4093, 4092}) {
         step = bounded.Sheet();
@@ -215,12 +228,226 @@ void TestSheet::historyBounded() {
         bounded.Record(step);
         QVERIFY(bounded.KeptBytes() <= SheetHistory::DefaultLimit);
     }
+    // An undo that takes the history past the bound drops the oldest undo step, not the sheet
+    // it could redo.
+    TargetSheet big(QSize(1024, 1024));
+    SheetHistory trimmed(
+        big, [] {}, int64_t{5} << 20);
+    for (const QSize size : {QSize(256, 256), QSize(512, 512)}) {
+        step = trimmed.Sheet();
+        big.Resize(size);
+        trimmed.Record(step);
+    }
+    trimmed.Undo(); // keeps the 512 x 512 sheet to redo: 4 + 1 MB, the 4 MB step goes
+    QVERIFY(trimmed.CanRedo());
+    QVERIFY(!trimmed.CanUndo());
+    trimmed.Redo();
+    QCOMPARE(big.Size(), QSize(512, 512));
+
     QList<int> undone;
     while (bounded.CanUndo()) {
         bounded.Undo();
         undone << large.Height();
     }
     QCOMPARE(undone, (QList<int>{4093, 4094, 4095, 4096}));
+}
+
+// A block lands whole, its cells in place to the pixel, clipped at the sheet's edges; an erase
+// clears one cell to the blank colour.
+void TestSheet::blocksAndErase() {
+    TargetSheet sheet(QSize(256, 2048));
+    const QImage block = Pattern(QSize(192, 128)); // 3 x 2 cells
+    QCOMPARE(sheet.Stamp(block, QPoint(64, 64), QSize(3, 2)), QRect(64, 64, 192, 128));
+    QCOMPARE(sheet.Image().copy(64, 64, 192, 128), block);
+    QCOMPARE(At(sheet, 63, 64), B);
+    QCOMPARE(At(sheet, 64, 192), B);
+    // At the bottom-right corner only the block's top-left cell fits.
+    QCOMPARE(sheet.Stamp(block, QPoint(192, 1984), QSize(3, 2)), QRect(192, 1984, 64, 64));
+    QCOMPARE(sheet.Image().copy(192, 1984, 64, 64), block.copy(0, 0, 64, 64));
+    QCOMPARE(At(sheet, 191, 2047), B);
+    // Fewer cells than the picture holds: only those.
+    QCOMPARE(sheet.Stamp(block, QPoint(0, 256), QSize(1, 1)), QRect(0, 256, 64, 64));
+    QCOMPARE(At(sheet, 64, 256), B);
+
+    QCOMPARE(sheet.Erase(QPoint(128, 64)), QRect(128, 64, 64, 64));
+    QCOMPARE(sheet.Image().copy(128, 64, 64, 64), Filled(QSize(64, 64), Blank.rgb()));
+    QCOMPARE(At(sheet, 127, 64), block.pixel(63, 0) & 0xFFFFFF);
+    QCOMPARE(At(sheet, 192, 64), block.pixel(128, 0) & 0xFFFFFF);
+    QCOMPARE(At(sheet, 128, 128), block.pixel(64, 64) & 0xFFFFFF);
+    QCOMPARE(sheet.Erase(QPoint(256, 0)), QRect());
+}
+
+// Each transform moves every pixel where it belongs on an asymmetric block; a turn swaps the
+// block's width and height in cells; a new pick starts untransformed; a paste is one cell.
+void TestSheet::flipsAndTurns() {
+    const QImage block = Pattern(QSize(128, 64));
+    SelectedTile tile;
+    tile.Pick(block, block.rect(), Blank);
+    QCOMPARE(tile.Cells(), QSize(2, 1));
+    tile.FlipHorizontally();
+    QCOMPARE(tile.Picture(), block.mirrored(true, false));
+    QCOMPARE(tile.Picture().pixel(0, 5), block.pixel(127, 5));
+    tile.FlipHorizontally();
+    tile.FlipVertically();
+    QCOMPARE(tile.Picture().pixel(3, 0), block.pixel(3, 63));
+    tile.FlipVertically();
+    tile.RotateClockwise();
+    QCOMPARE(tile.Cells(), QSize(1, 2));
+    QCOMPARE(tile.Picture().size(), QSize(64, 128));
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 64; ++x)
+            QCOMPARE(tile.Picture().pixel(x, y), block.pixel(y, 63 - x));
+    tile.Pick(block, block.rect(), Blank);
+    QCOMPARE(tile.Picture(), block);
+    QCOMPARE(tile.Cells(), QSize(2, 1));
+    // A block that runs past the image's edges: the blank colour beyond them.
+    const QImage odd = Pattern(QSize(100, 150));
+    tile.Pick(odd, QRect(64, 64, 128, 128), Blank);
+    QImage expected = Filled(QSize(128, 128), Blank.rgb());
+    for (int y = 0; y < 86; ++y)
+        for (int x = 0; x < 36; ++x)
+            expected.setPixel(x, y, odd.pixel(64 + x, 64 + y));
+    QCOMPARE(tile.Picture(), expected);
+    tile.Paste(block);
+    QCOMPARE(tile.Cells(), QSize(1, 1));
+    tile.Paste({});
+    QVERIFY(tile.IsNull());
+}
+
+// Places are entered in order, each once, the ones a fast move jumps over included, on the
+// grid of the block's size counted from the pressed cell.
+void TestSheet::strokeEntersEachPlaceOnce() {
+    using Places = std::vector<QPoint>;
+    Stroke cells(QPointF(32, 32), QSize(64, 64));
+    QCOMPARE(cells.Start(), QPoint(0, 0));
+    QCOMPARE(cells.MoveTo(QPointF(40, 32)), Places{});
+    // Crosses x = 64 at y = 44.8, y = 64 at x = 100, x = 128 at y = 78.9.
+    QCOMPARE(cells.MoveTo(QPointF(160, 96)), (Places{{64, 0}, {64, 64}, {128, 64}}));
+    QCOMPARE(cells.MoveTo(QPointF(10, 10)), (Places{}));
+    QCOMPARE(cells.MoveTo(QPointF(10, 300)), (Places{{0, 64}, {0, 128}, {0, 192}, {0, 256}}));
+
+    Stroke blocks(QPointF(70, 1000), QSize(128, 64));
+    QCOMPARE(blocks.Start(), QPoint(64, 960));
+    QCOMPARE(blocks.MoveTo(QPointF(330, 1000)), (Places{{192, 960}, {320, 960}}));
+    QCOMPARE(blocks.MoveTo(QPointF(-1, 1000)), (Places{{-64, 960}}));
+    QCOMPARE(blocks.MoveTo(QPointF(-1, 900)), (Places{{-64, 896}}));
+}
+
+// A stroke's stamps and erases undo and redo as one step, a cell it came back to included;
+// its pixels are counted once each.
+void TestSheet::strokeUndoesAsOneStep() {
+    TargetSheet sheet(QSize(256, 2048));
+    SheetHistory history(sheet, [] {});
+    const QImage tile = Pattern(QSize(64, 64));
+    SheetHistory::Step step = history.Cell(QRect(0, 0, 64, 64));
+    sheet.Stamp(tile, QPoint(0, 0));
+    history.Record(step);
+    const QImage before = sheet.Image();
+
+    history.StartStroke();
+    int shade = 0;
+    for (const QPoint at : {QPoint(64, 0), QPoint(128, 0), QPoint(64, 64), QPoint(128, 0)}) {
+        step = history.Cell(QRect(at, QSize(64, 64)));
+        sheet.Stamp(Filled(QSize(64, 64), qRgb(at.x(), at.y(), ++shade)), at);
+        history.Record(step);
+    }
+    step = history.Cell(QRect(0, 0, 64, 64));
+    sheet.Erase(QPoint(0, 0));
+    history.Record(step);
+    history.EndStroke();
+    const QImage after = sheet.Image();
+    QCOMPARE(history.UndoSteps(), size_t(2));
+    QCOMPARE(history.KeptBytes(), 6 * 64 * 64 * 4 + 2 * 256);
+
+    history.Undo();
+    QCOMPARE(sheet.Image(), before);
+    history.Redo();
+    QCOMPARE(sheet.Image(), after);
+    // After the stroke, a stamp is a step of its own.
+    step = history.Cell(QRect(192, 0, 64, 64));
+    sheet.Stamp(tile, QPoint(192, 0));
+    history.Record(step);
+    QCOMPARE(history.UndoSteps(), size_t(3));
+    history.Undo();
+    history.Undo();
+    QCOMPARE(sheet.Image(), before);
+}
+
+// A recovery file is offered only once its instance has gone, to one instance at a time, whole
+// or not at all; a saved sheet's goes; a folder that cannot be had is reported once.
+void TestSheet::recoveryKeptAndOffered() {
+    QTemporaryDir folder;
+    QStringList failures; // read after Flush, which orders the worker's writes before it
+    const auto failed = [&failures](const QString& what) { failures << what; };
+    const QImage image = Pattern(QSize(256, 128));
+
+    auto first = std::make_unique<SheetRecovery>(folder.path(), failed);
+    first->Keep(image, QStringLiteral("/sheets/a b.tga"));
+    first->Flush();
+    const QString kept = first->FilePath();
+    QVERIFY(QFileInfo::exists(kept));
+    SheetRecovery second(folder.path(), failed);
+    QVERIFY(!second.NextOrphan()); // its owner still runs
+    first.reset();
+    QVERIFY(QFileInfo::exists(kept));
+    std::optional<SheetRecovery::Orphan> orphan = second.NextOrphan();
+    QVERIFY(orphan);
+    QCOMPARE(orphan->Path(), kept);
+    SheetRecovery third(folder.path(), failed);
+    QVERIFY(!third.NextOrphan()); // offered by the second
+    const SheetRecovery::Sheet sheet = orphan->Read();
+    QCOMPARE(sheet.Image, image);
+    QCOMPARE(sheet.FilePath, QStringLiteral("/sheets/a b.tga"));
+    QVERIFY(qAbs(sheet.Changed.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+
+    // Cut anywhere, a recovery file is refused, and set aside rather than lost.
+    QFile whole(kept);
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    for (const qsizetype length : {qsizetype(10), bytes.indexOf("\n\n") + 2, bytes.size() - 1}) {
+        const QString cut = folder.filePath(QStringLiteral("cut.sheet"));
+        QFile part(cut);
+        QVERIFY(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write(bytes.left(length));
+        part.close();
+        SheetRecovery::Orphan half(cut, -1);
+        QVERIFY_THROWS_EXCEPTION(Failure, half.Read());
+        QVERIFY(QFileInfo::exists(half.SetAside()));
+    }
+    orphan->Discard();
+    QVERIFY(!QFileInfo::exists(kept));
+    QVERIFY(!third.NextOrphan());
+
+    // Saved and unchanged: the file goes.
+    third.Keep(image, {});
+    third.Flush();
+    QVERIFY(QFileInfo::exists(third.FilePath()));
+    third.Discard();
+    third.Flush();
+    QVERIFY(!QFileInfo::exists(third.FilePath()));
+    QCOMPARE(failures, QStringList());
+
+    // A state folder that is a file: said once, however many changes follow.
+    SheetRecovery blocked(folder.filePath(QStringLiteral("cut.sheet.unreadable/inner")), failed);
+    blocked.Keep(image, {});
+    blocked.Flush();
+    blocked.Keep(image, {});
+    blocked.Flush();
+    QCOMPARE(failures.size(), 1);
+}
+
+// Every change marks the sheet unsaved, a save marks it saved.
+void TestSheet::savedSheetIsUnchanged() {
+    TargetSheet sheet(QSize(256, 768));
+    QVERIFY(!sheet.Unsaved());
+    sheet.Stamp(Pattern(QSize(64, 64)), QPoint(0, 0));
+    QVERIFY(sheet.Unsaved());
+    sheet.Saved(QStringLiteral("/s/own.tga"));
+    QVERIFY(!sheet.Unsaved());
+    QCOMPARE(sheet.Title(), QStringLiteral("own.tga"));
+    QCOMPARE(sheet.FilePath(), QStringLiteral("/s/own.tga"));
+    sheet.Resize(QSize(256, 1024));
+    QVERIFY(sheet.Unsaved());
 }
 
 QTEST_GUILESS_MAIN(TestSheet)

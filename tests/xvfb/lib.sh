@@ -121,6 +121,7 @@ xv_init() {
         QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR \
         QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
     export XDG_CONFIG_HOME="$XV_TMP/config" XDG_CACHE_HOME="$XV_TMP/cache"
+    export XDG_STATE_HOME="$XV_TMP/state"
     export XDG_RUNTIME_DIR="$XV_TMP/runtime" QT_QPA_PLATFORM=xcb
     # The sanitizer build reports leaks in system libraries (D-Bus) at exit.
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
@@ -312,6 +313,26 @@ xv_click_with() {
     xdotool keydown "$1" mousemove $((XV_CX + $2)) $((XV_CY + $3)) click "${4:-1}" keyup "$1"
 }
 
+# Holds the left button down at the first point, jumps to each next point in one move, and
+# lets go at the last, with a modifier key held ("" for none): xv_drag MOD X1 Y1 X2 Y2 ...
+xv_drag() {
+    local mod=$1
+    shift
+    xv_assert_alive
+    xv_measure
+    [ -z "$mod" ] || xdotool keydown "$mod"
+    xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2)) mousedown 1
+    shift 2
+    while [ $# -ge 2 ]; do
+        sleep 0.2 # a move of its own, not merged with the next
+        xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2))
+        shift 2
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    [ -z "$mod" ] || xdotool keyup "$mod"
+}
+
 # Turns the wheel at a point of the client area: xv_wheel X Y BUTTON [NOTCHES]; buttons 4 up,
 # 5 down, 6 left, 7 right.
 xv_wheel() {
@@ -400,16 +421,17 @@ xv_wait_popup() {
     xv_poll xv_popup_showing || xv_fail "no menu or list popped up"
 }
 
-# Chooses an item of the File menu by keyboard: open-source, open-target, save, options or
-# quit. Opened from the keyboard, the menu starts on its first item; Down skips separators.
+# Chooses an item of the File menu by keyboard: open-source, open-target, save-target, save
+# (Save Target As...), options or quit. Opened from the keyboard, the menu starts on its first item; Down skips separators.
 xv_file_menu() {
     local downs keys=()
     case "$1" in
     open-source) downs=0 ;;
     open-target) downs=1 ;;
-    save) downs=2 ;;
-    options) downs=3 ;;
-    quit) downs=4 ;;
+    save-target) downs=3 ;;
+    save) downs=4 ;;
+    options) downs=5 ;;
+    quit) downs=6 ;;
     *) xv_fail "no File menu item '$1'" ;;
     esac
     xv_main_focus

@@ -2,9 +2,10 @@
 # The installed program: this build installed into a temporary prefix, its files checked (by
 # the validators where installed), its Debian package checked by lintian (where installed), the
 # command line without a display; then, from the prefix made read-only and run by an ordinary
-# user: the named files open, an administrator's opt.cfg beside the executable is read, the
+# user: the named files open, an administrator's opt.cfg in $XDG_CONFIG_DIRS is read (an
+# installed copy never takes options from its installation, which belongs to the package), the
 # user's options are kept in the config folder across a restart, and a named file that is not
-# a TGA says "Wrong format".
+# a TGA says "Wrong format"; run by root from the writable prefix, it still writes nothing there.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 prefix="$XV_TMP/prefix" id=org.patchery.Patchery f="$XV_TMP/files" home="$XV_TMP/home"
@@ -57,9 +58,9 @@ for who in admin user; do # programs launched at start-up, each leaving a mark
     printf '#!/bin/sh\necho started >"%s"\n' "$home/$who-launched" >"$f/$who.sh"
     chmod 755 "$f/$who.sh"
 done
-printf ' 1 \r\n%s\r\n' "$f/admin.sh" >"$prefix/bin/opt.cfg"
-admin=$(od -c "$prefix/bin/opt.cfg")
-mkdir -p "$home"/{config,runtime}
+mkdir -p "$XV_TMP/xdg/Patchery" "$home"/{config,runtime,state}
+printf ' 1 \r\n%s\r\n' "$f/admin.sh" >"$XV_TMP/xdg/Patchery/opt.cfg"
+admin=$(od -c "$XV_TMP/xdg/Patchery/opt.cfg")
 chmod 700 "$home/runtime"
 if [ "$(id -u)" -eq 0 ]; then # root writes anywhere: run as nobody
     chown -R 65534:65534 "$home"
@@ -68,7 +69,8 @@ if [ "$(id -u)" -eq 0 ]; then # root writes anywhere: run as nobody
 else
     chmod -R a-w "$prefix"
 fi
-XV_RUN_AS+=(env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime")
+XV_RUN_AS+=(env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime"
+    XDG_STATE_HOME="$home/state" XDG_CONFIG_DIRS="$XV_TMP/xdg")
 ! "${XV_RUN_AS[@]}" test -w "$prefix/bin" || xv_fail "the user can write $prefix/bin"
 xv_start_wm
 xv_start_app --target "$f/target.tga" "$f/source.tga"
@@ -88,8 +90,9 @@ xv_answer_quit yes
 xv_wait_app_end
 [ "$(od -An -c "$home/config/Patchery/opt.cfg")" = "$(printf ' 1 \r\n%s\r\n' "$f/user.sh" | od -An -c)" ] ||
     xv_fail "the user's opt.cfg: $(od -c "$home/config/Patchery/opt.cfg")"
-[ "$(od -c "$prefix/bin/opt.cfg")" = "$admin" ] || xv_fail "the administrator's file changed"
+[ "$(od -c "$XV_TMP/xdg/Patchery/opt.cfg")" = "$admin" ] || xv_fail "the administrator's file changed"
 
+rm -rf "$home/state/Patchery" # the opened target just quit, which the next start would offer
 xv_step "restart: the user's program launched; a named file that is not a TGA"
 rm "$home/admin-launched"
 xv_launch "$f/notes.tga"
@@ -104,4 +107,15 @@ xv_file_menu quit
 xv_answer_quit yes
 xv_wait_app_end
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$prefix"
+
+if [ "$(id -u)" -eq 0 ]; then
+    xv_step "run by root, who may write into the prefix: the options go to root's config folder"
+    XV_RUN_AS=(env HOME="$XV_TMP/root" XDG_CONFIG_HOME="$XV_TMP/root/config" XDG_CONFIG_DIRS="$XV_TMP/xdg")
+    xv_start_app
+    xv_file_menu quit
+    xv_answer_quit yes
+    xv_wait_app_end
+    [ -s "$XV_TMP/root/config/Patchery/opt.cfg" ] || xv_fail "root's options were not written"
+    [ -z "$(find "$prefix" -name opt.cfg)" ] || xv_fail "options written into $prefix"
+fi
 xv_log "passed"

@@ -6,7 +6,9 @@
 # no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
 # were. Then the shortcuts: Ctrl+O opens a PNG as the source, shown pixel for pixel and
 # scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
-# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?".
+# Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?". Files named on the command
+# line by names that are not UTF-8 open. A 79-byte XBM bomb asks before it is decoded, Enter
+# meaning No; a large TGA accepted shows its progress dialog, whose Esc leaves the view.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -146,6 +148,40 @@ xv_key ctrl+q
 xv_answer_quit no
 
 xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+
+xv_step "names that are not UTF-8 on the command line, under a UTF-8 locale"
+rm -rf "$XDG_STATE_HOME" # the unsaved sheet just quit, which the next start would offer
+latin=$(printf 'caf\351')
+cp "$f/source2.tga" "$f/$latin.tga"
+cp "$f/target.tga" "$f/$latin-t.tga"
+LANG=C.UTF-8 xv_start_app --target "$f/$latin-t.tga" "$f/$latin.tga"
+xv_expect_source "the Latin-1 named source" "$f/source2.tga" 0 0
+xv_expect_target "the Latin-1 named target" "$f/target.tga" 0 0
+
+xv_step "a 79-byte XBM declaring 32767 x 32767 asks first; Enter is No"
+printf '#define b_width 32767\n#define b_height 32767\nstatic char b_bits[] = {0x00};\n' >"$f/bomb.xbm"
+xv_key ctrl+o
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/bomb.xbm"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_expect_source "the source stays after No" "$f/source2.tga" 0 0
+
+xv_step "a large TGA, Yes: the progress dialog shows; Esc cancels and leaves the view"
+python3 -c 'import struct, sys; f = open(sys.argv[1], "wb"); f.write(bytes([0, 0, 2]) + bytes(9) + struct.pack("<HHBB", 16000, 16000, 24, 0x20)); f.truncate(18 + 3 * 16000 * 16000)' "$f/large.tga"
+xv_main_focus
+xv_key ctrl+o
+xv_answer_file_dialog '^Select tga\.\.\.$' "$f/large.tga"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key alt+y
+xv_wait_dialog '^Opening large\.tga\.\.\.$' >/dev/null
+xv_key Escape
+xv_wait_gone '^Opening large\.tga\.\.\.$'
+xv_expect_source "the source stays after Cancel" "$f/source2.tga" 0 0
+xv_main_focus
 xv_file_menu quit
 xv_answer_quit yes
 xv_wait_app_end

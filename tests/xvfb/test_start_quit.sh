@@ -2,8 +2,8 @@
 # Start and quit in a real window under a window manager: the window and its client area, the
 # first-run position, "Really Quit?" from the close box and from the menu (No keeps everything,
 # Yes ends the program), the position and the options written at the end, and the private
-# temporary folder of a save removed at exit. SIGTERM after a save, and SIGINT while "Really
-# Quit?" asks, end the program in the same order without asking.
+# temporary folder of a save removed at exit. SIGTERM (and SIGQUIT, SIGUSR1, SIGUSR2) after a
+# save, and SIGINT while "Really Quit?" asks, end the program in the same order without asking.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -124,4 +124,18 @@ xv_file_menu quit
 xv_wait_dialog '^Patchery$' >/dev/null
 end_by_signal INT
 expect_shutdown_left "$frame_x" "$frame_y"
+
+for signal in QUIT USR1 USR2; do
+    rm -f "$settings" "$options"
+    xv_start_app
+    xv_step "SIG$signal after a save: ends as SIGTERM does"
+    xv_file_menu save
+    xv_answer_file_dialog '^Save tga\.\.\.$' "$XV_TMP/files/$signal.tga"
+    xv_wait_file "$XV_TMP/files/$signal.tga"
+    temp_dirs=("$XV_TMP"/tmp/patchery-*)
+    [ -d "${temp_dirs[0]}" ] || xv_fail "the save made no private folder under TMPDIR"
+    read -r frame_x frame_y < <(xv_frame_position)
+    end_by_signal "$signal"
+    expect_shutdown_left "$frame_x" "$frame_y"
+done
 xv_log "passed"

@@ -9,7 +9,8 @@ Commands (exit 0 when the check holds, 1 with a message when it does not):
   texture OUT                                                a 256x1024 sheet of stone, brick,
                                                              grass... tiles (for the screenshot)
   colour SHOT X Y                                            prints the pixel as RRGGBB
-  region SHOT X Y W H (--tga F IX IY | --png F IX IY | --colour RRGGBB)
+  region SHOT X Y W H (--tga F IX IY | --tga-mirrored F IX IY | --png F IX IY |
+                       --colour RRGGBB)
   sheet SAVED W H BACK [--tga F SX SY TX TY]...
                                                              the saved TGA, byte for byte
   samepng PNG (--tga F SX SY W H | --png F)                  a clipboard PNG's pixels
@@ -294,11 +295,18 @@ def cmd_region(args):
     shot = read_ppm(args[0])
     x, y, w, h = (int(v) for v in args[1:5])
     how = args[5]
-    if how in ("--tga", "--png"):
-        image = load(how[2:], args[6])
+    if how in ("--tga", "--png", "--tga-mirrored"):
+        image = load("png" if how == "--png" else "tga", args[6])
         ix, iy = int(args[7]), int(args[8])
         if ix + w > image[0] or iy + h > image[1]:
             return f"region {w}x{h} from ({ix},{iy}) runs past the {image[0]}x{image[1]} image"
+        if how == "--tga-mirrored":  # left for right
+
+            def mirrored(j):
+                row = image[2][iy + j][3 * ix : 3 * (ix + w)]
+                return b"".join(row[3 * i : 3 * i + 3] for i in reversed(range(w)))
+
+            return compare_region(shot, x, y, w, h, mirrored)
         return compare_region(shot, x, y, w, h, lambda j: image[2][iy + j][3 * ix : 3 * (ix + w)])
     if how == "--colour":
         want = bytes(parse_colour(args[6])) * w

@@ -1,0 +1,96 @@
+// What a press starts and a drag continues. On the source, a drag widens the pick to the block
+// of cells it spans. On the target, a plain press stamps and a drag stamps again at every place
+// it enters; Ctrl picks from the sheet as the source would; Shift erases. A stroke, press to
+// release, undoes as one step.
+
+#include "MainWindow.h"
+
+#include "TileGrid.h"
+
+namespace {
+// The cells from anchor to the one under at, limited to the image's cells.
+QRect BlockBetween(const QRect& anchor, QPointF at, QSize image) {
+    const QRect cells(0, 0, (image.width() + TileSize - 1) / TileSize * TileSize,
+                      (image.height() + TileSize - 1) / TileSize * TileSize);
+    return anchor.united(CellAt(at)).intersected(cells);
+}
+} // namespace
+
+void MainWindow::PressSource(QPointF at) {
+    EndDrag();
+    if (!PickTile(at))
+        return;
+    drag_ = Drag::SourcePick;
+    dragAnchor_ = sourceView->Mark();
+}
+
+void MainWindow::PressTarget(Qt::KeyboardModifiers modifiers, QPointF at) {
+    EndDrag();
+    if (modifiers & Qt::ControlModifier) {
+        const QRect cell = CellAt(at);
+        if (!sheet_.Image().rect().contains(cell.topLeft()))
+            return;
+        drag_ = Drag::SheetPick;
+        dragAnchor_ = cell;
+        PickBlock(sheet_.Image(), cell, at);
+        sourceView->SetMark({});
+        return;
+    }
+    const bool erase = modifiers & Qt::ShiftModifier;
+    if (!erase && tile_.IsNull())
+        return;
+    drag_ = erase ? Drag::Erase : Drag::Paint;
+    stroke_.emplace(at, erase ? QSize(TileSize, TileSize) : tile_.Cells() * TileSize);
+    history_.StartStroke();
+    StampOrErase(stroke_->Start());
+}
+
+void MainWindow::DragOnSource(Qt::MouseButtons buttons, QPointF at) {
+    if (drag_ != Drag::SourcePick)
+        return;
+    if (buttons == Qt::NoButton) // the release went elsewhere
+        return EndDrag();
+    PickBlock(source_, dragAnchor_, at);
+}
+
+void MainWindow::DragOnTarget(Qt::MouseButtons buttons, QPointF at) {
+    if (drag_ == Drag::None || drag_ == Drag::SourcePick)
+        return;
+    if (buttons == Qt::NoButton)
+        return EndDrag();
+    if (drag_ == Drag::SheetPick)
+        return PickBlock(sheet_.Image(), dragAnchor_, at);
+    for (const QPoint place : stroke_->MoveTo(at))
+        StampOrErase(place);
+}
+
+void MainWindow::EndDrag() {
+    if (drag_ == Drag::SheetPick)
+        targetView->SetMark({});
+    if (stroke_)
+        history_.EndStroke();
+    stroke_.reset();
+    drag_ = Drag::None;
+}
+
+// The block is copied again only when the pointer reaches another cell.
+void MainWindow::PickBlock(const QImage& from, const QRect& anchor, QPointF at) {
+    ImageView* view = &from == &source_ ? sourceView : targetView;
+    const QRect block = BlockBetween(anchor, at, from.size());
+    if (block == view->Mark())
+        return;
+    tile_.Pick(from, block, sheet_.Blank());
+    ShowTile();
+    view->SetMark(block);
+}
+
+void MainWindow::StampOrErase(QPoint topLeft) {
+    const bool erase = drag_ == Drag::Erase;
+    SheetHistory::Step before =
+        history_.Cell(QRect(topLeft, erase ? QSize(TileSize, TileSize) : tile_.Cells() * TileSize));
+    if (erase)
+        sheet_.Erase(topLeft);
+    else
+        sheet_.Stamp(tile_.Picture(), topLeft, tile_.Cells());
+    history_.Record(std::move(before));
+}

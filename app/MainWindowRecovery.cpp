@@ -1,0 +1,75 @@
+// Unsaved work kept for recovery: every change to the sheet is handed to the recovery file,
+// and at start-up the sheets other instances left unsaved are offered back.
+
+#include "MainWindow.h"
+
+#include "MessageBox.h"
+#include "Program.h"
+
+#include <QFileInfo>
+
+void MainWindow::KeepForRecovery() {
+    if (sheet_.Unsaved())
+        recovery_.Keep(sheet_.Image(), sheet_.FilePath());
+    else
+        recovery_.Discard();
+}
+
+// Once per session: the work goes on without recovery.
+void MainWindow::ReportRecoveryFailure(const QString& what) {
+    ShowMessage(QStringLiteral("Unsaved work cannot be kept for recovery: ") + what,
+                MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+}
+
+void MainWindow::OfferRecoveries() {
+    while (std::optional<SheetRecovery::Orphan> orphan = recovery_.NextOrphan()) {
+        SheetRecovery::Sheet kept;
+        try {
+            kept = orphan->Read();
+        } catch (const std::bad_alloc&) {
+            ShowMessage(QStringLiteral("There is not enough memory to restore the unsaved sheet "
+                                       "kept in ") +
+                            orphan->Path() + QStringLiteral("; it is offered again next time."),
+                        MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+            continue;
+        } catch (const std::exception& e) {
+            const QString aside = orphan->SetAside();
+            ShowMessage(QStringLiteral("An unsaved sheet could not be restored (") +
+                            QString::fromLocal8Bit(e.what()) + QStringLiteral("); it is kept as ") +
+                            aside,
+                        MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+            continue;
+        }
+        const QString name = kept.FilePath.isEmpty() ? QStringLiteral("Untitled")
+                                                     : QFileInfo(kept.FilePath).fileName();
+        const QString text =
+            QStringLiteral("Restore the unsaved sheet %1 (%2x%3, last changed %4)?")
+                .arg(name)
+                .arg(kept.Image.width())
+                .arg(kept.Image.height())
+                .arg(kept.Changed.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        if (ShowMessage(text, MessageButtons::YesNo, ProgramName(), MessageIcon::None, this) ==
+            MessageAnswer::Yes) {
+            try {
+                RestoreSheet(kept);
+            } catch (const std::bad_alloc&) {
+                ShowMessage(QStringLiteral("There is not enough memory to restore the unsaved "
+                                           "sheet; it is offered again next time."),
+                            MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+                continue;
+            }
+        }
+        orphan->Discard();
+    }
+}
+
+// As an opened target: undoable, its own file kept, and marked as changed.
+void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
+    SheetHistory::Step before = history_.Sheet();
+    sheet_.Open(kept.Image, kept.FilePath);
+    if (kept.FilePath.isEmpty())
+        sheet_.SetTitle(QStringLiteral("Untitled"));
+    sheet_.SetAutoSize(true);
+    FitTargetBars();
+    history_.Record(std::move(before));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The selected tile: what a press on the target stamps. A pick gives a block of whole cells;
+// a pasted picture stamps its top-left cell, as far as it reaches. Flips and turns change the
+// picture; a new pick or paste starts untransformed.
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+class SelectedTile {
+  public:
+    // Picks the block of whole cells from the image; where a cell runs past the image's edge
+    // it holds the blank colour.
+    void Pick(const QImage& from, QRect block, QColor blank);
+    // A picture from the clipboard, of any size; null leaves no tile.
+    void Paste(QImage picture);
+
+    bool IsNull() const { return picture_.isNull(); }
+    const QImage& Picture() const { return picture_; }
+    // The cells a stamp covers; one for a pasted picture, none without a tile.
+    QSize Cells() const { return cells_; }
+
+    void FlipHorizontally();
+    void FlipVertically();
+    // A quarter turn clockwise: a block's width and height in cells swap.
+    void RotateClockwise();
+
+  private:
+    QImage picture_;
+    QSize cells_;
+};

@@ -1,0 +1,247 @@
+#include "SheetRecovery.h"
+
+#include "DurableFile.h"
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+// The first line of every recovery file; the header's lines follow, then an empty line, then
+// the pixels, RGB32 rows top first.
+const QByteArray Magic = "Patchery recovery 1";
+const QString SheetSuffix = QStringLiteral(".sheet");
+const QString LockSuffix = QStringLiteral(".lock");
+constexpr int MaxSide = 32767;
+
+std::string Local(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString LockPathOf(const QString& sheetPath) {
+    return sheetPath.left(sheetPath.size() - SheetSuffix.size()) + LockSuffix;
+}
+
+// An open lock file held exclusively, or -1 when another process holds it (or it cannot be had).
+int TakeLock(const QString& path) {
+    const int fd = ::open(Local(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+QByteArray Header(const SheetRecovery::Sheet& sheet) {
+    return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
+           QByteArray::number(sheet.Image.height()) + "\nchanged " +
+           sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
+           QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
+}
+
+void Write(const QString& path, SheetRecovery::Sheet& sheet) {
+    QByteArray header = Header(sheet);
+    DurableFile file(Local(path));
+    iovec parts[] = {
+        {header.data(), size_t(header.size())},
+        {const_cast<uchar*>(sheet.Image.constBits()), size_t(sheet.Image.sizeInBytes())}};
+    file.Write(parts, 2);
+    // The window's next change need not copy the image while the disk is waited for.
+    sheet.Image = QImage();
+    file.Commit();
+}
+} // namespace
+
+QString SheetRecovery::DefaultFolder() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Patchery");
+}
+
+SheetRecovery::SheetRecovery(const QString& folder, std::function<void(const QString&)> failed)
+    : folder_(folder), failed_(std::move(failed)) {
+    const QString instance = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    path_ = QDir(folder_).filePath(instance + SheetSuffix);
+    lockPath_ = QDir(folder_).filePath(instance + LockSuffix);
+    if (!QDir().mkpath(folder_))
+        Fail(QStringLiteral("cannot make the folder ") + folder_);
+    else if ((lock_ = TakeLock(lockPath_)) < 0)
+        Fail(QStringLiteral("cannot lock ") + lockPath_ + QStringLiteral(": ") +
+             QString::fromLocal8Bit(std::strerror(errno)));
+    worker_ = std::thread([this] { Work(); });
+}
+
+SheetRecovery::~SheetRecovery() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+    if (lock_ >= 0) {
+        ::unlink(Local(lockPath_).c_str());
+        ::close(lock_);
+    }
+}
+
+void SheetRecovery::Keep(const QImage& image, const QString& filePath) {
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = Job{false, {image, filePath, QDateTime::currentDateTimeUtc()}};
+    }
+    wake_.notify_one();
+}
+
+void SheetRecovery::Discard() {
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = Job{true, {}};
+    }
+    wake_.notify_one();
+}
+
+void SheetRecovery::Flush() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return !pending_ && !busy_; });
+}
+
+bool SheetRecovery::Writing() {
+    std::lock_guard lock(mutex_);
+    return pending_ || busy_;
+}
+
+void SheetRecovery::Work() {
+    for (;;) {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return pending_ || stopping_; });
+        if (!pending_)
+            return;
+        Job job = std::move(*pending_);
+        pending_.reset();
+        busy_ = true;
+        lock.unlock();
+        try {
+            if (job.Remove) {
+                if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
+                    throw Failure("cannot remove " + Local(path_), std::strerror(errno));
+            } else {
+                Write(path_, job.Kept);
+            }
+        } catch (const std::exception& e) {
+            Fail(QString::fromLocal8Bit(e.what()));
+        }
+        job = {};
+        lock.lock();
+        busy_ = false;
+        idle_.notify_all();
+    }
+}
+
+void SheetRecovery::Fail(const QString& what) {
+    {
+        std::lock_guard lock(mutex_);
+        if (hasFailed_)
+            return;
+        hasFailed_ = true;
+    }
+    if (failed_)
+        failed_(what);
+}
+
+std::optional<SheetRecovery::Orphan> SheetRecovery::NextOrphan() {
+    const QFileInfoList found =
+        QDir(folder_).entryInfoList({QStringLiteral("*") + SheetSuffix}, QDir::Files, QDir::Time);
+    for (const QFileInfo& file : found) {
+        const QString path = file.filePath();
+        if (path == path_ || offered_.contains(path))
+            continue;
+        const int lock = TakeLock(LockPathOf(path));
+        if (lock < 0)
+            continue;                   // its instance still runs
+        if (!QFileInfo::exists(path)) { // another instance took care of it meanwhile
+            ::close(lock);
+            continue;
+        }
+        offered_ << path;
+        return Orphan(path, lock);
+    }
+    return std::nullopt;
+}
+
+SheetRecovery::Orphan::Orphan(QString path, int lock) : path_(std::move(path)), lock_(lock) {}
+
+SheetRecovery::Orphan::Orphan(Orphan&& other) noexcept
+    : path_(std::move(other.path_)), lock_(std::exchange(other.lock_, -1)) {}
+
+SheetRecovery::Orphan::~Orphan() {
+    if (lock_ >= 0)
+        ::close(lock_);
+}
+
+SheetRecovery::Sheet SheetRecovery::Orphan::Read() const {
+    const std::string name = Local(path_);
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure("cannot read " + name, file.errorString().toStdString());
+    const auto broken = [&name] {
+        return Failure("cannot read " + name, "not a whole recovery file");
+    };
+    if (file.readLine(64).trimmed() != Magic)
+        throw broken();
+    Sheet sheet;
+    int width = 0, height = 0;
+    bool dated = false, named = false;
+    for (QByteArray line; !(line = file.readLine(65536)).isEmpty() && line != "\n";) {
+        line.chop(1);
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray key = line.left(space),
+                         value = space < 0 ? QByteArray() : line.mid(space + 1);
+        if (key == "size") {
+            const QList<QByteArray> sides = value.split(' ');
+            width = sides.value(0).toInt();
+            height = sides.value(1).toInt();
+        } else if (key == "changed") {
+            sheet.Changed = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
+            dated = sheet.Changed.isValid();
+        } else if (key == "file") {
+            sheet.FilePath = QUrl::fromPercentEncoding(value);
+            named = true;
+        }
+    }
+    if (width < 1 || height < 1 || width > MaxSide || height > MaxSide || !dated || !named)
+        throw broken();
+    sheet.Image = QImage(width, height, QImage::Format_RGB32);
+    if (sheet.Image.isNull())
+        throw std::bad_alloc();
+    const qint64 bytes = sheet.Image.sizeInBytes();
+    if (file.size() - file.pos() != bytes ||
+        file.read(reinterpret_cast<char*>(sheet.Image.bits()), bytes) != bytes)
+        throw broken();
+    return sheet;
+}
+
+void SheetRecovery::Orphan::Discard() {
+    QFile::remove(path_);
+    QFile::remove(LockPathOf(path_));
+}
+
+QString SheetRecovery::Orphan::SetAside() {
+    const QString aside = path_ + QStringLiteral(".unreadable");
+    QFile::remove(aside);
+    QFile::rename(path_, aside);
+    QFile::remove(LockPathOf(path_));
+    return aside;
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Unsaved work kept for recovery. Each running instance owns one recovery file in the state
+// folder, "<instance>.sheet", with a lock file "<instance>.lock" held (flock) while it runs: the
+// kernel lets go of it however the program ends, kill -9 included. A worker thread writes the
+// newest sheet handed over, durably and atomically, so the window's thread only hands over a
+// shared copy of the image. Recovery files whose instance no longer runs are found at the next
+// start and offered, one at a time, each locked while it is offered.
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+class SheetRecovery {
+  public:
+    // What a recovery file holds.
+    struct Sheet {
+        QImage Image;     // RGB32, at the sheet's size
+        QString FilePath; // the sheet's own file; empty when untitled
+        QDateTime Changed;
+    };
+
+    // A recovery file of an instance that no longer runs, locked by this one while it lives.
+    class Orphan {
+      public:
+        Orphan(QString path, int lock);
+        Orphan(Orphan&& other) noexcept;
+        Orphan& operator=(Orphan&&) = delete;
+        ~Orphan(); // lets go of the lock, leaving the files
+        const QString& Path() const { return path_; }
+        // Read as it was kept; a Failure when the file is not a whole recovery file.
+        Sheet Read() const;
+        // Removes the recovery file.
+        void Discard();
+        // Renames it aside, "<name>.unreadable", and gives the new name.
+        QString SetAside();
+
+      private:
+        QString path_;
+        int lock_ = -1;
+    };
+
+    // $XDG_STATE_HOME/Patchery, else ~/.local/state/Patchery.
+    static QString DefaultFolder();
+
+    // Makes the folder and takes this instance's lock. failed runs on the worker thread or
+    // this one with what went wrong, at most once for the object's life: recovery then stops
+    // being kept and the program goes on.
+    SheetRecovery(const QString& folder, std::function<void(const QString&)> failed);
+    SheetRecovery(const SheetRecovery&) = delete;
+    SheetRecovery& operator=(const SheetRecovery&) = delete;
+    // Finishes the write in hand, then lets go of the lock; the recovery file stays.
+    ~SheetRecovery();
+
+    // The sheet as it now is; written as soon as the worker is free, only the newest kept.
+    void Keep(const QImage& image, const QString& filePath);
+    // Saved and unchanged: the recovery file goes.
+    void Discard();
+    // Waits until everything handed over is done.
+    void Flush();
+    // Whether something handed over is not yet done.
+    bool Writing();
+
+    QString FilePath() const { return path_; }
+    // The next recovery file of an instance that no longer runs, not yet offered by this one.
+    std::optional<Orphan> NextOrphan();
+
+  private:
+    struct Job {
+        bool Remove = false;
+        Sheet Kept;
+    };
+    void Work();
+    void Fail(const QString& what);
+
+    QString folder_;
+    QString path_;
+    QString lockPath_;
+    int lock_ = -1;
+    std::function<void(const QString&)> failed_;
+    bool hasFailed_ = false; // guarded by mutex_
+    QStringList offered_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::optional<Job> pending_;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::thread worker_;
+};
