@@ -151,6 +151,7 @@ class MainWindow : public QMainWindow {
     void FitView();
     void ZoomView(ImageView* view, double zoom, QPointF anchor);
     void ShowGrid(bool shown);
+    void ScrollIntoSight(ImageView* view, const QRect& cell); // the keyboard cursor's cell
     ImageView* ZoomedView() const { return lastView_; }
     // The cell under the pointer outlined where a press would act.
     void OutlineSourceCell(QPointF at);

@@ -74,9 +74,31 @@ void MainWindow::BuildViewMenu() {
     targetHorizontalBar->setAccessibleName(QStringLiteral("Target sheet, horizontal scroll"));
     targetVerticalBar->setAccessibleName(QStringLiteral("Target sheet, vertical scroll"));
     for (ImageView* view : {sourceView, targetView}) {
+        view->SetViewingArea(ViewingArea(view));
         connect(view, &ImageView::PointerMoved, this, [this, view] { lastView_ = view; });
         connect(view, &ImageView::Pressed, this, [this, view] { lastView_ = view; });
+        connect(view, &ImageView::KeyCursorMoved, this,
+                [this, view](const QRect& cell) { ScrollIntoSight(view, cell); });
     }
+}
+
+// The bars move as little as brings the cell into the viewing area; its top-left part when it
+// is larger than the area.
+void MainWindow::ScrollIntoSight(ImageView* view, const QRect& cell) {
+    const bool source = view == sourceView;
+    const auto keep = [view](ScrollBar* bar, int start, int end, int area) {
+        if (!bar->isEnabled())
+            return;
+        const double seen = area / view->Zoom(); // image pixels in sight
+        int value = bar->Value();
+        if (end > value + seen)
+            value = static_cast<int>(std::ceil(end - seen));
+        value = std::min(value, start);
+        bar->setValue(static_cast<int16_t>(std::clamp<int>(value, 0, bar->Max())));
+    };
+    keep(source ? sourceHorizontalBar : targetHorizontalBar, cell.left(), cell.right() + 1,
+         ViewWidth);
+    keep(source ? sourceVerticalBar : targetVerticalBar, cell.top(), cell.bottom() + 1, ViewHeight);
 }
 
 void MainWindow::LoadViewSettings() {

@@ -392,8 +392,6 @@ void TestMainWindow::focusOrder() {
                               frm.sourceHorizontalBar,
                               frm.targetHorizontalBar,
                               frm.middlePanel,
-                              frm.sourceView,
-                              frm.targetView,
                               frm.tileView,
                               frm.sourceButton,
                               frm.targetButton,
@@ -402,6 +400,8 @@ void TestMainWindow::focusOrder() {
                               frm.copyButton,
                               frm.pasteButton,
                               frm.sizeList,
+                              frm.sourceView,
+                              frm.targetView,
                               frm.sizeLabel,
                               frm.composeView};
     QList<QWidget*> expected;
@@ -409,14 +409,15 @@ void TestMainWindow::focusOrder() {
         if (w->focusPolicy() & Qt::TabFocus)
             expected << w;
     }
-    // Buttons, bars and the list certainly take the focus.
+    // Buttons, bars, the list and the two views certainly take the focus.
     for (QWidget* w :
          {static_cast<QWidget*>(frm.sourceVerticalBar),
           static_cast<QWidget*>(frm.targetVerticalBar),
           static_cast<QWidget*>(frm.sourceHorizontalBar),
           static_cast<QWidget*>(frm.targetHorizontalBar), static_cast<QWidget*>(frm.sourceButton),
           static_cast<QWidget*>(frm.targetButton), static_cast<QWidget*>(frm.copyButton),
-          static_cast<QWidget*>(frm.pasteButton), static_cast<QWidget*>(frm.sizeList)})
+          static_cast<QWidget*>(frm.pasteButton), static_cast<QWidget*>(frm.sizeList),
+          static_cast<QWidget*>(frm.sourceView), static_cast<QWidget*>(frm.targetView)})
         QVERIFY(expected.contains(w));
 
     QList<QWidget*> chain;

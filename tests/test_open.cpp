@@ -9,10 +9,12 @@
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
 #include "MainWindow.h"
+#include "TileGrid.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMenu>
@@ -249,6 +251,7 @@ class TestOpen : public QObject {
     void zoomedViewsShowAndPressExactly();
     void ctrlWheelZoomsAboutThePointer_data();
     void ctrlWheelZoomsAboutThePointer();
+    void keyboardPicksAndStamps();
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
@@ -547,6 +550,9 @@ void TestOpen::failedOpenKeepsEverything() {
     QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(170, 70));
     QVERIFY(!frm.Tile().isNull());
     QCOMPARE(user.MessageTexts(), QStringList());
+    // The press gave the view the focus, which a button pressed for the open takes: its frame
+    // is not what this test guards.
+    frm.sourceView->clearFocus();
 
     const ViewState source = StateOf(frm, true);
     const ViewState target = StateOf(frm, false);
@@ -1007,6 +1013,66 @@ void TestOpen::ctrlWheelZoomsAboutThePointer() {
     MainWindow again;
     again.Show();
     QCOMPARE((source ? again.sourceView : again.targetView)->Zoom(), zoom);
+}
+
+// Tab reaches the views after the other controls; in a view the arrows move a cell cursor that
+// the bars keep in sight, and Space or Return press where it stands. A press gives the focus.
+void TestOpen::keyboardPicksAndStamps() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&frm));
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(200);
+    const auto key = [](Qt::Key k, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(QApplication::focusWidget(), k);
+    };
+    frm.sizeList->setFocus();
+    const QRgb highlight = frm.palette().color(QPalette::Highlight).rgb() & RGB_MASK;
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frm.sourceView);
+    // Framed while it has the focus, the cursor on the first cell in sight.
+    QCOMPARE(RgbAt(Shown(frm), {100, 20}), highlight);
+    QCOMPARE(frm.sourceView->KeyCursor(), QRect(64, 192, 64, 64));
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);
+    QCOMPARE(frm.sourceView->Mark(), QRect(128, 256, 64, 64));
+    VERIFY_PATTERN(frm.Tile(), QSize(64, 64), false, QPoint(128, 256));
+    QCOMPARE(frm.sourceView->accessibleDescription(), QStringLiteral("Column 2, row 4"));
+    // Down past the area's bottom and left past its edge: the bars follow, the cursor stops at
+    // the image's first column.
+    key(Qt::Key_Down, 6);
+    key(Qt::Key_Left, 4);
+    QCOMPARE(frm.sourceView->KeyCursor(), QRect(0, 640, 64, 64));
+    QCOMPARE(frm.sourceVerticalBar->Value(), int16_t(704 - 477));
+    QCOMPARE(frm.sourceHorizontalBar->Value(), int16_t(0));
+
+    // The target at 400 %: its cursor starts in sight, and Return stamps there.
+    frm.ZoomView(frm.targetView, 4.0, QPointF(0, 0));
+    frm.targetVerticalBar->setValue(100);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frm.targetView);
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
+    QCOMPARE(RgbAt(Shown(frm), {600, 20}), highlight);
+    QCOMPARE(frm.targetView->KeyCursor(), QRect(0, 64, 64, 64));
+    key(Qt::Key_Right);
+    key(Qt::Key_Down, 2);
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(256 - 477 / 4));
+    key(Qt::Key_Return);
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {64, 192}), Expected(128, 256));
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {127, 255}), Expected(191, 319));
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {128, 192}), Expected(128, 192, true));
+    QCOMPARE(frm.targetView->accessibleDescription(), QStringLiteral("Column 1, row 3"));
+
+    // A press gives its view the focus, and the cursor the pressed cell.
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(200, 500));
+    QCOMPARE(QApplication::focusWidget(), frm.sourceView);
+    QCOMPARE(frm.sourceView->KeyCursor(), CellAt(QPointF(200, 500)));
 }
 
 void TestOpen::sourceReopenFollowsItsBar_data() {

@@ -1,16 +1,19 @@
 #include "ImageView.h"
 
+#include "TileGrid.h"
+
+#include <QAccessible>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
-
-namespace {
-constexpr int CellSize = 64; // the grid's cells, in image pixels
-} // namespace
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -121,12 +124,12 @@ void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
     if (drawn.isEmpty())
         return;
     painter.setPen(QPen(QColor(128, 128, 128, 160), 0));
-    for (int x = CellSize; x < image_->width(); x += CellSize) {
+    for (int x = TileSize; x < image_->width(); x += TileSize) {
         const int at = Zoomed(x);
         if (at >= drawn.left() && at <= drawn.right())
             painter.drawLine(at, drawn.top(), at, drawn.bottom());
     }
-    for (int y = CellSize; y < image_->height(); y += CellSize) {
+    for (int y = TileSize; y < image_->height(); y += TileSize) {
         const int at = Zoomed(y);
         if (at >= drawn.top() && at <= drawn.bottom())
             painter.drawLine(drawn.left(), at, drawn.right(), at);
@@ -145,16 +148,21 @@ void ImageView::paintEvent(QPaintEvent* event) {
         painter.setPen(QPen(Qt::black, 0));
         painter.drawRect(mark.adjusted(1, 1, -2, -2));
     }
-    if (!outline_.isEmpty()) {
-        // Black dashes on white: seen on any colour.
-        const QRect ring = OnScreen(outline_).adjusted(-1, -1, 0, 0);
-        painter.setPen(QPen(Qt::white, 0));
-        painter.drawRect(ring);
-        QPen dashes(Qt::black, 0, Qt::CustomDashLine);
-        dashes.setDashPattern({4, 4});
-        painter.setPen(dashes);
-        painter.drawRect(ring);
-    }
+    if (!outline_.isEmpty())
+        DrawDashedRing(painter, outline_);
+    if (!keyCursor_.isEmpty() && hasFocus())
+        DrawDashedRing(painter, keyCursor_);
+}
+
+// Black dashes on white: seen on any colour.
+void ImageView::DrawDashedRing(QPainter& painter, const QRect& cell) const {
+    const QRect ring = OnScreen(cell).adjusted(-1, -1, 0, 0);
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(ring);
+    QPen dashes(Qt::black, 0, Qt::CustomDashLine);
+    dashes.setDashPattern({4, 4});
+    painter.setPen(dashes);
+    painter.drawRect(ring);
 }
 
 // Moves a ring drawn around a cell, repainting only what it covered and what it will cover.
@@ -177,6 +185,144 @@ void ImageView::SetMark(const QRect& cell) {
     MoveRing(mark_, cell);
 }
 
+void ImageView::SetKeyCursor(const QRect& cell) {
+    if (cell == keyCursor_)
+        return;
+    if (hasFocus())
+        MoveRing(keyCursor_, cell);
+    else
+        keyCursor_ = cell;
+    const QString where =
+        cell.isEmpty()
+            ? QString()
+            : QStringLiteral("Column %1, row %2").arg(cell.x() / TileSize).arg(cell.y() / TileSize);
+    setAccessibleDescription(where);
+    QAccessibleEvent told(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&told);
+}
+
+void ImageView::SetViewingArea(const QRect& area) {
+    viewingArea_ = area;
+    if (!focusFrame_) {
+        focusFrame_ = new QFrame(parentWidget());
+        focusFrame_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        focusFrame_->setLineWidth(2);
+        QPalette colours = focusFrame_->palette();
+        colours.setColor(QPalette::WindowText, colours.color(QPalette::Highlight));
+        focusFrame_->setPalette(colours);
+        coordinates_ = new QLabel(parentWidget());
+        coordinates_->setAutoFillBackground(true); // readable over any picture
+        for (QWidget* overlay :
+             {static_cast<QWidget*>(focusFrame_), static_cast<QWidget*>(coordinates_)}) {
+            overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+            overlay->hide();
+        }
+    }
+    focusFrame_->setGeometry(area);
+}
+
+QRect ImageView::Seen() const {
+    return viewingArea_.translated(-pos());
+}
+
+// The view's cells, from the top-left one; the cursor stays on them.
+void ImageView::MoveKeyCursor(int columns, int rows) {
+    if (!image_ || image_->isNull())
+        return;
+    const int lastColumn = (image_->width() - 1) / TileSize;
+    const int lastRow = (image_->height() - 1) / TileSize;
+    const QPoint from = keyCursor_.isEmpty() ? QPoint() : keyCursor_.topLeft() / TileSize;
+    const QPoint to(std::clamp(from.x() + columns, 0, lastColumn),
+                    std::clamp(from.y() + rows, 0, lastRow));
+    SetKeyCursor(QRect(to * TileSize, QSize(TileSize, TileSize)));
+    emit KeyCursorMoved(keyCursor_);
+}
+
+// Arrows move the cursor; Space or Return press the cell under it with the keys' modifiers, as
+// the left button would there, and let go.
+void ImageView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+        return MoveKeyCursor(-1, 0);
+    case Qt::Key_Right:
+        return MoveKeyCursor(1, 0);
+    case Qt::Key_Up:
+        return MoveKeyCursor(0, -1);
+    case Qt::Key_Down:
+        return MoveKeyCursor(0, 1);
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (keyCursor_.isEmpty())
+            return QWidget::keyPressEvent(event);
+        const QPointF at = QRectF(keyCursor_).center();
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        emit Pressed(Qt::LeftButton, modifiers, at);
+        emit Released(Qt::LeftButton, modifiers, at);
+        return;
+    }
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// Reached by the keyboard, the cursor starts on the first cell in sight.
+void ImageView::focusInEvent(QFocusEvent* event) {
+    if (keyCursor_.isEmpty() && image_ && !image_->isNull()) {
+        const QPointF first =
+            InImage(QPointF(std::max(0, Seen().left()), std::max(0, Seen().top())));
+        const QRect cell = CellAt(first);
+        if (image_->rect().contains(cell.topLeft()))
+            SetKeyCursor(cell);
+    }
+    if (!keyCursor_.isEmpty())
+        update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
+    if (focusFrame_) {
+        focusFrame_->show();
+        focusFrame_->raise();
+    }
+    QWidget::focusInEvent(event);
+}
+
+void ImageView::focusOutEvent(QFocusEvent* event) {
+    if (!keyCursor_.isEmpty())
+        update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
+    if (focusFrame_)
+        focusFrame_->hide();
+    QWidget::focusOutEvent(event);
+}
+
+// The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
+// area: the top-left one, or the bottom-left one while the pointer is near that.
+void ImageView::ShowCoordinates(std::optional<QPointF> at) {
+    if (!coordinates_)
+        return;
+    const QPointF inImage = at ? InImage(*at) : QPointF(-1, -1);
+    const QPoint pixel(static_cast<int>(std::floor(inImage.x())),
+                       static_cast<int>(std::floor(inImage.y())));
+    if (!at || !image_ || !image_->rect().contains(pixel)) {
+        coordinates_->hide();
+        return;
+    }
+    const QString text = QStringLiteral(" Column %1, row %2 \u00B7 pixel %3, %4 ")
+                             .arg(pixel.x() / TileSize)
+                             .arg(pixel.y() / TileSize)
+                             .arg(pixel.x())
+                             .arg(pixel.y());
+    if (coordinates_->text() != text) {
+        coordinates_->setText(text);
+        coordinates_->adjustSize();
+    }
+    QRect box(viewingArea_.topLeft(), coordinates_->size());
+    if (box.adjusted(0, 0, 16, 16).contains(mapToParent(at->toPoint())))
+        box.moveBottomLeft(viewingArea_.bottomLeft());
+    coordinates_->move(box.topLeft());
+    if (coordinates_->isHidden()) {
+        coordinates_->show();
+        coordinates_->raise();
+    }
+}
+
 void ImageView::SetGrid(bool shown) {
     if (shown == grid_)
         return;
@@ -192,6 +338,7 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 
 void ImageView::RaisePointerMoved(QPointF at) {
     pointer_ = at;
+    ShowCoordinates(at);
     emit PointerMoved(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(),
                       InImage(at));
 }
@@ -212,6 +359,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
 void ImageView::leaveEvent(QEvent* event) {
     pointer_.reset();
     SetOutline({});
+    ShowCoordinates(std::nullopt);
     QWidget::leaveEvent(event);
 }
 
@@ -224,7 +372,11 @@ void ImageView::moveEvent(QMoveEvent* event) {
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
     pointer_ = PointerAt(event);
-    emit Pressed(event->button(), event->modifiers(), InImage(*pointer_));
+    const QPointF at = InImage(*pointer_);
+    // The keyboard goes on from the cell pressed.
+    if (focusPolicy() & Qt::ClickFocus && image_ && image_->rect().contains(CellAt(at).topLeft()))
+        SetKeyCursor(CellAt(at));
+    emit Pressed(event->button(), event->modifiers(), at);
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {

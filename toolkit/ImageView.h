@@ -8,6 +8,9 @@
 
 #include <optional>
 
+class QFrame;
+class QLabel;
+
 class ImageView : public QWidget {
     Q_OBJECT
   public:
@@ -42,6 +45,14 @@ class ImageView : public QWidget {
     void SetGrid(bool shown);
     bool Grid() const { return grid_; }
 
+    // Where the view is seen, in its parent's coordinates: the focus frame, the pointer's
+    // coordinates and a keyboard cursor that starts in sight stay within it.
+    void SetViewingArea(const QRect& area);
+    // The cell the keyboard acts on, in image pixels. While the view has the focus it is drawn
+    // as the outline is; the arrow keys move it a cell, Space or Return press there.
+    void SetKeyCursor(const QRect& cell);
+    QRect KeyCursor() const { return keyCursor_; }
+
   signals:
     void Pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     // With mouse tracking on: the pointer moved over the view, or the view moved or changed
@@ -49,6 +60,8 @@ class ImageView : public QWidget {
     void PointerMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
     // A button went up; at in image pixels, as for a press.
     void Released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
+    // An arrow key moved the keyboard cursor: the owner scrolls it into sight.
+    void KeyCursorMoved(const QRect& cell);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,6 +72,9 @@ class ImageView : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void RaisePointerMoved(QPointF at);
@@ -66,6 +82,10 @@ class ImageView : public QWidget {
     void DrawReduced(QPainter& painter, const QRect& inside) const;
     void DrawGrid(QPainter& painter, const QRect& exposed) const;
     void MoveRing(QRect& ring, const QRect& cell);
+    void DrawDashedRing(QPainter& painter, const QRect& cell) const;
+    void MoveKeyCursor(int columns, int rows);
+    void ShowCoordinates(std::optional<QPointF> at);
+    QRect Seen() const; // the viewing area, in the view's coordinates
     QPointF InImage(QPointF onScreen) const { return onScreen / zoom_; }
     QPointF PointerAt(const QMouseEvent* event) const;
 
@@ -74,5 +94,11 @@ class ImageView : public QWidget {
     bool grid_ = false;
     QRect outline_;
     QRect mark_;
+    QRect keyCursor_;
+    QRect viewingArea_;
+    // Over the viewing area, in the parent: the cell and pixel under the pointer, and the frame
+    // that shows the focus. Both let presses through.
+    QLabel* coordinates_ = nullptr;
+    QFrame* focusFrame_ = nullptr;
     std::optional<QPointF> pointer_; // where the pointer rests on the view, if it does
 };
