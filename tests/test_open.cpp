@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -1073,6 +1074,21 @@ void TestOpen::keyboardPicksAndStamps() {
     QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(200, 500));
     QCOMPARE(QApplication::focusWidget(), frm.sourceView);
     QCOMPARE(frm.sourceView->KeyCursor(), CellAt(QPointF(200, 500)));
+
+    // The pointer's cell and pixel, in a corner of its viewing area; gone when it leaves.
+    const auto coordinates = [&frm]() -> QLabel* {
+        for (QLabel* label : frm.client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (label->isVisible() && label->text().contains(QStringLiteral("pixel")))
+                return label;
+        return nullptr;
+    };
+    QTest::mouseMove(frm.targetView, QPoint(301, 1000)); // image pixel 75, 250
+    QVERIFY(coordinates());
+    QCOMPARE(coordinates()->text().simplified(),
+             QStringLiteral("Column 1, row 3 \u00B7 pixel 75, 250"));
+    QVERIFY(QRect(450, 20, 256, 477).contains(coordinates()->geometry()));
+    QTest::mouseMove(frm.client, QPoint(300, 300));
+    QVERIFY(!coordinates());
 }
 
 void TestOpen::sourceReopenFollowsItsBar_data() {
