@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -142,11 +141,19 @@ void ImageView::paintEvent(QPaintEvent* event) {
     if (grid_)
         DrawGrid(painter, event->rect());
     if (!mark_.isEmpty()) {
+        // On the cell's outermost device pixels, white, and just inside them, black.
         const QRect mark = OnScreen(mark_);
+        const qreal pixel = 1.0 / devicePixelRatioF();
         painter.setPen(QPen(Qt::white, 0));
-        painter.drawRect(mark.adjusted(0, 0, -1, -1));
+        if (pixel == 1.0)
+            painter.drawRect(mark.adjusted(0, 0, -1, -1));
+        else
+            painter.drawRect(QRectF(mark).adjusted(0, 0, -pixel, -pixel));
         painter.setPen(QPen(Qt::black, 0));
-        painter.drawRect(mark.adjusted(1, 1, -2, -2));
+        if (pixel == 1.0)
+            painter.drawRect(mark.adjusted(1, 1, -2, -2));
+        else
+            painter.drawRect(QRectF(mark).adjusted(pixel, pixel, -2 * pixel, -2 * pixel));
     }
     if (!outline_.isEmpty())
         DrawDashedRing(painter, outline_);
@@ -154,15 +161,20 @@ void ImageView::paintEvent(QPaintEvent* event) {
         DrawDashedRing(painter, keyCursor_);
 }
 
-// Black dashes on white: seen on any colour.
+// Black dashes on white: seen on any colour. One device pixel wide, on the device pixels just
+// outside the cell, at any scale.
 void ImageView::DrawDashedRing(QPainter& painter, const QRect& cell) const {
-    const QRect ring = OnScreen(cell).adjusted(-1, -1, 0, 0);
-    painter.setPen(QPen(Qt::white, 0));
-    painter.drawRect(ring);
+    const qreal pixel = 1.0 / devicePixelRatioF();
+    const QRectF ring = QRectF(OnScreen(cell)).adjusted(-pixel, -pixel, 0, 0);
     QPen dashes(Qt::black, 0, Qt::CustomDashLine);
     dashes.setDashPattern({4, 4});
-    painter.setPen(dashes);
-    painter.drawRect(ring);
+    for (const QPen& pen : {QPen(Qt::white, 0), dashes}) {
+        painter.setPen(pen);
+        if (pixel == 1.0)
+            painter.drawRect(ring.toRect());
+        else
+            painter.drawRect(ring);
+    }
 }
 
 // Moves a ring drawn around a cell, repainting only what it covered and what it will cover.
@@ -343,13 +355,15 @@ void ImageView::RaisePointerMoved(QPointF at) {
                       InImage(at));
 }
 
-// Under a scale factor the window system's device pixels arrive as fractions of a pixel; the
-// local position may have been rounded to a whole pixel on the way, the global one keeps them.
+// Under a scale factor a device pixel is a fraction of a pixel; the position in the window
+// keeps that fraction, the local one has been rounded on the way. A device pixel acts where its
+// centre lies, which is the image pixel it shows.
 QPointF ImageView::PointerAt(const QMouseEvent* event) const {
-    const QPointF local = event->position();
-    const QPointF precise = event->globalPosition() - mapToGlobal(QPointF(0, 0));
-    const bool rounded = local == QPointF(local.toPoint()) && precise != local;
-    return rounded && QLineF(precise, local).length() < 1.0 ? precise : local;
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0)
+        return event->position();
+    const QPointF centre = event->scenePosition() + QPointF(0.5, 0.5) / ratio;
+    return centre - QPointF(mapTo(window(), QPoint()));
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
