@@ -551,9 +551,6 @@ void TestOpen::failedOpenKeepsEverything() {
     QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(170, 70));
     QVERIFY(!frm.Tile().isNull());
     QCOMPARE(user.MessageTexts(), QStringList());
-    // The press gave the view the focus, which a button pressed for the open takes: its frame
-    // is not what this test guards.
-    frm.sourceView->clearFocus();
 
     const ViewState source = StateOf(frm, true);
     const ViewState target = StateOf(frm, false);
@@ -1074,6 +1071,7 @@ void TestOpen::keyboardPicksAndStamps() {
     QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(200, 500));
     QCOMPARE(QApplication::focusWidget(), frm.sourceView);
     QCOMPARE(frm.sourceView->KeyCursor(), CellAt(QPointF(200, 500)));
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight); // framed again only once keys are used
 
     // The pointer's cell and pixel, in a corner of its viewing area; gone when it leaves.
     const auto coordinates = [&frm]() -> QLabel* {

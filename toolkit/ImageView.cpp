@@ -157,7 +157,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
     }
     if (!outline_.isEmpty())
         DrawDashedRing(painter, outline_);
-    if (!keyCursor_.isEmpty() && hasFocus())
+    if (!keyCursor_.isEmpty() && KeyboardFocus())
         DrawDashedRing(painter, keyCursor_);
 }
 
@@ -200,7 +200,7 @@ void ImageView::SetMark(const QRect& cell) {
 void ImageView::SetKeyCursor(const QRect& cell) {
     if (cell == keyCursor_)
         return;
-    if (hasFocus())
+    if (KeyboardFocus())
         MoveRing(keyCursor_, cell);
     else
         keyCursor_ = cell;
@@ -253,29 +253,25 @@ void ImageView::MoveKeyCursor(int columns, int rows) {
 // Arrows move the cursor; Space or Return press the cell under it with the keys' modifiers, as
 // the left button would there, and let go.
 void ImageView::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Left:
-        return MoveKeyCursor(-1, 0);
-    case Qt::Key_Right:
-        return MoveKeyCursor(1, 0);
-    case Qt::Key_Up:
-        return MoveKeyCursor(0, -1);
-    case Qt::Key_Down:
-        return MoveKeyCursor(0, 1);
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        if (keyCursor_.isEmpty())
-            return QWidget::keyPressEvent(event);
-        const QPointF at = QRectF(keyCursor_).center();
-        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-        emit Pressed(Qt::LeftButton, modifiers, at);
-        emit Released(Qt::LeftButton, modifiers, at);
-        return;
+    const int key = event->key();
+    const bool presses = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    const QPoint step = key == Qt::Key_Left    ? QPoint(-1, 0)
+                        : key == Qt::Key_Right ? QPoint(1, 0)
+                        : key == Qt::Key_Up    ? QPoint(0, -1)
+                        : key == Qt::Key_Down  ? QPoint(0, 1)
+                                               : QPoint();
+    if (step.isNull() && (!presses || keyCursor_.isEmpty()))
+        return QWidget::keyPressEvent(event);
+    if (!keysUsed_) {
+        keysUsed_ = true;
+        ShowKeyboardFocus();
     }
-    default:
-        QWidget::keyPressEvent(event);
-    }
+    if (!step.isNull())
+        return MoveKeyCursor(step.x(), step.y());
+    const QPointF at = QRectF(keyCursor_).center();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    emit Pressed(Qt::LeftButton, modifiers, at);
+    emit Released(Qt::LeftButton, modifiers, at);
 }
 
 // Reached by the keyboard, the cursor starts on the first cell in sight.
@@ -287,21 +283,32 @@ void ImageView::focusInEvent(QFocusEvent* event) {
         if (image_->rect().contains(cell.topLeft()))
             SetKeyCursor(cell);
     }
-    if (!keyCursor_.isEmpty())
-        update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
-    if (focusFrame_) {
-        focusFrame_->show();
-        focusFrame_->raise();
-    }
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        keysUsed_ = true;
+    else if (event->reason() == Qt::MouseFocusReason)
+        keysUsed_ = false;
+    ShowKeyboardFocus();
     QWidget::focusInEvent(event);
 }
 
 void ImageView::focusOutEvent(QFocusEvent* event) {
+    ShowKeyboardFocus();
+    QWidget::focusOutEvent(event);
+}
+
+// As for the desktop's own controls, the frame and the cursor show once the keyboard is in use,
+// so that a press leaves the view looking as it did.
+bool ImageView::KeyboardFocus() const {
+    return keysUsed_ && hasFocus();
+}
+
+void ImageView::ShowKeyboardFocus() {
     if (!keyCursor_.isEmpty())
         update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
-    if (focusFrame_)
-        focusFrame_->hide();
-    QWidget::focusOutEvent(event);
+    if (!focusFrame_ || focusFrame_->isVisible() == KeyboardFocus())
+        return;
+    focusFrame_->setVisible(KeyboardFocus());
+    focusFrame_->raise();
 }
 
 // The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
@@ -387,6 +394,10 @@ void ImageView::moveEvent(QMoveEvent* event) {
 void ImageView::mousePressEvent(QMouseEvent* event) {
     pointer_ = PointerAt(event);
     const QPointF at = InImage(*pointer_);
+    if (keysUsed_) {
+        keysUsed_ = false;
+        ShowKeyboardFocus();
+    }
     // The keyboard goes on from the cell pressed.
     if (focusPolicy() & Qt::ClickFocus && image_ && image_->rect().contains(CellAt(at).topLeft()))
         SetKeyCursor(CellAt(at));

@@ -86,6 +86,8 @@ class ImageView : public QWidget {
     void MoveKeyCursor(int columns, int rows);
     void ShowCoordinates(std::optional<QPointF> at);
     QRect Seen() const; // the viewing area, in the view's coordinates
+    bool KeyboardFocus() const;
+    void ShowKeyboardFocus();
     QPointF InImage(QPointF onScreen) const { return onScreen / zoom_; }
     QPointF PointerAt(const QMouseEvent* event) const;
 
@@ -95,6 +97,7 @@ class ImageView : public QWidget {
     QRect outline_;
     QRect mark_;
     QRect keyCursor_;
+    bool keysUsed_ = false; // since the focus came, or the last press
     QRect viewingArea_;
     // Over the viewing area, in the parent: the cell and pixel under the pointer, and the frame
     // that shows the focus. Both let presses through.
