@@ -181,8 +181,13 @@ void ImageView::DrawDashedRing(QPainter& painter, const QRect& cell) const {
 void ImageView::MoveRing(QRect& ring, const QRect& cell) {
     if (cell == ring)
         return;
+    // The band from the dashed ring just outside to the frame's inner ring: enlarged, the
+    // cell's inside is far the larger part, and stays as it was.
     const auto covered = [this](const QRect& r) {
-        return r.isEmpty() ? QRect() : OnScreen(r).adjusted(-1, -1, 1, 1);
+        if (r.isEmpty())
+            return QRegion();
+        const QRect shown = OnScreen(r);
+        return QRegion(shown.adjusted(-1, -1, 1, 1)).subtracted(shown.adjusted(2, 2, -2, -2));
     };
     update(covered(ring));
     ring = cell;
@@ -312,7 +317,7 @@ void ImageView::ShowKeyboardFocus() {
 }
 
 // The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
-// area: the top-left one, or the bottom-left one while the pointer is near that.
+// area: the bottom-left one, or the top-left one while the pointer is near that.
 void ImageView::ShowCoordinates(std::optional<QPointF> at) {
     if (!coordinates_)
         return;
@@ -332,9 +337,10 @@ void ImageView::ShowCoordinates(std::optional<QPointF> at) {
         coordinates_->setText(text);
         coordinates_->adjustSize();
     }
-    QRect box(viewingArea_.topLeft(), coordinates_->size());
-    if (box.adjusted(0, 0, 16, 16).contains(mapToParent(at->toPoint())))
-        box.moveBottomLeft(viewingArea_.bottomLeft());
+    QRect box(QPoint(), coordinates_->size());
+    box.moveBottomLeft(viewingArea_.bottomLeft());
+    if (box.adjusted(0, -16, 16, 0).contains(mapToParent(at->toPoint())))
+        box.moveTopLeft(viewingArea_.topLeft());
     coordinates_->move(box.topLeft());
     if (coordinates_->isHidden()) {
         coordinates_->show();
