@@ -4,7 +4,8 @@
 # a pixel; presses on the last and the first screen pixel of neighbouring cells act on each
 # cell; the grid comes and goes; the arrows and Space or Return pick and stamp. At
 # QT_SCALE_FACTOR=2 on a 1600 x 1200 screen a stored position that would put the window partly
-# off the screen is moved in, and a press on a cell's last device column or row picks that cell.
+# off the screen is moved in, and a press on a cell's last device column or row picks that cell;
+# at 1.5 too.
 source "$(dirname "$0")/lib.sh"
 XV_SCREEN_W=1600
 XV_SCREEN_H=1200
@@ -112,6 +113,23 @@ xv_click 5 167
 xv_expect_region "row 167 picks cell 0,0" 658 90 128 128 --tga-zoomed "$src" 0 0 2
 xv_click 5 168
 xv_expect_region "row 168 picks cell 0,64" 658 90 128 128 --tga-zoomed "$src" 0 64 2
+
+xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+
+xv_step "at scale 1.5: device column 95 picks cell 0,0, column 96 cell 64,0"
+rm -rf "$XDG_STATE_HOME"
+export QT_SCALE_FACTOR=1.5
+XV_CLIENT_W=1082
+XV_CLIENT_H=768
+xv_start_app "$src"
+# The tile view's device pixel 510,85 (of the client area) shows the tile's pixel 11,11.
+xv_click 95 40
+xv_poll test "$(xv_colour_at 510 85)" = "$(image_at 11 11)" || xv_fail "column 95 missed cell 0,0"
+xv_click 96 40
+xv_poll test "$(xv_colour_at 510 85)" = "$(image_at 75 11)" || xv_fail "column 96 missed cell 64,0"
 
 xv_step "quit"
 xv_file_menu quit
