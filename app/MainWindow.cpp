@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -44,6 +45,22 @@ bool Reachable(QPoint frameTopLeft, int width) {
     }
     return false;
 }
+
+// Moved in, where it can be, so that the whole frame lies on the screen it is on: its top-left
+// corner kept on the screen first.
+QPoint FittedOnScreen(QPoint frameTopLeft, QSize frame) {
+    const QScreen* screen = QGuiApplication::screenAt(frameTopLeft);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return frameTopLeft;
+    const QRect area = screen->availableGeometry();
+    const auto fit = [](int at, int length, int start, int end) {
+        return std::max(start, std::min(at, end - length));
+    };
+    return {fit(frameTopLeft.x(), frame.width(), area.left(), area.right() + 1),
+            fit(frameTopLeft.y(), frame.height(), area.top(), area.bottom() + 1)};
+}
 } // namespace
 
 MainWindow::MainWindow()
@@ -64,6 +81,7 @@ MainWindow::MainWindow()
     history_.PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
     BuildLayout();
     BuildMenus();
+    BuildViewMenu();
     Connect();
     ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -81,13 +99,14 @@ void MainWindow::Show() {
 }
 
 void MainWindow::LoadStartupState() {
-    // The stored position is applied as read, unless it would leave the title bar unreachable.
+    // The stored position is applied as read, unless it would leave the title bar unreachable
+    // (then the default) or part of the window off the screen (then moved in).
     QPoint wanted(qRound(StoredTwips(QStringLiteral("MainLeft")) / TwipsPerPixel),
                   qRound(StoredTwips(QStringLiteral("MainTop")) / TwipsPerPixel));
     if (!Reachable(wanted, ClientWidth))
         wanted = QPoint(qRound(DefaultTwips / TwipsPerPixel), qRound(DefaultTwips / TwipsPerPixel));
-    wantedPosition_ = wanted;
-    move(wanted);
+    wantedPosition_ = FittedOnScreen(wanted, sizeHint());
+    move(wantedPosition_);
 
     options_ = ReadLaunchOptions();
     if (!options_.Path.isEmpty() && options_.LaunchAtStart)
@@ -99,22 +118,29 @@ void MainWindow::LoadStartupState() {
 
     targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
     targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+    LoadViewSettings();
 }
 
 // Under a window manager the frame only gets its size after showing; before that, move() places
 // the inner window. Once the margins are known, put the outer frame where it was stored.
 void MainWindow::ApplyStoredPosition() {
-    auto* poll = new QTimer(this);
-    auto attempts = std::make_shared<int>(0);
-    connect(poll, &QTimer::timeout, this, [this, poll, attempts] {
+    // Whether the margins were known, and the frame placed.
+    const auto place = [this] {
         QWindow* window = windowHandle();
         const QMargins margins = window ? window->frameMargins() : QMargins();
-        if (!margins.isNull()) {
-            window->setPosition(wantedPosition_ + QPoint(margins.left(), margins.top()));
+        if (margins.isNull())
+            return false;
+        wantedPosition_ = FittedOnScreen(wantedPosition_, size().grownBy(margins));
+        window->setPosition(wantedPosition_ + QPoint(margins.left(), margins.top()));
+        return true;
+    };
+    if (place())
+        return;
+    auto* poll = new QTimer(this);
+    auto attempts = std::make_shared<int>(0);
+    connect(poll, &QTimer::timeout, this, [poll, attempts, place] {
+        if (place() || ++*attempts >= 100)
             poll->deleteLater();
-        } else if (++*attempts >= 100) {
-            poll->deleteLater();
-        }
     });
     poll->start(20);
 }

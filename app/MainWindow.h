@@ -91,6 +91,12 @@ class MainWindow : public QMainWindow {
     QAction* flipHorizontallyAction = nullptr;
     QAction* flipVerticallyAction = nullptr;
     QAction* rotateAction = nullptr;
+    QMenu* viewMenu = nullptr;
+    QAction* zoomInAction = nullptr;
+    QAction* zoomOutAction = nullptr;
+    QAction* actualSizeAction = nullptr;
+    QAction* fitAction = nullptr;
+    QAction* gridAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
 
@@ -136,6 +142,17 @@ class MainWindow : public QMainWindow {
     void PlaceSourceVertically();
     void PlaceTargetHorizontally();
     void PlaceTargetVertically();
+    // View: zoom steps, on the view the pointer was last over (the target before any), about
+    // a point of its viewing area (area pixels from its top-left corner), which keeps the image
+    // pixel it shows; the grid over both views.
+    void ZoomIn();
+    void ZoomOut();
+    void ActualSize();
+    void FitView();
+    void ZoomView(ImageView* view, double zoom, QPointF anchor);
+    void ShowGrid(bool shown);
+    void ScrollIntoSight(ImageView* view, const QRect& cell); // the keyboard cursor's cell
+    ImageView* ZoomedView() const { return lastView_; }
     // The cell under the pointer outlined where a press would act.
     void OutlineSourceCell(QPointF at);
     void OutlineTargetCell(QPointF at);
@@ -149,6 +166,10 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void Connect();
     void ConnectDrops();
+    void BuildViewMenu();
+    void LoadViewSettings();
+    void StepZoom(int steps, std::optional<QPointF> anchor);
+    QRect ViewingArea(const ImageView* view) const; // in the client area
     void LoadStartupState();
     void ApplyStoredPosition();
     // "Really Quit?": whether the user wants to quit.
@@ -204,5 +225,7 @@ class MainWindow : public QMainWindow {
     bool loaded_ = false;
     bool shutDown_ = false;
     bool endingOnSignal_ = false;
-    QPoint wantedPosition_; // outer frame, pixels
+    QPoint wantedPosition_;         // outer frame, pixels
+    ImageView* lastView_ = nullptr; // the view the View menu acts on
+    int zoomWheelRest_ = 0;         // a Ctrl+wheel turn short of a notch
 };

@@ -84,10 +84,13 @@ void MainWindow::BuildLayout() {
     Stack({composeView, sizeList, pasteButton, copyButton, tileView, tileFrame, sizeLabel,
            panelEdge});
 
-    // Focus order; picture boxes, panels and labels take no focus.
+    // Focus order, the two views last; panels, labels and the tile take no focus.
+    sourceView->setFocusPolicy(Qt::StrongFocus);
+    targetView->setFocusPolicy(Qt::StrongFocus);
     QWidget* const order[] = {sourceVerticalBar,   targetVerticalBar, sourceHorizontalBar,
                               targetHorizontalBar, sourceButton,      targetButton,
-                              copyButton,          pasteButton,       sizeList};
+                              copyButton,          pasteButton,       sizeList,
+                              sourceView,          targetView};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

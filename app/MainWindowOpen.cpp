@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "Program.h"
 #include "SizeQuestions.h"
+#include "ViewBars.h"
 
 #include <QPushButton>
 
@@ -25,13 +26,13 @@ void SetUpOpenDialog(FileDialog& dialog) {
     dialog.ConfirmOverwrite = false;
 }
 
-// Ranges a view's bars to its size; a bar is on exactly when the view exceeds the viewing area
-// that way.
-void FitBars(QSize size, ScrollBar* vertical, ScrollBar* horizontal) {
-    vertical->setEnabled(size.height() > ViewHeight);
-    horizontal->setEnabled(size.width() > ViewWidth);
-    vertical->setMax(checked::ToInt16(size.height() - ViewHeight));
-    horizontal->setMax(checked::ToInt16(size.width() - ViewWidth));
+// Ranges a view's bars to its image; a bar is on exactly when the image, as the view shows it,
+// exceeds the viewing area that way.
+void FitBars(QSize size, double zoom, ScrollBar* vertical, ScrollBar* horizontal) {
+    vertical->setEnabled(BarNeeded(size.height(), ViewHeight, zoom));
+    horizontal->setEnabled(BarNeeded(size.width(), ViewWidth, zoom));
+    vertical->setMax(BarMax(size.height(), ViewHeight, zoom));
+    horizontal->setMax(BarMax(size.width(), ViewWidth, zoom));
 }
 
 // Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
@@ -108,13 +109,13 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         // the source as it was.
         source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
                                    AskBeforeLarge(this, tr("Open it anyway?")));
-        sourceView->resize(source_.size());
+        sourceView->resize(sourceView->Zoomed(source_.size()));
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
                               QString::number(source_.width()) + QLatin1Char('x') +
                               QString::number(source_.height()));
         sourceView->SetMark({}); // the last pick was from the previous source
-        FitBars(source_.size(), sourceVerticalBar, sourceHorizontalBar);
+        FitBars(source_.size(), sourceView->Zoom(), sourceVerticalBar, sourceHorizontalBar);
         if (sourceView->width() > ViewWidth) {
             sourceView->resize(ViewWidth, sourceView->height());
             // The bar may already stand away from 0: place the view where it says, so the
@@ -145,7 +146,7 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
                                      SaveableOrAsk(this, fileDialog.FileTitle)),
                     fileDialog.FileName);
         sheet_.SetAutoSize(true);
-        FitBars(sheet_.Size(), targetVerticalBar, targetHorizontalBar);
+        FitBars(sheet_.Size(), targetView->Zoom(), targetVerticalBar, targetHorizontalBar);
         history_.Record(std::move(before));
     } catch (const SizeDeclined&) {
         return true; // declined, not unreadable

@@ -8,6 +8,7 @@
 #include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
+#include "ViewBars.h"
 
 #include <QComboBox>
 
@@ -67,8 +68,9 @@ bool MainWindow::ResizeSheet(QSize size) {
 
 // Each bar is on exactly when the sheet exceeds the viewing area that way.
 void MainWindow::FitTargetBars() {
-    targetVerticalBar->setEnabled(sheet_.Height() > ViewHeight);
-    targetHorizontalBar->setEnabled(sheet_.Width() > ViewWidth);
-    targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
-    targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+    const double zoom = targetView->Zoom();
+    targetVerticalBar->setEnabled(BarNeeded(sheet_.Height(), ViewHeight, zoom));
+    targetHorizontalBar->setEnabled(BarNeeded(sheet_.Width(), ViewWidth, zoom));
+    targetVerticalBar->setMax(BarMax(sheet_.Height(), ViewHeight, zoom));
+    targetHorizontalBar->setMax(BarMax(sheet_.Width(), ViewWidth, zoom));
 }

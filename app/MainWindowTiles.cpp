@@ -16,7 +16,7 @@
 #include <QMimeData>
 
 bool MainWindow::PickTile(QPointF at) {
-    if (source_.isNull() || at.x() > sourceView->width())
+    if (source_.isNull() || at.x() * sourceView->Zoom() > sourceView->width())
         return false;
     const QRect cell = CellAt(at);
     // A cell that runs past the image's edge shows the blank colour there.
@@ -34,7 +34,7 @@ void MainWindow::StampTile(QPointF at) {
 
 // No outline where a press does nothing: no source image, or beyond the source's width.
 void MainWindow::OutlineSourceCell(QPointF at) {
-    const bool picks = !source_.isNull() && at.x() <= sourceView->width();
+    const bool picks = !source_.isNull() && at.x() * sourceView->Zoom() <= sourceView->width();
     sourceView->SetOutline(picks ? CellAt(at) : QRect());
 }
 

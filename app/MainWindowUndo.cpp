@@ -18,12 +18,13 @@ QString MainWindow::TargetCaption() const {
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
-    targetView->update(area);
+    targetView->update(targetView->OnScreen(area));
     // Only a change of the whole sheet changes its size or title: a stamp costs no caption.
     if (area != sheet_.Image().rect())
         return;
-    if (targetView->size() != sheet_.Size())
-        targetView->resize(sheet_.Size());
+    const QSize shown = targetView->Zoomed(sheet_.Size());
+    if (targetView->size() != shown)
+        targetView->resize(shown);
     const QString caption = TargetCaption();
     if (targetButton->text() != caption)
         targetButton->setText(caption);
@@ -45,6 +46,9 @@ void MainWindow::PutTargetScroll(const ScrollState& state) {
     };
     put(targetVerticalBar, state.Vertical);
     put(targetHorizontalBar, state.Horizontal);
+    // Taken at another zoom, the ranges would not fit the sheet as it is seen now.
+    if (targetView->Zoom() != 1.0)
+        FitTargetBars();
 }
 
 void MainWindow::Undo() {

@@ -127,6 +127,13 @@ void RatioReporter::Finalize() {
                  Cell(micro("window/stamp+paint"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
     std::fprintf(out, "%-38s%-18s%s\n", "pointer across a cell border",
                  Cell(micro("window/outline"), Goal::AtMost, 300, " us").c_str(), "< 300 us");
+    std::fprintf(out, "%-38s%-18s%s\n", "pointer across a cell border, 400 %",
+                 Cell(micro("window/outline/400%"), Goal::AtMost, 300, " us").c_str(), "< 300 us");
+    for (const char* zoom : {"800%", "25%"})
+        std::fprintf(
+            out, "%-38s%-18s%s\n", ("repaint of a whole view, " + sheet + ", " + zoom).c_str(),
+            Cell(milli(std::string("window/repaint view/") + zoom), Goal::AtMost, 2, " ms").c_str(),
+            "< 2 ms");
     const auto counter = [&](const std::string& name) -> std::optional<double> {
         const auto it = counters_.find(name);
         return it == counters_.end() ? std::nullopt : std::optional<double>(it->second);

@@ -169,24 +169,48 @@ void StrokeDown(benchmark::State& state, bool undo) {
             32, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The pointer crossing a cell border on the target, and the repaint of the two cells' rings.
-void Outline(benchmark::State& state) {
+// The pointer crossing a cell border on the target, and the repaint of the two cells' rings, at
+// a zoom: the border lies at 64 image pixels, the pointer 4 screen pixels either side of it.
+void Outline(benchmark::State& state, double zoom) {
     Session& session = TheSession();
     MainWindow& window = session.Window;
     OpenTarget(session, Sizes[0]);
     session.Answer = QString::fromStdString(TgaPath(Sizes[0]));
     window.OpenSource();
     window.PickTile(QPointF(10, 10)); // a tile, without which nothing is outlined
+    window.ZoomView(window.targetView, zoom, QPointF(0, 0));
+    const auto restore = qScopeGuard([&] { window.ZoomView(window.targetView, 1.0, {}); });
+    const double border = 64 * zoom;
     int step = 0;
     for (auto _ : state) {
-        const QPointF at(++step % 2 ? 60 : 68, 100);
+        const QPointF at(++step % 2 ? border - 4 : border + 4, 100);
         QMouseEvent move(QEvent::MouseMove, at, window.targetView->mapToGlobal(at), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window.targetView, &move);
         QCoreApplication::processEvents();
     }
-    if (window.targetView->Outline() != QRect(step % 2 ? 0 : 64, 64, 64, 64))
+    const int row = static_cast<int>(100 / zoom) / 64 * 64;
+    if (window.targetView->Outline() != QRect(step % 2 ? 0 : 64, row, 64, 64))
         state.SkipWithError("the outline did not follow the pointer");
+}
+
+// One repaint of all a zoomed target view shows of a 256 x 2048 sheet, its middle in sight.
+void RepaintZoomed(benchmark::State& state, double zoom) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    window.ZoomView(window.targetView, zoom, QPointF(0, 0));
+    const auto restore = qScopeGuard([&] { window.ZoomView(window.targetView, 1.0, {}); });
+    window.targetVerticalBar->setValue(window.targetVerticalBar->Max() / 2);
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        window.targetView->repaint();
+    // What is on the screen must be the sheet, enlarged or reduced.
+    const QPoint seen = window.targetView->mapFrom(window.client, QPoint(450 + 100, 20 + 100));
+    const QImage shown = window.targetView->grab(QRect(seen, QSize(1, 1))).toImage();
+    const QPoint pixel(static_cast<int>(seen.x() / zoom), static_cast<int>(seen.y() / zoom));
+    if (shown.pixel(0, 0) != window.Sheet().Image().pixel(pixel))
+        state.SkipWithError("the view does not show the sheet");
 }
 
 void Open(benchmark::State& state, SheetSize size, bool png) {
@@ -348,7 +372,10 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/stamp block 4x4+paint", StampBlock);
     benchmark::RegisterBenchmark("window/stroke 32 cells+paint", StrokeDown, false);
     benchmark::RegisterBenchmark("window/undo/stroke 32 cells", StrokeDown, true);
-    benchmark::RegisterBenchmark("window/outline", Outline);
+    benchmark::RegisterBenchmark("window/outline", Outline, 1.0);
+    benchmark::RegisterBenchmark("window/outline/400%", Outline, 4.0);
+    benchmark::RegisterBenchmark("window/repaint view/800%", RepaintZoomed, 8.0);
+    benchmark::RegisterBenchmark("window/repaint view/25%", RepaintZoomed, 0.25);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
                                      false)

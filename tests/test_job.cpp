@@ -11,6 +11,7 @@
 #include "MainWindow.h"
 #include "SheetRecovery.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -257,8 +258,20 @@ void TestJob::pickStampSaveReopen() {
     QTest::mousePress(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(63, 641));
     Stamp(sheet, tile(448, 960), 0, 640);
 
+    // The grid on both views, the pointer outlining a cell: on the screen, never in the file.
+    QTest::mouseRelease(frm.targetView, Qt::RightButton, Qt::AltModifier, QPoint(63, 641));
+    frm.gridAction->trigger();
+    QVERIFY(frm.targetView->Grid() && frm.sourceView->Grid());
+    QTest::mouseMove(frm.targetView, QPoint(70, 700));
+    QCOMPARE(frm.targetView->Outline(), QRect(64, 640, 64, 64));
+    const QImage onScreen = frm.targetView->grab().toImage();
+    QVERIFY(onScreen.pixel(128, 660) != frm.Sheet().Image().pixel(128, 660));
+    QCOMPARE(onScreen.pixel(127, 660), frm.Sheet().Image().pixel(127, 660));
+    const QImage tileBefore = frm.Tile();
+
     const QString saved = dir.filePath(QStringLiteral("sheet.tga"));
     Save(frm, user, saved);
+    QCOMPARE(frm.Tile(), tileBefore);
     QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
     QCOMPARE(user.Dialogs.size(), size_t(2));
     const DialogCall& dialog = user.Dialogs.back();

@@ -309,10 +309,12 @@ void TestMainWindow::menus() {
     frm.Show();
 
     const QList<QAction*> bar = frm.menuBar()->actions();
-    QCOMPARE(bar.size(), 3);
+    QCOMPARE(bar.size(), 4);
     QCOMPARE(bar[0], frm.fileMenu->menuAction());
     QCOMPARE(bar[1], frm.editMenu->menuAction());
-    QCOMPARE(bar[2], frm.helpMenu->menuAction());
+    QCOMPARE(bar[2], frm.viewMenu->menuAction());
+    QCOMPARE(bar[3], frm.helpMenu->menuAction());
+    QCOMPARE(frm.viewMenu->title(), QStringLiteral("&View"));
     QCOMPARE(frm.fileMenu->title(), QStringLiteral("&File"));
     QCOMPARE(frm.editMenu->title(), QStringLiteral("&Edit"));
     QCOMPARE(frm.helpMenu->title(), QStringLiteral("&Help"));
@@ -330,6 +332,10 @@ void TestMainWindow::menus() {
           QStringLiteral("Open &Recent"), separator, QStringLiteral("&Save Target"),
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
+        {frm.viewMenu,
+         {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction},
+         {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
+          QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid")}},
         {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
@@ -338,7 +344,11 @@ void TestMainWindow::menus() {
         {frm.saveTargetAction, QKeySequence(QStringLiteral("Ctrl+S"))},
         {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
-        {frm.aboutAction, QKeySequence(QStringLiteral("F1"))}};
+        {frm.aboutAction, QKeySequence(QStringLiteral("F1"))},
+        {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
+        {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
+        {frm.actualSizeAction, QKeySequence(QStringLiteral("Ctrl+0"))},
+        {frm.gridAction, QKeySequence(QStringLiteral("Ctrl+G"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();
         QCOMPARE(WithoutSeparators(actions), menu.members);
@@ -350,6 +360,12 @@ void TestMainWindow::menus() {
             QVERIFY(action->isVisible());
             QVERIFY(!action->isChecked());
         }
+        QCOMPARE(frm.gridAction->isCheckable(), true);
+        // Named for screen readers.
+        QCOMPARE(frm.targetView->accessibleName(), QStringLiteral("Target sheet"));
+        QCOMPARE(frm.sizeList->accessibleName(), QStringLiteral("Target image size"));
+        QCOMPARE(frm.sourceVerticalBar->accessibleName(),
+                 QStringLiteral("Source image, vertical scroll"));
         QCOMPARE(captions, menu.captions);
     }
 
@@ -385,8 +401,6 @@ void TestMainWindow::focusOrder() {
                               frm.sourceHorizontalBar,
                               frm.targetHorizontalBar,
                               frm.middlePanel,
-                              frm.sourceView,
-                              frm.targetView,
                               frm.tileView,
                               frm.sourceButton,
                               frm.targetButton,
@@ -395,6 +409,8 @@ void TestMainWindow::focusOrder() {
                               frm.copyButton,
                               frm.pasteButton,
                               frm.sizeList,
+                              frm.sourceView,
+                              frm.targetView,
                               frm.sizeLabel,
                               frm.composeView};
     QList<QWidget*> expected;
@@ -402,14 +418,15 @@ void TestMainWindow::focusOrder() {
         if (w->focusPolicy() & Qt::TabFocus)
             expected << w;
     }
-    // Buttons, bars and the list certainly take the focus.
+    // Buttons, bars, the list and the two views certainly take the focus.
     for (QWidget* w :
          {static_cast<QWidget*>(frm.sourceVerticalBar),
           static_cast<QWidget*>(frm.targetVerticalBar),
           static_cast<QWidget*>(frm.sourceHorizontalBar),
           static_cast<QWidget*>(frm.targetHorizontalBar), static_cast<QWidget*>(frm.sourceButton),
           static_cast<QWidget*>(frm.targetButton), static_cast<QWidget*>(frm.copyButton),
-          static_cast<QWidget*>(frm.pasteButton), static_cast<QWidget*>(frm.sizeList)})
+          static_cast<QWidget*>(frm.pasteButton), static_cast<QWidget*>(frm.sizeList),
+          static_cast<QWidget*>(frm.sourceView), static_cast<QWidget*>(frm.targetView)})
         QVERIFY(expected.contains(w));
 
     QList<QWidget*> chain;
@@ -475,7 +492,8 @@ void TestMainWindow::storedPosition_data() {
     QTest::newRow("origin") << QStringLiteral("0") << QStringLiteral("0") << QPoint(0, 0);
     QTest::newRow("only left stored") << QStringLiteral("1500") << none << QPoint(100, def);
     // Offscreen, Qt nudges a window placed left of or above the screen by its frame margin, so
-    // the reachable rows lie right of and below the origin.
+    // the reachable rows lie right of and below the origin. Rows that would put part of the
+    // window off the screen expect it moved in.
     QTest::newRow("mostly below the screen")
         << QStringLiteral("1500") << twips(screen.bottom() - 10)
         << QPoint(100, screen.bottom() - 10);
@@ -512,6 +530,15 @@ void TestMainWindow::storedPosition() {
 
     const bool fallback = expected.x() == -1 && expected.y() == -1;
     const QPoint at = FramePosition(frm);
+    // The whole window on the screen, a stored position moved in no further than that takes.
+    const QRect screen = frm.screen()->availableGeometry();
+    const QSize frame = frm.frameGeometry().size();
+    QVERIFY2(screen.contains(QRect(at, frame)),
+             qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+    if (expected.x() != -1)
+        expected.setX(std::min(expected.x(), screen.right() + 1 - frame.width()));
+    if (expected.y() != -1)
+        expected.setY(std::min(expected.y(), screen.bottom() + 1 - frame.height()));
     // 1000 twips is 66 2/3 pixels: either neighbour will do.
     auto check = [](int pixels, float twips, int wanted) {
         if (wanted == -1) {
@@ -532,15 +559,16 @@ void TestMainWindow::storedPosition() {
 }
 
 void TestMainWindow::positionRoundTrip() {
-    StorePosition(QStringLiteral("1500"), QStringLiteral("3000"));
+    // Where the whole window fits on the screen, as a stored position must.
+    StorePosition(QStringLiteral("750"), QStringLiteral("3000"));
     ScriptedUser user;
     {
         MainWindow frm;
         frm.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
-        QCOMPARE(FramePosition(frm), QPoint(100, 200));
+        QCOMPARE(FramePosition(frm), QPoint(50, 200));
 
-        frm.move(250, 130);
+        frm.move(60, 130);
         user.Answers = {MessageAnswer::Yes};
         frm.close();
         QVERIFY(!frm.isVisible());
@@ -549,14 +577,14 @@ void TestMainWindow::positionRoundTrip() {
     // Decimal text under [Settings].
     const QString conf = QString::fromLatin1(ReadFile(ConfPath()));
     QVERIFY2(conf.contains(QStringLiteral("[Settings]")), qPrintable(conf));
-    QVERIFY2(conf.contains(QStringLiteral("MainLeft=3750\n")), qPrintable(conf));
+    QVERIFY2(conf.contains(QStringLiteral("MainLeft=900\n")), qPrintable(conf));
     QVERIFY2(conf.contains(QStringLiteral("MainTop=1950\n")), qPrintable(conf));
 
     MainWindow again;
     again.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
-    QCOMPARE(FramePosition(again), QPoint(250, 130));
-    QCOMPARE(again.Left(), 3750.0f);
+    QCOMPARE(FramePosition(again), QPoint(60, 130));
+    QCOMPARE(again.Left(), 900.0f);
     QCOMPARE(again.Top(), 1950.0f);
 }
 

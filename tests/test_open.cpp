@@ -9,11 +9,14 @@
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
 #include "MainWindow.h"
+#include "TileGrid.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -253,6 +256,11 @@ class TestOpen : public QObject {
     void scrolledViewsShowTheirImages();
     void wheelScrollsAndPressesLand_data();
     void wheelScrollsAndPressesLand();
+    void zoomedViewsShowAndPressExactly_data();
+    void zoomedViewsShowAndPressExactly();
+    void ctrlWheelZoomsAboutThePointer_data();
+    void ctrlWheelZoomsAboutThePointer();
+    void keyboardPicksAndStamps();
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
     void startUpTargetScrollsAndRefits();
@@ -279,6 +287,9 @@ void TestOpen::initTestCase() {
 }
 
 void TestOpen::init() {
+    // Each window starts at the zoom the last one left: each test starts from none.
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                  QStringLiteral("/Patchery/Patchery.conf"));
     dir_ = std::make_unique<TestFolder>();
     QVERIFY(dir_->isValid());
 }
@@ -854,6 +865,236 @@ void TestOpen::wheelScrollsAndPressesLand() {
     const QPoint pixel = at - QPoint(source ? 0 : 450, 20) + bars;
     QCOMPARE(view->mapFrom(frm.client, at), pixel);
     QCOMPARE(view->Outline(), QRect(pixel.x() / 64 * 64, pixel.y() / 64 * 64, 64, 64));
+}
+
+void TestOpen::zoomedViewsShowAndPressExactly_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPoint>("bars"); // set after the zoom, in image pixels
+    for (const bool source : {true, false}) {
+        const char* view = source ? "source" : "target";
+        QTest::addRow("%s 25%%", view) << source << 0.25 << QPoint(0, 0);
+        QTest::addRow("%s 50%%", view) << source << 0.5 << QPoint(0, 37);
+        QTest::addRow("%s 200%%", view) << source << 2.0 << QPoint(source ? 101 : 0, 333);
+        QTest::addRow("%s 400%%", view) << source << 4.0 << QPoint(source ? 170 : 40, 650);
+        QTest::addRow("%s 800%%", view) << source << 8.0 << QPoint(source ? 440 : 100, 930);
+    }
+}
+
+// Each screen pixel shows the image pixel under it, unsmoothed and unshifted, and a press on
+// the first or the last screen pixel of a cell acts on that cell, never on its neighbour.
+void TestOpen::zoomedViewsShowAndPressExactly() {
+    QFETCH(bool, source);
+    QFETCH(double, zoom);
+    QFETCH(QPoint, bars);
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    ImageView* view = source ? frm.sourceView : frm.targetView;
+    const QSize image = source ? QSize(512, 1024) : QSize(256, 1536);
+    frm.ZoomView(view, zoom, QPointF(0, 0));
+    ScrollBar* across = source ? frm.sourceHorizontalBar : frm.targetHorizontalBar;
+    ScrollBar* down = source ? frm.sourceVerticalBar : frm.targetVerticalBar;
+    QCOMPARE(down->Max(), int16_t(std::ceil(image.height() - 477 / zoom)));
+    across->setValue(int16_t(bars.x()));
+    down->setValue(int16_t(bars.y()));
+    QCOMPARE(QPoint(across->Value(), down->Value()), bars);
+    const QPoint area(source ? 0 : 450, 20);
+    QCOMPARE(view->pos(),
+             area - QPoint(int(std::floor(bars.x() * zoom)), int(std::floor(bars.y() * zoom))));
+
+    // On screen, away from the marks: a block of 41 x 41 screen pixels.
+    const QImage shown = Shown(frm);
+    const auto pixelAt = [&](QPoint inView) {
+        return QPoint(int(std::floor(inView.x() / zoom)), int(std::floor(inView.y() / zoom)));
+    };
+    for (int y = 200; y <= 240; ++y) {
+        for (int x = 30; x <= 70; ++x) {
+            const QPoint at = area + QPoint(x, y);
+            const QPoint pixel = pixelAt(view->mapFrom(frm.client, at));
+            if (!QRect(QPoint(), image).contains(pixel))
+                continue;
+            if (RgbAt(shown, at) != Expected(pixel.x(), pixel.y(), !source))
+                QFAIL(qPrintable(QStringLiteral("window %1,%2 does not show pixel %3,%4")
+                                     .arg(at.x())
+                                     .arg(at.y())
+                                     .arg(pixel.x())
+                                     .arg(pixel.y())));
+        }
+    }
+
+    // The cell corner nearest the middle of what the area shows, and the screen pixels on both
+    // sides of it, each pressed on the cell it shows.
+    const QRect visible = QRect(area, QSize(256, 477)).intersected(view->geometry());
+    const QPointF middle = QPointF(view->mapFrom(frm.client, visible.center())) / zoom;
+    const QPoint corner(std::clamp(qRound(middle.x() / 64) * 64, 64, image.width() - 64),
+                        std::clamp(qRound(middle.y() / 64) * 64, 64, image.height() - 64));
+    const QPoint onScreen(int(corner.x() * zoom), int(corner.y() * zoom));
+    QVERIFY(visible.contains(view->mapTo(frm.client, onScreen)));
+    QVERIFY(visible.contains(view->mapTo(frm.client, onScreen - QPoint(1, 1))));
+    if (!source) {
+        QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(1, 1)); // tile 0, 0
+        QTest::mouseMove(frm.client, QPoint(300, 100));
+    }
+    for (const QPoint side : {QPoint(-1, -1), QPoint(0, 0), QPoint(-1, 0), QPoint(0, -1)}) {
+        const QPoint press = onScreen + side;
+        const QRect cell(corner + side * 64, QSize(64, 64));
+        QTest::mouseMove(view, press);
+        QCOMPARE(view->Outline(), cell);
+        QTest::mouseClick(view, Qt::LeftButton, {}, press);
+        if (source) {
+            QCOMPARE(frm.sourceView->Mark(), cell);
+            VERIFY_PATTERN(frm.Tile(), QSize(64, 64), false, cell.topLeft());
+        } else {
+            QCOMPARE(RgbAt(frm.Sheet().Image(), cell.topLeft()), Expected(0, 0));
+            QCOMPARE(RgbAt(frm.Sheet().Image(), cell.bottomRight()), Expected(63, 63));
+        }
+    }
+    // Nothing beyond those four cells was stamped.
+    if (!source) {
+        for (const QPoint beside : {corner - QPoint(65, 65), corner + QPoint(64, 64)}) {
+            if (QRect(QPoint(), image).contains(beside))
+                QCOMPARE(RgbAt(frm.Sheet().Image(), beside),
+                         Expected(beside.x(), beside.y(), true));
+        }
+    }
+}
+
+void TestOpen::ctrlWheelZoomsAboutThePointer_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<QPoint>("at");        // in the window's client area
+    QTest::addColumn<QList<int>>("turns"); // notches, one event each; up zooms in
+    QTest::addColumn<double>("zoom");      // afterwards
+    QTest::newRow("target in 3") << false << QPoint(600, 300) << QList<int>{1, 1, 1} << 8.0;
+    QTest::newRow("target in 2 at once, out 1")
+        << false << QPoint(523, 401) << QList<int>{2, -1} << 2.0;
+    QTest::newRow("source in 1, scrolled") << true << QPoint(201, 77) << QList<int>{1} << 2.0;
+    // Reduced until the image fits one way: it then stands at the area's edge that way.
+    QTest::newRow("source out 1") << true << QPoint(100, 150) << QList<int>{-1} << 0.5;
+    QTest::newRow("target out 2, in 1") << false << QPoint(460, 300) << QList<int>{-2, 1} << 0.5;
+    QTest::newRow("target past the largest step")
+        << false << QPoint(451, 21) << QList<int>{5, 1} << 8.0;
+}
+
+// Ctrl+wheel zooms the view under the pointer a step a notch and leaves the image pixel under
+// the pointer where it was.
+void TestOpen::ctrlWheelZoomsAboutThePointer() {
+    QFETCH(bool, source);
+    QFETCH(QPoint, at);
+    QFETCH(QList<int>, turns);
+    QFETCH(double, zoom);
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(200);
+    frm.targetVerticalBar->setValue(300);
+    ImageView* view = source ? frm.sourceView : frm.targetView;
+    for (const int notches : turns) {
+        const QPointF before = QPointF(view->mapFrom(frm.client, at)) / view->Zoom();
+        const QPoint pixel(int(std::floor(before.x())), int(std::floor(before.y())));
+        Wheel(frm, at, QPoint(0, 120 * notches), Qt::ControlModifier);
+        // The screen pixel under the pointer shows some of the pixel that was there, each way
+        // the view scrolls.
+        const QPoint screen = view->mapFrom(frm.client, at);
+        const double z = view->Zoom();
+        const bool across =
+            (source ? frm.sourceHorizontalBar : frm.targetHorizontalBar)->isEnabled();
+        const bool down = (source ? frm.sourceVerticalBar : frm.targetVerticalBar)->isEnabled();
+        for (const auto& [scrolls, shown, was] :
+             {std::tuple(across, screen.x(), pixel.x()), std::tuple(down, screen.y(), pixel.y())})
+            QVERIFY2(!scrolls || (std::floor(shown / z) <= was && was < (shown + 1) / z),
+                     qPrintable(QStringLiteral("%1 at %2 %").arg(was).arg(z * 100)));
+    }
+    QCOMPARE(view->Zoom(), zoom);
+    QCOMPARE(frm.ZoomedView(), view);
+    QCOMPARE((source ? frm.targetView : frm.sourceView)->Zoom(), 1.0);
+    QCOMPARE(view->height(), int((source ? 1024 : 1536) * zoom));
+
+    // Remembered: a new window starts at the same zoom.
+    MainWindow again;
+    again.Show();
+    QCOMPARE((source ? again.sourceView : again.targetView)->Zoom(), zoom);
+}
+
+// Tab reaches the views after the other controls; in a view the arrows move a cell cursor that
+// the bars keep in sight, and Space or Return press where it stands. A press gives the focus.
+void TestOpen::keyboardPicksAndStamps() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&frm));
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(200);
+    const auto key = [](Qt::Key k, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(QApplication::focusWidget(), k);
+    };
+    frm.sizeList->setFocus();
+    const QRgb highlight = frm.palette().color(QPalette::Highlight).rgb() & RGB_MASK;
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frm.sourceView);
+    // Framed while it has the focus, the cursor on the first cell in sight.
+    QCOMPARE(RgbAt(Shown(frm), {100, 20}), highlight);
+    QCOMPARE(frm.sourceView->KeyCursor(), QRect(64, 192, 64, 64));
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);
+    QCOMPARE(frm.sourceView->Mark(), QRect(128, 256, 64, 64));
+    VERIFY_PATTERN(frm.Tile(), QSize(64, 64), false, QPoint(128, 256));
+    QCOMPARE(frm.sourceView->accessibleDescription(), QStringLiteral("Column 2, row 4"));
+    // Down past the area's bottom and left past its edge: the bars follow, the cursor stops at
+    // the image's first column.
+    key(Qt::Key_Down, 6);
+    key(Qt::Key_Left, 4);
+    QCOMPARE(frm.sourceView->KeyCursor(), QRect(0, 640, 64, 64));
+    QCOMPARE(frm.sourceVerticalBar->Value(), int16_t(704 - 477));
+    QCOMPARE(frm.sourceHorizontalBar->Value(), int16_t(0));
+
+    // The target at 400 %: its cursor starts in sight, and Return stamps there.
+    frm.ZoomView(frm.targetView, 4.0, QPointF(0, 0));
+    frm.targetVerticalBar->setValue(100);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frm.targetView);
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
+    QCOMPARE(RgbAt(Shown(frm), {600, 20}), highlight);
+    QCOMPARE(frm.targetView->KeyCursor(), QRect(0, 64, 64, 64));
+    key(Qt::Key_Right);
+    key(Qt::Key_Down, 2);
+    QCOMPARE(frm.targetVerticalBar->Value(), int16_t(256 - 477 / 4));
+    key(Qt::Key_Return);
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {64, 192}), Expected(128, 256));
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {127, 255}), Expected(191, 319));
+    QCOMPARE(RgbAt(frm.Sheet().Image(), {128, 192}), Expected(128, 192, true));
+    QCOMPARE(frm.targetView->accessibleDescription(), QStringLiteral("Column 1, row 3"));
+
+    // A press gives its view the focus, and the cursor the pressed cell.
+    QTest::mouseClick(frm.sourceView, Qt::LeftButton, {}, QPoint(200, 500));
+    QCOMPARE(QApplication::focusWidget(), frm.sourceView);
+    QCOMPARE(frm.sourceView->KeyCursor(), CellAt(QPointF(200, 500)));
+    QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight); // framed again only once keys are used
+
+    // The pointer's cell and pixel, in a corner of its viewing area; gone when it leaves.
+    const auto coordinates = [&frm]() -> QLabel* {
+        for (QLabel* label : frm.client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (label->isVisible() && label->text().contains(QStringLiteral("pixel")))
+                return label;
+        return nullptr;
+    };
+    QTest::mouseMove(frm.targetView, QPoint(301, 1000)); // image pixel 75, 250
+    QVERIFY(coordinates());
+    QCOMPARE(coordinates()->text().simplified(),
+             QStringLiteral("Column 1, row 3 \u00B7 pixel 75, 250"));
+    QVERIFY(QRect(450, 20, 256, 477).contains(coordinates()->geometry()));
+    QTest::mouseMove(frm.client, QPoint(300, 300));
+    QVERIFY(!coordinates());
 }
 
 void TestOpen::sourceReopenFollowsItsBar_data() {

@@ -1,9 +1,18 @@
 #include "ImageView.h"
 
+#include "TileGrid.h"
+
+#include <QAccessible>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -19,69 +28,332 @@ QColor ImageView::BackColor() const {
     return palette().color(QPalette::Button);
 }
 
+void ImageView::SetZoom(double zoom) {
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    update();
+}
+
+QSize ImageView::Zoomed(QSize imageSize) const {
+    return {Zoomed(imageSize.width()), Zoomed(imageSize.height())};
+}
+
+int ImageView::Zoomed(int imagePixels) const {
+    return static_cast<int>(std::floor(imagePixels * zoom_));
+}
+
+// Every screen pixel that shows some of the rectangle.
+QRect ImageView::OnScreen(const QRect& imageRect) const {
+    if (zoom_ == 1.0)
+        return imageRect;
+    const auto right = [this](int end) { return static_cast<int>(std::ceil(end * zoom_)); };
+    const QPoint topLeft(Zoomed(imageRect.left()), Zoomed(imageRect.top()));
+    return {topLeft, QPoint(right(imageRect.left() + imageRect.width()) - 1,
+                            right(imageRect.top() + imageRect.height()) - 1)};
+}
+
 QImage ImageView::Rendered() const {
     QImage shown(size(), QImage::Format_RGB32);
     shown.fill(BackColor());
     if (image_) {
         QPainter painter(&shown);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, *image_);
+        DrawImage(painter, QRegion(rect()));
     }
     return shown;
 }
 
-void ImageView::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    // Only the exposed parts: a tall sheet shows 256 x 477 of itself.
-    const QRect drawn = image_ ? image_->rect() : QRect();
-    for (const QRect& exposed : event->region()) {
-        const QRect inside = exposed.intersected(drawn);
-        if (inside != exposed) {
-            const QRegion outside = QRegion(exposed).subtracted(inside);
+// Only the exposed parts: a tall sheet shows 256 x 477 of itself. Enlarged without smoothing,
+// each image pixel is a block of whole screen pixels.
+void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRect drawn = image_ ? OnScreen(image_->rect()) : QRect();
+    for (const QRect& area : exposed) {
+        const QRect inside = area.intersected(drawn);
+        if (inside != area) {
+            const QRegion outside = QRegion(area).subtracted(inside);
             for (const QRect& blank : outside)
                 painter.fillRect(blank, BackColor());
         }
-        if (!inside.isEmpty())
+        if (inside.isEmpty())
+            continue;
+        if (zoom_ == 1.0) {
             painter.drawImage(inside, *image_, inside);
+            continue;
+        }
+        if (zoom_ < 1.0 && image_->depth() == 32) {
+            DrawReduced(painter, inside);
+            continue;
+        }
+        // The whole image pixels under the area, drawn whole.
+        const int left = static_cast<int>(std::floor(inside.left() / zoom_));
+        const int top = static_cast<int>(std::floor(inside.top() / zoom_));
+        const int right = static_cast<int>(std::ceil((inside.right() + 1) / zoom_));
+        const int bottom = static_cast<int>(std::ceil((inside.bottom() + 1) / zoom_));
+        const QRect pixels =
+            QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(image_->rect());
+        const QRectF target(pixels.left() * zoom_, pixels.top() * zoom_, pixels.width() * zoom_,
+                            pixels.height() * zoom_);
+        painter.drawImage(target, *image_, QRectF(pixels));
     }
-    if (!mark_.isEmpty()) {
-        painter.setPen(QPen(Qt::white, 0));
-        painter.drawRect(mark_.adjusted(0, 0, -1, -1));
-        painter.setPen(QPen(Qt::black, 0));
-        painter.drawRect(mark_.adjusted(1, 1, -2, -2));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// Each screen pixel shows the top-left image pixel of the block it stands for: the pixel a
+// press there acts on.
+void ImageView::DrawReduced(QPainter& painter, const QRect& inside) const {
+    const int step = qRound(1.0 / zoom_);
+    QImage part(inside.size(), image_->format());
+    for (int y = 0; y < part.height(); ++y) {
+        const auto* from =
+            reinterpret_cast<const QRgb*>(image_->constScanLine((inside.top() + y) * step)) +
+            inside.left() * step;
+        auto* to = reinterpret_cast<QRgb*>(part.scanLine(y));
+        for (int x = 0; x < part.width(); ++x)
+            to[x] = from[x * step];
     }
-    if (!outline_.isEmpty()) {
-        // Black dashes on white: seen on any colour.
-        const QRect ring = outline_.adjusted(-1, -1, 0, 0);
-        painter.setPen(QPen(Qt::white, 0));
-        painter.drawRect(ring);
-        QPen dashes(Qt::black, 0, Qt::CustomDashLine);
-        dashes.setDashPattern({4, 4});
-        painter.setPen(dashes);
-        painter.drawRect(ring);
+    painter.drawImage(inside.topLeft(), part);
+}
+
+// A line along the top and left edge of every cell but the first, over the image alone.
+void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
+    if (!image_ || image_->isNull())
+        return;
+    const QRect drawn = OnScreen(image_->rect()).intersected(exposed);
+    if (drawn.isEmpty())
+        return;
+    painter.setPen(QPen(QColor(128, 128, 128, 160), 0));
+    for (int x = TileSize; x < image_->width(); x += TileSize) {
+        const int at = Zoomed(x);
+        if (at >= drawn.left() && at <= drawn.right())
+            painter.drawLine(at, drawn.top(), at, drawn.bottom());
+    }
+    for (int y = TileSize; y < image_->height(); y += TileSize) {
+        const int at = Zoomed(y);
+        if (at >= drawn.top() && at <= drawn.bottom())
+            painter.drawLine(drawn.left(), at, drawn.right(), at);
     }
 }
 
-namespace {
+void ImageView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    DrawImage(painter, event->region());
+    if (grid_)
+        DrawGrid(painter, event->rect());
+    if (!mark_.isEmpty()) {
+        // On the cell's outermost device pixels, white, and just inside them, black.
+        const QRect mark = OnScreen(mark_);
+        const qreal pixel = 1.0 / devicePixelRatioF();
+        painter.setPen(QPen(Qt::white, 0));
+        if (pixel == 1.0)
+            painter.drawRect(mark.adjusted(0, 0, -1, -1));
+        else
+            painter.drawRect(QRectF(mark).adjusted(0, 0, -pixel, -pixel));
+        painter.setPen(QPen(Qt::black, 0));
+        if (pixel == 1.0)
+            painter.drawRect(mark.adjusted(1, 1, -2, -2));
+        else
+            painter.drawRect(QRectF(mark).adjusted(pixel, pixel, -2 * pixel, -2 * pixel));
+    }
+    if (!outline_.isEmpty())
+        DrawDashedRing(painter, outline_);
+    if (!keyCursor_.isEmpty() && KeyboardFocus())
+        DrawDashedRing(painter, keyCursor_);
+}
+
+// Black dashes on white: seen on any colour. One device pixel wide, on the device pixels just
+// outside the cell, at any scale.
+void ImageView::DrawDashedRing(QPainter& painter, const QRect& cell) const {
+    const qreal pixel = 1.0 / devicePixelRatioF();
+    const QRectF ring = QRectF(OnScreen(cell)).adjusted(-pixel, -pixel, 0, 0);
+    QPen dashes(Qt::black, 0, Qt::CustomDashLine);
+    dashes.setDashPattern({4, 4});
+    for (const QPen& pen : {QPen(Qt::white, 0), dashes}) {
+        painter.setPen(pen);
+        if (pixel == 1.0)
+            painter.drawRect(ring.toRect());
+        else
+            painter.drawRect(ring);
+    }
+}
+
 // Moves a ring drawn around a cell, repainting only what it covered and what it will cover.
-void MoveRing(QWidget* widget, QRect& ring, const QRect& cell) {
+void ImageView::MoveRing(QRect& ring, const QRect& cell) {
     if (cell == ring)
         return;
-    const auto covered = [](const QRect& r) {
-        return r.isEmpty() ? QRect() : r.adjusted(-1, -1, 1, 1);
+    // The band from the dashed ring just outside to the frame's inner ring: enlarged, the
+    // cell's inside is far the larger part, and stays as it was.
+    const auto covered = [this](const QRect& r) {
+        if (r.isEmpty())
+            return QRegion();
+        const QRect shown = OnScreen(r);
+        return QRegion(shown.adjusted(-1, -1, 1, 1)).subtracted(shown.adjusted(2, 2, -2, -2));
     };
-    widget->update(covered(ring));
+    update(covered(ring));
     ring = cell;
-    widget->update(covered(ring));
+    update(covered(ring));
 }
-} // namespace
 
 void ImageView::SetOutline(const QRect& cell) {
-    MoveRing(this, outline_, cell);
+    MoveRing(outline_, cell);
 }
 
 void ImageView::SetMark(const QRect& cell) {
-    MoveRing(this, mark_, cell);
+    MoveRing(mark_, cell);
+}
+
+void ImageView::SetKeyCursor(const QRect& cell) {
+    if (cell == keyCursor_)
+        return;
+    if (KeyboardFocus())
+        MoveRing(keyCursor_, cell);
+    else
+        keyCursor_ = cell;
+    const QString where =
+        cell.isEmpty() ? QString()
+                       : tr("Column %1, row %2").arg(cell.x() / TileSize).arg(cell.y() / TileSize);
+    setAccessibleDescription(where);
+    QAccessibleEvent told(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&told);
+}
+
+void ImageView::SetViewingArea(const QRect& area) {
+    viewingArea_ = area;
+    if (!focusFrame_) {
+        focusFrame_ = new QFrame(parentWidget());
+        focusFrame_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        focusFrame_->setLineWidth(2);
+        QPalette colours = focusFrame_->palette();
+        colours.setColor(QPalette::WindowText, colours.color(QPalette::Highlight));
+        focusFrame_->setPalette(colours);
+        coordinates_ = new QLabel(parentWidget());
+        coordinates_->setAutoFillBackground(true); // readable over any picture
+        for (QWidget* overlay :
+             {static_cast<QWidget*>(focusFrame_), static_cast<QWidget*>(coordinates_)}) {
+            overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+            overlay->hide();
+        }
+    }
+    focusFrame_->setGeometry(area);
+}
+
+QRect ImageView::Seen() const {
+    return viewingArea_.translated(-pos());
+}
+
+// The view's cells, from the top-left one; the cursor stays on them.
+void ImageView::MoveKeyCursor(int columns, int rows) {
+    if (!image_ || image_->isNull())
+        return;
+    const int lastColumn = (image_->width() - 1) / TileSize;
+    const int lastRow = (image_->height() - 1) / TileSize;
+    const QPoint from = keyCursor_.isEmpty() ? QPoint() : keyCursor_.topLeft() / TileSize;
+    const QPoint to(std::clamp(from.x() + columns, 0, lastColumn),
+                    std::clamp(from.y() + rows, 0, lastRow));
+    SetKeyCursor(QRect(to * TileSize, QSize(TileSize, TileSize)));
+    emit KeyCursorMoved(keyCursor_);
+}
+
+// Arrows move the cursor; Space or Return press the cell under it with the keys' modifiers, as
+// the left button would there, and let go.
+void ImageView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool presses = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    const QPoint step = key == Qt::Key_Left    ? QPoint(-1, 0)
+                        : key == Qt::Key_Right ? QPoint(1, 0)
+                        : key == Qt::Key_Up    ? QPoint(0, -1)
+                        : key == Qt::Key_Down  ? QPoint(0, 1)
+                                               : QPoint();
+    if (step.isNull() && (!presses || keyCursor_.isEmpty()))
+        return QWidget::keyPressEvent(event);
+    if (!keysUsed_) {
+        keysUsed_ = true;
+        ShowKeyboardFocus();
+    }
+    if (!step.isNull())
+        return MoveKeyCursor(step.x(), step.y());
+    const QPointF at = QRectF(keyCursor_).center();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    emit Pressed(Qt::LeftButton, modifiers, at);
+    emit Released(Qt::LeftButton, modifiers, at);
+}
+
+// Reached by the keyboard, the cursor starts on the first cell in sight.
+void ImageView::focusInEvent(QFocusEvent* event) {
+    if (keyCursor_.isEmpty() && image_ && !image_->isNull()) {
+        const QPointF first =
+            InImage(QPointF(std::max(0, Seen().left()), std::max(0, Seen().top())));
+        const QRect cell = CellAt(first);
+        if (image_->rect().contains(cell.topLeft()))
+            SetKeyCursor(cell);
+    }
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        keysUsed_ = true;
+    else if (event->reason() == Qt::MouseFocusReason)
+        keysUsed_ = false;
+    ShowKeyboardFocus();
+    QWidget::focusInEvent(event);
+}
+
+void ImageView::focusOutEvent(QFocusEvent* event) {
+    ShowKeyboardFocus();
+    QWidget::focusOutEvent(event);
+}
+
+// As for the desktop's own controls, the frame and the cursor show once the keyboard is in use,
+// so that a press leaves the view looking as it did.
+bool ImageView::KeyboardFocus() const {
+    return keysUsed_ && hasFocus();
+}
+
+void ImageView::ShowKeyboardFocus() {
+    if (!keyCursor_.isEmpty())
+        update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
+    if (!focusFrame_ || focusFrame_->isVisible() == KeyboardFocus())
+        return;
+    focusFrame_->setVisible(KeyboardFocus());
+    focusFrame_->raise();
+}
+
+// The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
+// area: the bottom-left one, or the top-left one while the pointer is near that.
+void ImageView::ShowCoordinates(std::optional<QPointF> at) {
+    if (!coordinates_)
+        return;
+    const QPointF inImage = at ? InImage(*at) : QPointF(-1, -1);
+    const QPoint pixel(static_cast<int>(std::floor(inImage.x())),
+                       static_cast<int>(std::floor(inImage.y())));
+    if (!at || !image_ || !image_->rect().contains(pixel)) {
+        coordinates_->hide();
+        return;
+    }
+    const QString text = QLatin1Char(' ') +
+                         tr("Column %1, row %2 · pixel %3, %4")
+                             .arg(pixel.x() / TileSize)
+                             .arg(pixel.y() / TileSize)
+                             .arg(pixel.x())
+                             .arg(pixel.y()) +
+                         QLatin1Char(' ');
+    if (coordinates_->text() != text) {
+        coordinates_->setText(text);
+        coordinates_->adjustSize();
+    }
+    QRect box(QPoint(), coordinates_->size());
+    box.moveBottomLeft(viewingArea_.bottomLeft());
+    if (box.adjusted(0, -16, 16, 0).contains(mapToParent(at->toPoint())))
+        box.moveTopLeft(viewingArea_.topLeft());
+    coordinates_->move(box.topLeft());
+    if (coordinates_->isHidden()) {
+        coordinates_->show();
+        coordinates_->raise();
+    }
+}
+
+void ImageView::SetGrid(bool shown) {
+    if (shown == grid_)
+        return;
+    grid_ = shown;
+    update();
 }
 
 void ImageView::resizeEvent(QResizeEvent* event) {
@@ -92,16 +364,30 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 
 void ImageView::RaisePointerMoved(QPointF at) {
     pointer_ = at;
-    emit PointerMoved(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(), at);
+    ShowCoordinates(at);
+    emit PointerMoved(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(),
+                      InImage(at));
+}
+
+// Under a scale factor a device pixel is a fraction of a pixel; the position in the window
+// keeps that fraction, the local one has been rounded on the way. A device pixel acts where its
+// centre lies, which is the image pixel it shows.
+QPointF ImageView::PointerAt(const QMouseEvent* event) const {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0)
+        return event->position();
+    const QPointF centre = event->scenePosition() + QPointF(0.5, 0.5) / ratio;
+    return centre - QPointF(mapTo(window(), QPoint()));
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    RaisePointerMoved(event->position());
+    RaisePointerMoved(PointerAt(event));
 }
 
 void ImageView::leaveEvent(QEvent* event) {
     pointer_.reset();
     SetOutline({});
+    ShowCoordinates(std::nullopt);
     QWidget::leaveEvent(event);
 }
 
@@ -113,12 +399,20 @@ void ImageView::moveEvent(QMoveEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-    pointer_ = event->position();
-    emit Pressed(event->button(), event->modifiers(), event->position());
+    pointer_ = PointerAt(event);
+    const QPointF at = InImage(*pointer_);
+    if (keysUsed_) {
+        keysUsed_ = false;
+        ShowKeyboardFocus();
+    }
+    // The keyboard goes on from the cell pressed.
+    if (focusPolicy() & Qt::ClickFocus && image_ && image_->rect().contains(CellAt(at).topLeft()))
+        SetKeyCursor(CellAt(at));
+    emit Pressed(event->button(), event->modifiers(), at);
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    emit Released(event->button(), event->modifiers(), event->position());
+    emit Released(event->button(), event->modifiers(), InImage(PointerAt(event)));
 }
 
 // A quick second press arrives as a double click; it is a press all the same.

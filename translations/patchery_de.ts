@@ -68,6 +68,17 @@
     </message>
 </context>
 <context>
+    <name>ImageView</name>
+    <message>
+        <source>Column %1, row %2</source>
+        <translation>Spalte %1, Zeile %2</translation>
+    </message>
+    <message>
+        <source>Column %1, row %2 · pixel %3, %4</source>
+        <translation>Spalte %1, Zeile %2 · Pixel %3, %4</translation>
+    </message>
+</context>
+<context>
     <name>LaunchOptions</name>
     <message>
         <source>Could not save the options to %1</source>
@@ -267,6 +278,62 @@
     <message>
         <source>Pasting...</source>
         <translation>Einfügen...</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In</source>
+        <translation>Ver&amp;größern</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out</source>
+        <translation>Ver&amp;kleinern</translation>
+    </message>
+    <message>
+        <source>&amp;Actual Size</source>
+        <translation>&amp;Originalgröße</translation>
+    </message>
+    <message>
+        <source>&amp;Fit</source>
+        <translation>&amp;Einpassen</translation>
+    </message>
+    <message>
+        <source>Show &amp;Grid</source>
+        <translation>&amp;Raster anzeigen</translation>
+    </message>
+    <message>
+        <source>Source image</source>
+        <translation>Quellbild</translation>
+    </message>
+    <message>
+        <source>Target sheet</source>
+        <translation>Zielblatt</translation>
+    </message>
+    <message>
+        <source>Selected tile</source>
+        <translation>Gewählte Kachel</translation>
+    </message>
+    <message>
+        <source>Target image size</source>
+        <translation>Zielbildgröße</translation>
+    </message>
+    <message>
+        <source>Source image, horizontal scroll</source>
+        <translation>Quellbild, waagrechter Bildlauf</translation>
+    </message>
+    <message>
+        <source>Source image, vertical scroll</source>
+        <translation>Quellbild, senkrechter Bildlauf</translation>
+    </message>
+    <message>
+        <source>Target sheet, horizontal scroll</source>
+        <translation>Zielblatt, waagrechter Bildlauf</translation>
+    </message>
+    <message>
+        <source>Target sheet, vertical scroll</source>
+        <translation>Zielblatt, senkrechter Bildlauf</translation>
     </message>
 </context>
 <context>

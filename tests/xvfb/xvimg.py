@@ -10,7 +10,8 @@ Commands (exit 0 when the check holds, 1 with a message when it does not):
                                                              grass... tiles (for the screenshot)
   colour SHOT X Y                                            prints the pixel as RRGGBB
   region SHOT X Y W H (--tga F IX IY | --tga-mirrored F IX IY | --png F IX IY |
-                       --colour RRGGBB)
+                       --tga-zoomed F IX IY Z | --colour RRGGBB)
+                                                             zoomed: each pixel a Z x Z block
   sheet SAVED W H BACK [--tga F SX SY TX TY]...
                                                              the saved TGA, byte for byte
   samepng PNG (--tga F SX SY W H | --png F)                  a clipboard PNG's pixels
@@ -308,6 +309,17 @@ def cmd_region(args):
 
             return compare_region(shot, x, y, w, h, mirrored)
         return compare_region(shot, x, y, w, h, lambda j: image[2][iy + j][3 * ix : 3 * (ix + w)])
+    if how == "--tga-zoomed":  # nearest neighbour, Z screen pixels to an image pixel
+        image = load("tga", args[6])
+        ix, iy, z = int(args[7]), int(args[8]), int(args[9])
+        if ix + -(-w // z) > image[0] or iy + -(-h // z) > image[1]:
+            return f"region {w}x{h} at {z}x from ({ix},{iy}) runs past the image"
+
+        def zoomed(j):
+            row = image[2][iy + j // z]
+            return b"".join(row[3 * (ix + i // z) : 3 * (ix + i // z) + 3] for i in range(w))
+
+        return compare_region(shot, x, y, w, h, zoomed)
     if how == "--colour":
         want = bytes(parse_colour(args[6])) * w
         return compare_region(shot, x, y, w, h, lambda j: want)
