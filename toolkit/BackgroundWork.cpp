@@ -59,9 +59,15 @@ bool RunInBackground(QWidget* parent, const QString& label,
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
     dialog.cancel(); // hidden until the half second is up
-    // The Cancel button, Esc, or the dialog's close box.
-    QObject::connect(&dialog, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
-    QObject::connect(&dialog, &QDialog::rejected, [&cancelled] { cancelled = true; });
+    // The Cancel button, Esc, or the dialog's close box. The window takes no input until the
+    // work has stopped, so the dialog stays up and says so until then.
+    const auto cancel = [&cancelled, &dialog] {
+        cancelled = true;
+        dialog.setLabelText(QCoreApplication::translate("BackgroundWork", "Cancelling..."));
+        dialog.show();
+    };
+    QObject::connect(&dialog, &QProgressDialog::canceled, cancel);
+    QObject::connect(&dialog, &QDialog::rejected, cancel);
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &dialog, &QProgressDialog::show);

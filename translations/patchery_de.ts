@@ -29,6 +29,10 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Wird abgebrochen...</translation>
+    </message>
 </context>
 <context>
     <name>CustomSizeDialog</name>
