@@ -8,6 +8,7 @@ constexpr int ViewWidth = 256;
 constexpr int ViewHeight = 477;
 constexpr int ViewTop = 20;
 constexpr int TargetLeft = 450;
+constexpr int MiddleWidth = 179;
 // The sheet the program starts with.
 constexpr int StartWidth = 256;
 constexpr int StartHeight = 2048;

@@ -3,7 +3,6 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
-#include "Checked.h"
 #include "Layout.h"
 #include "MessageBox.h"
 #include "OptionsDialog.h"
@@ -114,10 +113,7 @@ void MainWindow::LoadStartupState() {
 
     sourceHorizontalBar->setEnabled(false);
     sourceVerticalBar->setEnabled(false);
-    targetHorizontalBar->setEnabled(false);
-
-    targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
-    targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+    targetPane->FitBars();
     LoadViewSettings();
 }
 

@@ -4,6 +4,7 @@
 // image, the selected tile) and shows them through its views; its commands change them.
 
 #include "FileDialog.h"
+#include "ImagePane.h"
 #include "ImageView.h"
 #include "LaunchOptions.h"
 #include "PrivateFolder.h"
@@ -64,6 +65,9 @@ class MainWindow : public QMainWindow {
     QWidget* bottomStrip = nullptr;
     FileDialog fileDialog;
     ImageView* targetView = nullptr;
+    // Each view's viewing area, with its bars.
+    ImagePane* sourcePane = nullptr;
+    ImagePane* targetPane = nullptr;
     // Inside the middle panel.
     ImageView* composeView = nullptr; // hidden but while a save composes the sheet
     QComboBox* sizeList = nullptr;
@@ -137,11 +141,6 @@ class MainWindow : public QMainWindow {
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
     void EndOnSignal(int signal);
 
-    // The views follow their bars.
-    void PlaceSourceHorizontally();
-    void PlaceSourceVertically();
-    void PlaceTargetHorizontally();
-    void PlaceTargetVertically();
     // View: zoom steps, on the view the pointer was last over (the target before any), about
     // a point of its viewing area (area pixels from its top-left corner), which keeps the image
     // pixel it shows; the grid over both views.
@@ -151,8 +150,7 @@ class MainWindow : public QMainWindow {
     void FitView();
     void ZoomView(ImageView* view, double zoom, QPointF anchor);
     void ShowGrid(bool shown);
-    void ScrollIntoSight(ImageView* view, const QRect& cell); // the keyboard cursor's cell
-    ImageView* ZoomedView() const { return lastView_; }
+    ImageView* ZoomedView() const { return lastPane_->View(); }
     // The cell under the pointer outlined where a press would act.
     void OutlineSourceCell(QPointF at);
     void OutlineTargetCell(QPointF at);
@@ -168,8 +166,8 @@ class MainWindow : public QMainWindow {
     void ConnectDrops();
     void BuildViewMenu();
     void LoadViewSettings();
-    void StepZoom(int steps, std::optional<QPointF> anchor);
-    QRect ViewingArea(const ImageView* view) const; // in the client area
+    void StepZoom(ImagePane* pane, int steps, std::optional<QPointF> anchor);
+    ImagePane* PaneOf(const ImageView* view) const;
     void LoadStartupState();
     void ApplyStoredPosition();
     // "Really Quit?": whether the user wants to quit.
@@ -189,7 +187,6 @@ class MainWindow : public QMainWindow {
     void ListRecent();
     void ApplyChosenSize();
     bool ResizeSheet(QSize size);
-    void FitTargetBars();
     void SaveTargetTo(const QString& path);
     void ComposeAndSave(const QString& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
@@ -226,6 +223,5 @@ class MainWindow : public QMainWindow {
     bool shutDown_ = false;
     bool endingOnSignal_ = false;
     QPoint wantedPosition_;         // outer frame, pixels
-    ImageView* lastView_ = nullptr; // the view the View menu acts on
-    int zoomWheelRest_ = 0;         // a Ctrl+wheel turn short of a notch
+    ImagePane* lastPane_ = nullptr; // the one the View menu acts on
 };

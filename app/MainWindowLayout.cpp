@@ -45,22 +45,28 @@ void MainWindow::BuildLayout() {
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
 
-    buttonGap = Place(Panel(client), 271, 0, 179, 20);
+    buttonGap = Place(Panel(client), 271, 0, MiddleWidth, ViewTop);
     targetButton =
         Place(new WrappingButton(NoImageCaption() + QStringLiteral("   256x2048"), client), 450, 0,
               271, 20);
     sourceButton = Place(new WrappingButton(NoImageCaption(), client), 0, 0, 271, 20);
-    targetVerticalBar = Place(new ScrollBar(Qt::Vertical, client), 706, 20, 15, 477);
-    targetHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 450, 497, 256, 15);
-    sourceHorizontalBar = Place(new ScrollBar(Qt::Horizontal, client), 0, 497, 256, 15);
+    targetVerticalBar = new ScrollBar(Qt::Vertical, client);
+    targetHorizontalBar = new ScrollBar(Qt::Horizontal, client);
+    sourceHorizontalBar = new ScrollBar(Qt::Horizontal, client);
     sourceView = Place(new ImageView(client), 0, ViewTop, ViewWidth, ViewHeight);
-    middlePanel = Place(Panel(client), 271, 20, 179, 477);
-    sourceVerticalBar = Place(new ScrollBar(Qt::Vertical, client), 256, 20, 15, 477);
+    middlePanel = Place(Panel(client), 271, ViewTop, MiddleWidth, ViewHeight);
+    sourceVerticalBar = new ScrollBar(Qt::Vertical, client);
     bottomStrip = Place(Panel(client), 0, 497, 721, 15);
     targetView = Place(new ImageView(client), TargetLeft, ViewTop, ViewWidth, ViewHeight);
     Stack({buttonGap, targetButton, sourceButton, targetVerticalBar, targetHorizontalBar,
            sourceHorizontalBar, sourceView, middlePanel, sourceVerticalBar, bottomStrip,
            targetView});
+    // The source view lies above the middle panel and its own vertical bar.
+    sourcePane = new ImagePane(sourceView, sourceHorizontalBar, sourceVerticalBar, this);
+    sourcePane->KeepWithinRightEdge(true);
+    targetPane = new ImagePane(targetView, targetHorizontalBar, targetVerticalBar, this);
+    sourcePane->SetArea({0, ViewTop, ViewWidth, ViewHeight});
+    targetPane->SetArea({TargetLeft, ViewTop, ViewWidth, ViewHeight});
 
     composeView = Place(new ImageView(middlePanel), 106, 477, 28, 27);
     composeView->hide();
@@ -78,7 +84,7 @@ void MainWindow::BuildLayout() {
     tileFrame = Place(new QGroupBox(tr("Selected   Tile"), middlePanel), 46, 8, 86, 90);
     sizeLabel = Place(new QLabel(tr("Target Image Size"), middlePanel), 47, 190, 86, 13);
     FitFontToWidth(sizeLabel, sizeLabel->text(), sizeLabel->width());
-    panelEdge = Place(new QFrame(middlePanel), 178, 0, 1, 477);
+    panelEdge = Place(new QFrame(middlePanel), MiddleWidth - 1, 0, 1, ViewHeight);
     panelEdge->setFrameShape(QFrame::VLine);
     panelEdge->setFrameShadow(QFrame::Plain);
     Stack({composeView, sizeList, pasteButton, copyButton, tileView, tileFrame, sizeLabel,
@@ -167,10 +173,6 @@ void MainWindow::Connect() {
             });
     for (ImageView* view : {sourceView, targetView})
         connect(view, &ImageView::Released, this, &MainWindow::EndDrag);
-    connect(sourceHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceHorizontally);
-    connect(sourceVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceSourceVertically);
-    connect(targetHorizontalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetHorizontally);
-    connect(targetVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetVertically);
     connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
     connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);

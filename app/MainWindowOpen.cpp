@@ -8,11 +8,9 @@
 #include "Failure.h"
 #include "FileDrop.h"
 #include "ImageFile.h"
-#include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
 #include "SizeQuestions.h"
-#include "ViewBars.h"
 
 #include <QPushButton>
 
@@ -24,15 +22,6 @@ void SetUpOpenDialog(FileDialog& dialog) {
         MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") + OtherImagesFilter();
     dialog.FilterIndex = 1;
     dialog.ConfirmOverwrite = false;
-}
-
-// Ranges a view's bars to its image; a bar is on exactly when the image, as the view shows it,
-// exceeds the viewing area that way.
-void FitBars(QSize size, double zoom, ScrollBar* vertical, ScrollBar* horizontal) {
-    vertical->setEnabled(BarNeeded(size.height(), ViewHeight, zoom));
-    horizontal->setEnabled(BarNeeded(size.width(), ViewWidth, zoom));
-    vertical->setMax(BarMax(size.height(), ViewHeight, zoom));
-    horizontal->setMax(BarMax(size.width(), ViewWidth, zoom));
 }
 
 // Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
@@ -115,13 +104,11 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
                               QString::number(source_.width()) + QLatin1Char('x') +
                               QString::number(source_.height()));
         sourceView->SetMark({}); // the last pick was from the previous source
-        FitBars(source_.size(), sourceView->Zoom(), sourceVerticalBar, sourceHorizontalBar);
-        if (sourceView->width() > ViewWidth) {
-            sourceView->resize(ViewWidth, sourceView->height());
-            // The bar may already stand away from 0: place the view where it says, so the
-            // view still reaches the edge of its viewing area.
-            PlaceSourceHorizontally();
-        }
+        sourcePane->FitBars();
+        // The bar may already stand away from 0: place the view where it says, so the view
+        // still reaches the edge of its viewing area.
+        if (sourceView->width() > sourcePane->Area().width())
+            sourcePane->PlaceHorizontally();
     } catch (const SizeDeclined&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
@@ -146,7 +133,7 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
                                      SaveableOrAsk(this, fileDialog.FileTitle)),
                     fileDialog.FileName);
         sheet_.SetAutoSize(true);
-        FitBars(sheet_.Size(), targetView->Zoom(), targetVerticalBar, targetHorizontalBar);
+        targetPane->FitBars();
         history_.Record(std::move(before));
     } catch (const SizeDeclined&) {
         return true; // declined, not unreadable

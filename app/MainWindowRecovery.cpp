@@ -71,6 +71,6 @@ void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
     if (kept.FilePath.isEmpty())
         sheet_.SetTitle(tr("Untitled"));
     sheet_.SetAutoSize(true);
-    FitTargetBars();
+    targetPane->FitBars();
     history_.Record(std::move(before));
 }

@@ -8,7 +8,6 @@
 #include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
-#include "ViewBars.h"
 
 #include <QComboBox>
 
@@ -46,7 +45,7 @@ void MainWindow::ApplyChosenSize() {
     if (sized)
         sheet_.SetTitle(tr("Untitled"));
 
-    FitTargetBars();
+    targetPane->FitBars();
     // A cancelled "Custom..." is no change, even where it refitted the bars.
     if (sized)
         history_.Record(std::move(before));
@@ -64,13 +63,4 @@ bool MainWindow::ResizeSheet(QSize size) {
         return false;
     sheet_.SetResized(std::move(resized));
     return true;
-}
-
-// Each bar is on exactly when the sheet exceeds the viewing area that way.
-void MainWindow::FitTargetBars() {
-    const double zoom = targetView->Zoom();
-    targetVerticalBar->setEnabled(BarNeeded(sheet_.Height(), ViewHeight, zoom));
-    targetHorizontalBar->setEnabled(BarNeeded(sheet_.Width(), ViewWidth, zoom));
-    targetVerticalBar->setMax(BarMax(sheet_.Height(), ViewHeight, zoom));
-    targetHorizontalBar->setMax(BarMax(sheet_.Width(), ViewWidth, zoom));
 }

@@ -48,7 +48,7 @@ void MainWindow::PutTargetScroll(const ScrollState& state) {
     put(targetHorizontalBar, state.Horizontal);
     // Taken at another zoom, the ranges would not fit the sheet as it is seen now.
     if (targetView->Zoom() != 1.0)
-        FitTargetBars();
+        targetPane->FitBars();
 }
 
 void MainWindow::Undo() {
