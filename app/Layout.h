@@ -1,6 +1,7 @@
 #pragma once
 // Where the main window's views sit: each is seen through a viewing area of 256 x 477 pixels,
-// the source's at (0, 20) and the target's at (450, 20) of the client area.
+// the source's at (0, 20) and the target's at (450, 20) of the client area, the middle panel
+// between them. A resizable window's views grow with it.
 
 constexpr int ClientWidth = 721;
 constexpr int ClientHeight = 512;

@@ -24,14 +24,15 @@ namespace {
 const QString Section = QStringLiteral("Settings");
 constexpr float TwipsPerPixel = 15.0f;
 constexpr float DefaultTwips = 1000.0f;
+const QString ResizableKey = QStringLiteral("ResizableWindow");
 
 // A value that is not a number, or no position a screen can have (X11 coordinates are 16-bit),
 // gives the default.
-float StoredTwips(const QString& key) {
+float StoredTwips(const QString& key, float otherwise = DefaultTwips) {
     bool ok = false;
     const float value = GetSetting(ProgramName(), Section, key).toFloat(&ok);
     constexpr float Limit = 32767.0f * TwipsPerPixel;
-    return ok && std::isfinite(value) && std::fabs(value) <= Limit ? value : DefaultTwips;
+    return ok && std::isfinite(value) && std::fabs(value) <= Limit ? value : otherwise;
 }
 
 // Whether some part of a title bar at this outer position lies on any screen.
@@ -95,6 +96,36 @@ void MainWindow::Show() {
     }
     show();
     ApplyStoredPosition();
+    if (resizableAction->isChecked() &&
+        GetSetting(ProgramName(), Section, QStringLiteral("MainMaximized")) == QLatin1String("1"))
+        showMaximized();
+}
+
+// The window manager learns of the change through the window's hints; Qt would otherwise make a
+// new window for new flags.
+void MainWindow::SetResizable(bool resizable) {
+    SaveSetting(ProgramName(), Section, ResizableKey,
+                resizable ? QStringLiteral("1") : QStringLiteral("0"));
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowMaximizeButtonHint, resizable);
+    flags.setFlag(Qt::MSWindowsFixedSizeDialogHint, !resizable);
+    if (flags != windowFlags()) {
+        overrideWindowFlags(flags);
+        if (QWindow* window = windowHandle())
+            window->setFlags(flags);
+    }
+    if (resizable) {
+        client->setMinimumSize(ClientWidth, ClientHeight);
+        client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); // the fixed size stays set otherwise
+        return;
+    }
+    if (isMaximized() || isFullScreen())
+        showNormal();
+    client->setFixedSize(ClientWidth, ClientHeight);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
 }
 
 void MainWindow::LoadStartupState() {
@@ -104,7 +135,22 @@ void MainWindow::LoadStartupState() {
                   qRound(StoredTwips(QStringLiteral("MainTop")) / TwipsPerPixel));
     if (!Reachable(wanted, ClientWidth))
         wanted = QPoint(qRound(DefaultTwips / TwipsPerPixel), qRound(DefaultTwips / TwipsPerPixel));
-    wantedPosition_ = FittedOnScreen(wanted, sizeHint());
+    // A resizable window takes its stored size, within the screen's.
+    const bool resizable = GetSetting(ProgramName(), Section, ResizableKey) == QLatin1String("1");
+    resizableAction->setChecked(resizable);
+    QSize wantedSize = sizeHint();
+    if (resizable) {
+        const QScreen* screen = QGuiApplication::screenAt(wanted);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const QSize stored(qRound(StoredTwips(QStringLiteral("MainWidth"), 0) / TwipsPerPixel),
+                           qRound(StoredTwips(QStringLiteral("MainHeight"), 0) / TwipsPerPixel));
+        wantedSize = stored.expandedTo(minimumSizeHint());
+        if (screen)
+            wantedSize = wantedSize.boundedTo(screen->availableGeometry().size());
+        resize(wantedSize);
+    }
+    wantedPosition_ = FittedOnScreen(wanted, wantedSize);
     move(wantedPosition_);
 
     options_ = ReadLaunchOptions();
@@ -202,8 +248,23 @@ void MainWindow::Shutdown() {
     }
 
     if (!isMinimized()) {
-        SaveSetting(ProgramName(), Section, QStringLiteral("MainLeft"), QString::number(Left()));
-        SaveSetting(ProgramName(), Section, QStringLiteral("MainTop"), QString::number(Top()));
+        // A maximised window keeps the place and size it had before.
+        const bool maximized = isMaximized();
+        const QWindow* window = windowHandle();
+        const QMargins margins = window ? window->frameMargins() : QMargins();
+        const QRect normal = maximized ? normalGeometry() : geometry();
+        const auto twips = [](int pixels) { return QString::number(pixels * TwipsPerPixel); };
+        SaveSetting(ProgramName(), Section, QStringLiteral("MainLeft"),
+                    maximized ? twips(normal.left() - margins.left()) : QString::number(Left()));
+        SaveSetting(ProgramName(), Section, QStringLiteral("MainTop"),
+                    maximized ? twips(normal.top() - margins.top()) : QString::number(Top()));
+        if (resizableAction->isChecked()) {
+            SaveSetting(ProgramName(), Section, QStringLiteral("MainWidth"), twips(normal.width()));
+            SaveSetting(ProgramName(), Section, QStringLiteral("MainHeight"),
+                        twips(normal.height()));
+            SaveSetting(ProgramName(), Section, QStringLiteral("MainMaximized"),
+                        maximized ? QStringLiteral("1") : QStringLiteral("0"));
+        }
     }
 }
 

@@ -101,6 +101,7 @@ class MainWindow : public QMainWindow {
     QAction* actualSizeAction = nullptr;
     QAction* fitAction = nullptr;
     QAction* gridAction = nullptr;
+    QAction* resizableAction = nullptr; // Resizable Window
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
 
@@ -150,17 +151,22 @@ class MainWindow : public QMainWindow {
     void FitView();
     void ZoomView(ImageView* view, double zoom, QPointF anchor);
     void ShowGrid(bool shown);
+    // Ticked, the window may be resized and maximised, its views growing with it; unticked it
+    // is the fixed 721 x 512 client area.
+    void SetResizable(bool resizable);
     ImageView* ZoomedView() const { return lastPane_->View(); }
     // The cell under the pointer outlined where a press would act.
     void OutlineSourceCell(QPointF at);
     void OutlineTargetCell(QPointF at);
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
     void BuildLayout();
+    void ArrangeControls(); // to the client area's size
     void BuildMenus();
     void Connect();
     void ConnectDrops();
@@ -224,4 +230,5 @@ class MainWindow : public QMainWindow {
     bool endingOnSignal_ = false;
     QPoint wantedPosition_;         // outer frame, pixels
     ImagePane* lastPane_ = nullptr; // the one the View menu acts on
+    QSize arranged_;                // the client area's size the controls were placed for
 };

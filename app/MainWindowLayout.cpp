@@ -44,6 +44,8 @@ void MainWindow::BuildLayout() {
     client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
+    arranged_ = client->size();
+    client->installEventFilter(this);
 
     buttonGap = Place(Panel(client), 271, 0, MiddleWidth, ViewTop);
     targetButton =
@@ -99,6 +101,36 @@ void MainWindow::BuildLayout() {
                               sourceView,          targetView};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+}
+
+// A grown client area shares its extra width between the two views and gives its extra height
+// to both; the middle panel keeps its width and its controls their places, between the views.
+void MainWindow::ArrangeControls() {
+    const QSize size = client->size();
+    if (size == arranged_)
+        return;
+    arranged_ = size;
+    const int extraWidth = size.width() - ClientWidth;
+    const int sourceWidth = ViewWidth + extraWidth / 2;
+    const int targetWidth = ViewWidth + extraWidth - extraWidth / 2;
+    const int viewHeight = ViewHeight + size.height() - ClientHeight;
+    const int bar = ImagePane::BarThickness;
+    const int middleLeft = sourceWidth + bar;
+    const int targetLeft = middleLeft + MiddleWidth;
+    sourceButton->setGeometry(0, 0, middleLeft, ViewTop);
+    buttonGap->setGeometry(middleLeft, 0, MiddleWidth, ViewTop);
+    targetButton->setGeometry(targetLeft, 0, targetWidth + bar, ViewTop);
+    middlePanel->setGeometry(middleLeft, ViewTop, MiddleWidth, viewHeight);
+    panelEdge->setGeometry(MiddleWidth - 1, 0, 1, viewHeight);
+    bottomStrip->setGeometry(0, size.height() - bar, size.width(), bar);
+    sourcePane->Resize({0, ViewTop, sourceWidth, viewHeight});
+    targetPane->Resize({targetLeft, ViewTop, targetWidth, viewHeight});
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client && event->type() == QEvent::Resize)
+        ArrangeControls();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::BuildMenus() {

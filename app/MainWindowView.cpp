@@ -1,5 +1,5 @@
-// The View menu: each view's zoom, in steps from 25 % to 800 % or to fit its viewing area, and
-// the grid of cells over both views. Both are remembered in the settings.
+// The View menu: each view's zoom, in steps from 25 % to 800 % or to fit its viewing area, the
+// grid of cells over both views and the resizable window. All are remembered in the settings.
 
 #include "MainWindow.h"
 
@@ -24,13 +24,20 @@ QString ZoomKey(bool source) {
     return source ? QStringLiteral("SourceZoom") : QStringLiteral("TargetZoom");
 }
 
-// The step nearest to a zoom, by index.
-int StepOf(double zoom) {
-    const auto it =
-        std::min_element(ZoomSteps.begin(), ZoomSteps.end(), [zoom](double a, double b) {
-            return std::fabs(std::log2(a / zoom)) < std::fabs(std::log2(b / zoom));
-        });
-    return static_cast<int>(it - ZoomSteps.begin());
+// Fit may show any whole percentage between these.
+constexpr int SmallestPercent = 10;
+constexpr int LargestPercent = 800;
+
+// Steps on from a zoom; from one between the steps, the first step up or down is the next
+// one that way. Below the smallest step, out stays where it is.
+double Stepped(double zoom, int steps) {
+    const auto begin = ZoomSteps.begin();
+    const int below = static_cast<int>(std::upper_bound(begin, ZoomSteps.end(), zoom) - begin) - 1;
+    const bool exact = below >= 0 && ZoomSteps[below] == zoom;
+    const int to = below + steps + (exact || steps > 0 ? 0 : 1);
+    if (to < 0)
+        return below < 0 ? zoom : ZoomSteps.front();
+    return ZoomSteps[std::min<int>(to, ZoomSteps.size() - 1)];
 }
 } // namespace
 
@@ -45,16 +52,21 @@ void MainWindow::BuildViewMenu() {
     actualSizeAction = viewMenu->addAction(tr("&Actual Size"));
     actualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     fitAction = viewMenu->addAction(tr("&Fit"));
+    fitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_9));
     viewMenu->addSeparator();
     gridAction = viewMenu->addAction(tr("Show &Grid"));
     gridAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     gridAction->setCheckable(true);
+    viewMenu->addSeparator();
+    resizableAction = viewMenu->addAction(tr("Resizable Window"));
+    resizableAction->setCheckable(true);
 
     connect(zoomInAction, &QAction::triggered, this, &MainWindow::ZoomIn);
     connect(zoomOutAction, &QAction::triggered, this, &MainWindow::ZoomOut);
     connect(actualSizeAction, &QAction::triggered, this, &MainWindow::ActualSize);
     connect(fitAction, &QAction::triggered, this, &MainWindow::FitView);
     connect(gridAction, &QAction::toggled, this, &MainWindow::ShowGrid);
+    connect(resizableAction, &QAction::toggled, this, &MainWindow::SetResizable);
     lastPane_ = targetPane;
     // What a screen reader says of each control.
     sourceView->setAccessibleName(tr("Source image"));
@@ -84,9 +96,8 @@ void MainWindow::LoadViewSettings() {
         bool ok = false;
         const int percent =
             GetSetting(ProgramName(), Section, ZoomKey(view == sourceView)).toInt(&ok);
-        const double zoom = ok ? ZoomSteps[StepOf(percent / 100.0)] : 1.0;
-        if (ok && zoom * 100 == percent)
-            ZoomView(view, zoom, QPointF());
+        if (ok && percent >= SmallestPercent && percent <= LargestPercent)
+            ZoomView(view, percent / 100.0, QPointF());
     }
 }
 
@@ -102,9 +113,7 @@ void MainWindow::StepZoom(ImagePane* pane, int steps, std::optional<QPointF> anc
         anchor = QPointF(area.contains(pointer) ? pointer - area.topLeft()
                                                 : QPoint(area.width() / 2, area.height() / 2));
     }
-    const int step =
-        std::clamp(StepOf(pane->View()->Zoom()) + steps, 0, static_cast<int>(ZoomSteps.size()) - 1);
-    ZoomView(pane->View(), ZoomSteps[step], *anchor);
+    ZoomView(pane->View(), Stepped(pane->View()->Zoom(), steps), *anchor);
 }
 
 void MainWindow::ZoomIn() {
@@ -119,17 +128,18 @@ void MainWindow::ActualSize() {
     ZoomView(lastPane_->View(), 1.0, QPointF());
 }
 
-// The largest step that shows the whole image; the smallest where none does.
+// The largest whole percentage that shows the whole image, from 10 to 800.
 void MainWindow::FitView() {
     const QSize image = lastPane_->ImageSize();
     const QSize area = lastPane_->Area().size();
-    double zoom = image.isEmpty() ? 1.0 : ZoomSteps.front();
-    for (const double step : ZoomSteps) {
-        if (!image.isEmpty() && image.width() * step <= area.width() &&
-            image.height() * step <= area.height())
-            zoom = step;
+    int percent = 100;
+    if (!image.isEmpty()) {
+        const double fits =
+            std::min(double(area.width()) / image.width(), double(area.height()) / image.height());
+        percent = std::clamp(static_cast<int>(std::floor(fits * 100 + 1e-9)), SmallestPercent,
+                             LargestPercent);
     }
-    ZoomView(lastPane_->View(), zoom, QPointF());
+    ZoomView(lastPane_->View(), percent / 100.0, QPointF());
 }
 
 void MainWindow::ZoomView(ImageView* view, double zoom, QPointF anchor) {

@@ -152,6 +152,7 @@ class TestMainWindow : public QObject {
     void layoutMatchesTables();
     void stackingOrder();
     void windowFrame();
+    void resizableWindow();
     void captions();
     void menus();
     void translatedTexts();
@@ -281,6 +282,77 @@ void TestMainWindow::windowFrame() {
     QCOMPARE(frm.client->size(), QSize(721, 512));
 }
 
+// View > Resizable Window: ticked, the views grow with the window, the middle panel keeps its
+// size between them; unticked, every control is back where it was in the fixed window. The
+// size is remembered, and a press in a grown view stamps the cell under it.
+void TestMainWindow::resizableWindow() {
+    ScriptedUser user;
+    QSize grownSize;
+    {
+        MainWindow frm;
+        frm.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QVERIFY(!frm.resizableAction->isChecked());
+        QCOMPARE(frm.viewMenu->actions().last(), frm.resizableAction);
+        const QSize fixed = frm.size();
+
+        frm.resizableAction->trigger();
+        QVERIFY(frm.windowFlags() & Qt::WindowMaximizeButtonHint);
+        QCOMPARE(frm.minimumSize(), fixed);
+        frm.resize(fixed + QSize(479, 388));
+        grownSize = frm.size();
+        QCOMPARE(frm.client->size(), QSize(1200, 900));
+        const QRect source = frm.sourcePane->Area();
+        const QRect target = frm.targetPane->Area();
+        QCOMPARE(source, QRect(0, 20, 495, 865));
+        QCOMPARE(target, QRect(689, 20, 496, 865));
+        QCOMPARE(frm.middlePanel->geometry(), QRect(510, 20, 179, 865));
+        QCOMPARE(frm.sizeList->geometry(), QRect(47, 210, 86, 21)); // in the panel, as before
+        QCOMPARE(frm.targetButton->geometry(), QRect(689, 0, 511, 20));
+        QCOMPARE(frm.targetVerticalBar->geometry(), QRect(1185, 20, 15, 865));
+        QCOMPARE(frm.sourceHorizontalBar->geometry(), QRect(0, 885, 495, 15));
+        // The blank sheet's 2048 rows need the vertical bar still, 865 of them in sight.
+        QCOMPARE(frm.targetVerticalBar->Max(), int16_t(2048 - 865));
+
+        // A press near the grown area's far corner stamps the cell it shows.
+        QImage red(64, 64, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        QGuiApplication::clipboard()->setImage(red);
+        frm.PasteTile();
+        frm.targetVerticalBar->setValue(100);
+        QTest::mouseClick(frm.targetView, Qt::LeftButton, {},
+                          frm.targetView->mapFrom(frm.client, QPoint(889, 880)));
+        const QRect cell(192, (860 + 100) / 64 * 64, 64, 64);
+        QCOMPARE(RgbAt(frm.Sheet().Image(), cell.topLeft()), qRgb(255, 0, 0) & 0xFFFFFF);
+        QCOMPARE(RgbAt(frm.Sheet().Image(), cell.topLeft() - QPoint(1, 1)),
+                 qRgb(239, 239, 239) & 0xFFFFFF);
+
+        // Unticked: the fixed window, each control where the fixed layout puts it.
+        frm.resizableAction->trigger();
+        QCOMPARE(frm.size(), fixed);
+        QCOMPARE(frm.maximumSize(), fixed);
+        QVERIFY(!(frm.windowFlags() & Qt::WindowMaximizeButtonHint));
+        for (const Placed& placed : Layout) {
+            if (!placed.moves)
+                QCOMPARE(placed.get(frm)->geometry(), placed.geometry);
+        }
+        QCOMPARE(frm.targetPane->Area(), QRect(450, 20, 256, 477));
+        QCOMPARE(frm.targetVerticalBar->Max(), int16_t(2048 - 477));
+
+        frm.resizableAction->trigger();
+        grownSize = QSize(760, 640); // within the screen, which bounds a stored size
+        frm.resize(grownSize);
+        user.Answers = {MessageAnswer::Yes};
+        frm.close();
+    }
+    MainWindow again;
+    again.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QVERIFY(again.resizableAction->isChecked());
+    QCOMPARE(again.size(), grownSize);
+    QCOMPARE(again.targetPane->Area().size(), QSize(276, again.client->height() - 35));
+}
+
 void TestMainWindow::captions() {
     ScriptedUser user;
     MainWindow frm;
@@ -333,9 +405,11 @@ void TestMainWindow::menus() {
           QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
           QStringLiteral("Quit")}},
         {frm.viewMenu,
-         {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction},
+         {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction,
+          frm.resizableAction},
          {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
-          QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid")}},
+          QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid"), separator,
+          QStringLiteral("Resizable Window")}},
         {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
@@ -348,6 +422,7 @@ void TestMainWindow::menus() {
         {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
         {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
         {frm.actualSizeAction, QKeySequence(QStringLiteral("Ctrl+0"))},
+        {frm.fitAction, QKeySequence(QStringLiteral("Ctrl+9"))},
         {frm.gridAction, QKeySequence(QStringLiteral("Ctrl+G"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();

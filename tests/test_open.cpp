@@ -870,14 +870,26 @@ void TestOpen::wheelScrollsAndPressesLand() {
 void TestOpen::zoomedViewsShowAndPressExactly_data() {
     QTest::addColumn<bool>("source");
     QTest::addColumn<double>("zoom");
-    QTest::addColumn<QPoint>("bars"); // set after the zoom, in image pixels
+    QTest::addColumn<QPoint>("bars");  // set after the zoom, in image pixels
+    QTest::addColumn<QSize>("client"); // a resizable window's; empty: the fixed one
+    const QSize grown(1400, 1000);
     for (const bool source : {true, false}) {
         const char* view = source ? "source" : "target";
-        QTest::addRow("%s 25%%", view) << source << 0.25 << QPoint(0, 0);
-        QTest::addRow("%s 50%%", view) << source << 0.5 << QPoint(0, 37);
-        QTest::addRow("%s 200%%", view) << source << 2.0 << QPoint(source ? 101 : 0, 333);
-        QTest::addRow("%s 400%%", view) << source << 4.0 << QPoint(source ? 170 : 40, 650);
-        QTest::addRow("%s 800%%", view) << source << 8.0 << QPoint(source ? 440 : 100, 930);
+        QTest::addRow("%s 25%%", view) << source << 0.25 << QPoint(0, 0) << QSize();
+        QTest::addRow("%s 50%%", view) << source << 0.5 << QPoint(0, 37) << QSize();
+        QTest::addRow("%s 200%%", view)
+            << source << 2.0 << QPoint(source ? 101 : 0, 333) << QSize();
+        QTest::addRow("%s 400%%", view)
+            << source << 4.0 << QPoint(source ? 170 : 40, 650) << QSize();
+        QTest::addRow("%s 800%%", view)
+            << source << 8.0 << QPoint(source ? 440 : 100, 930) << QSize();
+        // Between the steps, as Fit may leave it, and in a grown window.
+        QTest::addRow("%s 37%%", view) << source << 0.37 << QPoint(0, 0) << QSize();
+        QTest::addRow("%s 137%%", view) << source << 1.37 << QPoint(0, 101) << QSize();
+        QTest::addRow("%s 23%%, grown", view) << source << 0.23 << QPoint(0, 0) << grown;
+        QTest::addRow("%s 137%%, grown", view)
+            << source << 1.37 << QPoint(source ? 7 : 0, 101) << grown;
+        QTest::addRow("%s 400%%, grown", view) << source << 4.0 << QPoint(11, 650) << grown;
     }
 }
 
@@ -887,21 +899,29 @@ void TestOpen::zoomedViewsShowAndPressExactly() {
     QFETCH(bool, source);
     QFETCH(double, zoom);
     QFETCH(QPoint, bars);
+    QFETCH(QSize, client);
     ScriptedUser user;
     MainWindow frm;
     frm.Show();
     Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
     Open(frm, user, Route::TargetButton, Put(QStringLiteral("target.tga"), Tga(256, 1536, true)));
+    if (client.isValid()) {
+        frm.resizableAction->trigger();
+        frm.resize(client + QSize(0, frm.height() - frm.client->height()));
+        QCOMPARE(frm.client->size(), client);
+    }
     ImageView* view = source ? frm.sourceView : frm.targetView;
+    const QRect viewingArea = (source ? frm.sourcePane : frm.targetPane)->Area();
+    QCOMPARE(viewingArea.height(), client.isValid() ? client.height() - 35 : 477);
     const QSize image = source ? QSize(512, 1024) : QSize(256, 1536);
     frm.ZoomView(view, zoom, QPointF(0, 0));
     ScrollBar* across = source ? frm.sourceHorizontalBar : frm.targetHorizontalBar;
     ScrollBar* down = source ? frm.sourceVerticalBar : frm.targetVerticalBar;
-    QCOMPARE(down->Max(), int16_t(std::ceil(image.height() - 477 / zoom)));
+    QCOMPARE(down->Max(), int16_t(std::ceil(image.height() - viewingArea.height() / zoom)));
     across->setValue(int16_t(bars.x()));
     down->setValue(int16_t(bars.y()));
     QCOMPARE(QPoint(across->Value(), down->Value()), bars);
-    const QPoint area(source ? 0 : 450, 20);
+    const QPoint area = viewingArea.topLeft();
     QCOMPARE(view->pos(),
              area - QPoint(int(std::floor(bars.x() * zoom)), int(std::floor(bars.y() * zoom))));
 
@@ -927,11 +947,11 @@ void TestOpen::zoomedViewsShowAndPressExactly() {
 
     // The cell corner nearest the middle of what the area shows, and the screen pixels on both
     // sides of it, each pressed on the cell it shows.
-    const QRect visible = QRect(area, QSize(256, 477)).intersected(view->geometry());
+    const QRect visible = viewingArea.intersected(view->geometry());
     const QPointF middle = QPointF(view->mapFrom(frm.client, visible.center())) / zoom;
     const QPoint corner(std::clamp(qRound(middle.x() / 64) * 64, 64, image.width() - 64),
                         std::clamp(qRound(middle.y() / 64) * 64, 64, image.height() - 64));
-    const QPoint onScreen(int(corner.x() * zoom), int(corner.y() * zoom));
+    const QPoint onScreen(int(std::ceil(corner.x() * zoom)), int(std::ceil(corner.y() * zoom)));
     QVERIFY(visible.contains(view->mapTo(frm.client, onScreen)));
     QVERIFY(visible.contains(view->mapTo(frm.client, onScreen - QPoint(1, 1))));
     if (!source) {

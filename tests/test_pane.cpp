@@ -51,7 +51,7 @@ class TestPane : public QObject {
 void TestPane::arithmetic_data() {
     QTest::addColumn<QRect>("area");
     QTest::addColumn<double>("zoom");
-    for (const double zoom : {0.25, 0.5, 1.0, 1.5, 4.0}) {
+    for (const double zoom : {0.25, 0.37, 0.5, 1.0, 1.5, 4.0}) {
         QTest::addRow("window's area, %g", zoom) << QRect(450, 20, 256, 477) << zoom;
         QTest::addRow("grown area, %g", zoom) << QRect(800, 20, 901, 1003) << zoom;
     }
@@ -91,10 +91,12 @@ void TestPane::arithmetic() {
     const QRect middle(256, 512, 64, 64);
     p.pane.ScrollIntoSight(middle);
     const QPoint anchor = p.Shown(middle).topLeft() - area.topLeft();
-    QCOMPARE(p.ShownAt(anchor), middle.topLeft());
+    // Reduced, the cell's first screen pixel shows one of its pixels, not always its first.
+    const QPoint before = p.ShownAt(anchor);
+    QCOMPARE(before / 64 * 64, middle.topLeft());
     for (const double to : {8.0, 4.0}) {
         p.pane.Zoom(to, anchor);
-        QCOMPARE(p.ShownAt(anchor), middle.topLeft());
+        QCOMPARE(p.ShownAt(anchor), before);
     }
 }
 

@@ -35,6 +35,17 @@ void ImagePane::SetArea(const QRect& area) {
     view_->SetViewingArea(area);
 }
 
+void ImagePane::Resize(const QRect& area) {
+    SetArea(area);
+    if (ImageSize().isEmpty()) {
+        view_->setGeometry(area);
+        return;
+    }
+    FitBars();
+    PlaceHorizontally();
+    PlaceVertically();
+}
+
 QSize ImagePane::ImageSize() const {
     const QImage* image = view_->Displayed();
     return image ? image->size() : QSize();

@@ -27,6 +27,9 @@ class ImagePane : public QObject {
     // Where the view is seen; the bars are put beside it.
     void SetArea(const QRect& area);
     QRect Area() const { return area_; }
+    // The area changed size: the bars are ranged again and the view placed where they say; a
+    // view without an image fills the area.
+    void Resize(const QRect& area);
     // A view with controls below it in stacking order on its right must not reach past the
     // area's right edge: it then grows to the left as it scrolls.
     void KeepWithinRightEdge(bool kept) { keepWithinRight_ = kept; }

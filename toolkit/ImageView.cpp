@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -35,8 +37,10 @@ void ImageView::SetZoom(double zoom) {
     update();
 }
 
+// Every screen pixel that shows some of the image: at x, the pixel x / zoom rounded down.
 QSize ImageView::Zoomed(QSize imageSize) const {
-    return {Zoomed(imageSize.width()), Zoomed(imageSize.height())};
+    const auto length = [this](int pixels) { return static_cast<int>(std::ceil(pixels * zoom_)); };
+    return {length(imageSize.width()), length(imageSize.height())};
 }
 
 int ImageView::Zoomed(int imagePixels) const {
@@ -47,10 +51,11 @@ int ImageView::Zoomed(int imagePixels) const {
 QRect ImageView::OnScreen(const QRect& imageRect) const {
     if (zoom_ == 1.0)
         return imageRect;
-    const auto right = [this](int end) { return static_cast<int>(std::ceil(end * zoom_)); };
-    const QPoint topLeft(Zoomed(imageRect.left()), Zoomed(imageRect.top()));
-    return {topLeft, QPoint(right(imageRect.left() + imageRect.width()) - 1,
-                            right(imageRect.top() + imageRect.height()) - 1)};
+    // Screen pixel x shows image pixel x / zoom, rounded down.
+    const auto first = [this](int pixel) { return static_cast<int>(std::ceil(pixel * zoom_)); };
+    return {QPoint(first(imageRect.left()), first(imageRect.top())),
+            QPoint(first(imageRect.left() + imageRect.width()) - 1,
+                   first(imageRect.top() + imageRect.height()) - 1)};
 }
 
 QImage ImageView::Rendered() const {
@@ -81,8 +86,9 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
             painter.drawImage(inside, *image_, inside);
             continue;
         }
-        if (zoom_ < 1.0 && image_->depth() == 32) {
-            DrawReduced(painter, inside);
+        const bool whole = zoom_ == std::floor(zoom_);
+        if (!whole && (image_->depth() == 32 || image_->depth() == 24)) {
+            DrawSampled(painter, inside);
             continue;
         }
         // The whole image pixels under the area, drawn whole.
@@ -99,18 +105,27 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-// Each screen pixel shows the top-left image pixel of the block it stands for: the pixel a
-// press there acts on.
-void ImageView::DrawReduced(QPainter& painter, const QRect& inside) const {
-    const int step = qRound(1.0 / zoom_);
+// Reduced, or enlarged by a fraction, each screen pixel shows the image pixel a press there acts
+// on: at x, the pixel at x / zoom, rounded down.
+void ImageView::DrawSampled(QPainter& painter, const QRect& inside) const {
+    const int bytes = image_->depth() / 8;
+    const auto source = [this](int screen) { return static_cast<int>(std::floor(screen / zoom_)); };
+    std::vector<int> columns(inside.width());
+    for (int x = 0; x < inside.width(); ++x)
+        columns[x] = std::min(source(inside.left() + x), image_->width() - 1) * bytes;
     QImage part(inside.size(), image_->format());
     for (int y = 0; y < part.height(); ++y) {
-        const auto* from =
-            reinterpret_cast<const QRgb*>(image_->constScanLine((inside.top() + y) * step)) +
-            inside.left() * step;
-        auto* to = reinterpret_cast<QRgb*>(part.scanLine(y));
-        for (int x = 0; x < part.width(); ++x)
-            to[x] = from[x * step];
+        const uchar* from =
+            image_->constScanLine(std::min(source(inside.top() + y), image_->height() - 1));
+        uchar* to = part.scanLine(y);
+        if (bytes == 4) {
+            auto* pixels = reinterpret_cast<QRgb*>(to);
+            for (int x = 0; x < part.width(); ++x)
+                pixels[x] = *reinterpret_cast<const QRgb*>(from + columns[x]);
+        } else {
+            for (int x = 0; x < part.width(); ++x)
+                std::memcpy(to + x * bytes, from + columns[x], bytes);
+        }
     }
     painter.drawImage(inside.topLeft(), part);
 }
@@ -124,12 +139,12 @@ void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
         return;
     painter.setPen(QPen(QColor(128, 128, 128, 160), 0));
     for (int x = TileSize; x < image_->width(); x += TileSize) {
-        const int at = Zoomed(x);
+        const int at = static_cast<int>(std::ceil(x * zoom_)); // as OnScreen
         if (at >= drawn.left() && at <= drawn.right())
             painter.drawLine(at, drawn.top(), at, drawn.bottom());
     }
     for (int y = TileSize; y < image_->height(); y += TileSize) {
-        const int at = Zoomed(y);
+        const int at = static_cast<int>(std::ceil(y * zoom_));
         if (at >= drawn.top() && at <= drawn.bottom())
             painter.drawLine(drawn.left(), at, drawn.right(), at);
     }

@@ -79,7 +79,7 @@ class ImageView : public QWidget {
   private:
     void RaisePointerMoved(QPointF at);
     void DrawImage(QPainter& painter, const QRegion& exposed) const;
-    void DrawReduced(QPainter& painter, const QRect& inside) const;
+    void DrawSampled(QPainter& painter, const QRect& inside) const;
     void DrawGrid(QPainter& painter, const QRect& exposed) const;
     void MoveRing(QRect& ring, const QRect& cell);
     void DrawDashedRing(QPainter& painter, const QRect& cell) const;

@@ -339,6 +339,10 @@
         <source>Target sheet, vertical scroll</source>
         <translation>Zielblatt, senkrechter Bildlauf</translation>
     </message>
+    <message>
+        <source>Resizable Window</source>
+        <translation>Größenveränderbares Fenster</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
