@@ -142,7 +142,7 @@ class MainWindow : public QMainWindow {
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
     void EndOnSignal(int signal);
 
-    // View: zoom steps, on the view the pointer was last over (the target before any), about
+    // View: zoom steps, on the view with the focus or last pressed (the target before any), about
     // a point of its viewing area (area pixels from its top-left corner), which keeps the image
     // pixel it shows; the grid over both views.
     void ZoomIn();
@@ -154,7 +154,7 @@ class MainWindow : public QMainWindow {
     // Ticked, the window may be resized and maximised, its views growing with it; unticked it
     // is the fixed 721 x 512 client area.
     void SetResizable(bool resizable);
-    ImageView* ZoomedView() const { return lastPane_->View(); }
+    ImageView* ZoomedView() const { return MenuPane()->View(); }
     // The cell under the pointer outlined where a press would act.
     void OutlineSourceCell(QPointF at);
     void OutlineTargetCell(QPointF at);
@@ -174,6 +174,7 @@ class MainWindow : public QMainWindow {
     void LoadViewSettings();
     void StepZoom(ImagePane* pane, int steps, std::optional<QPointF> anchor);
     ImagePane* PaneOf(const ImageView* view) const;
+    ImagePane* MenuPane() const;
     void LoadStartupState();
     void ApplyStoredPosition();
     // "Really Quit?": whether the user wants to quit.

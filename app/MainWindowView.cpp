@@ -79,7 +79,6 @@ void MainWindow::BuildViewMenu() {
     targetVerticalBar->setAccessibleName(tr("Target sheet, vertical scroll"));
     for (ImagePane* pane : {sourcePane, targetPane}) {
         ImageView* view = pane->View();
-        connect(view, &ImageView::PointerMoved, this, [this, pane] { lastPane_ = pane; });
         connect(view, &ImageView::Pressed, this, [this, pane] { lastPane_ = pane; });
         connect(view, &ImageView::KeyCursorMoved, pane, &ImagePane::ScrollIntoSight);
         connect(pane, &ImagePane::ZoomTurned, this, [this, pane](int notches, QPointF anchor) {
@@ -101,6 +100,16 @@ void MainWindow::LoadViewSettings() {
     }
 }
 
+// The view with the keyboard focus, else the one last pressed or zoomed with the wheel (the
+// target before any): never merely the one the pointer crossed on its way to the menu.
+ImagePane* MainWindow::MenuPane() const {
+    for (ImagePane* pane : {sourcePane, targetPane}) {
+        if (pane->View()->hasFocus())
+            return pane;
+    }
+    return lastPane_;
+}
+
 ImagePane* MainWindow::PaneOf(const ImageView* view) const {
     return view == sourceView ? sourcePane : targetPane;
 }
@@ -117,21 +126,22 @@ void MainWindow::StepZoom(ImagePane* pane, int steps, std::optional<QPointF> anc
 }
 
 void MainWindow::ZoomIn() {
-    StepZoom(lastPane_, 1, std::nullopt);
+    StepZoom(MenuPane(), 1, std::nullopt);
 }
 
 void MainWindow::ZoomOut() {
-    StepZoom(lastPane_, -1, std::nullopt);
+    StepZoom(MenuPane(), -1, std::nullopt);
 }
 
 void MainWindow::ActualSize() {
-    ZoomView(lastPane_->View(), 1.0, QPointF());
+    ZoomView(MenuPane()->View(), 1.0, QPointF());
 }
 
 // The largest whole percentage that shows the whole image, from 10 to 800.
 void MainWindow::FitView() {
-    const QSize image = lastPane_->ImageSize();
-    const QSize area = lastPane_->Area().size();
+    ImagePane* pane = MenuPane();
+    const QSize image = pane->ImageSize();
+    const QSize area = pane->Area().size();
     int percent = 100;
     if (!image.isEmpty()) {
         const double fits =
@@ -139,7 +149,7 @@ void MainWindow::FitView() {
         percent = std::clamp(static_cast<int>(std::floor(fits * 100 + 1e-9)), SmallestPercent,
                              LargestPercent);
     }
-    ZoomView(lastPane_->View(), percent / 100.0, QPointF());
+    ZoomView(pane->View(), percent / 100.0, QPointF());
 }
 
 void MainWindow::ZoomView(ImageView* view, double zoom, QPointF anchor) {

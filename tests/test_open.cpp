@@ -260,6 +260,7 @@ class TestOpen : public QObject {
     void zoomedViewsShowAndPressExactly();
     void ctrlWheelZoomsAboutThePointer_data();
     void ctrlWheelZoomsAboutThePointer();
+    void viewMenuActsOnTheViewWorkedIn();
     void keyboardPicksAndStamps();
     void sourceReopenFollowsItsBar_data();
     void sourceReopenFollowsItsBar();
@@ -1039,6 +1040,27 @@ void TestOpen::ctrlWheelZoomsAboutThePointer() {
     MainWindow again;
     again.Show();
     QCOMPARE((source ? again.sourceView : again.targetView)->Zoom(), zoom);
+}
+
+// The View menu zooms the view last pressed, or the one with the focus, not the one the pointer
+// crossed on its way to the menu bar.
+void TestOpen::viewMenuActsOnTheViewWorkedIn() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&frm));
+    Open(frm, user, Route::SourceButton, Put(QStringLiteral("source.tga"), Tga(512, 1024)));
+    QTest::mouseClick(frm.targetView, Qt::LeftButton, {}, QPoint(10, 10));
+    frm.sizeList->setFocus(); // no view has the focus: the one last pressed counts
+    QTest::mouseMove(frm.client, QPoint(100, 120));
+    QCOMPARE(frm.sourceView->Outline(), QRect(64, 64, 64, 64)); // the pointer is over it
+    frm.zoomInAction->trigger();
+    QCOMPARE(frm.targetView->Zoom(), 2.0);
+    QCOMPARE(frm.sourceView->Zoom(), 1.0);
+    frm.sourceView->setFocus(Qt::TabFocusReason);
+    frm.zoomOutAction->trigger();
+    QCOMPARE(frm.sourceView->Zoom(), 0.5);
+    QCOMPARE(frm.targetView->Zoom(), 2.0);
 }
 
 // Tab reaches the views after the other controls; in a view the arrows move a cell cursor that
