@@ -70,6 +70,7 @@ MainWindow::MainWindow()
                 [this] {
                     undoAction->setEnabled(History().CanUndo());
                     redoAction->setEnabled(History().CanRedo());
+                    WatchSources(); // what the cells come from may have changed
                 }),
       recovery_(SheetRecovery::DefaultFolder(), [this](const QString& what) {
           QMetaObject::invokeMethod(

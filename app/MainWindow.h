@@ -12,10 +12,14 @@
 #include "SheetDocument.h"
 #include "SheetRecovery.h"
 #include "Stroke.h"
+#include "WatchedFiles.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
+#include <map>
 #include <optional>
+#include <set>
 
 class QAction;
 class QComboBox;
@@ -73,12 +77,15 @@ class MainWindow : public QMainWindow {
     QGroupBox* tileFrame = nullptr;
     QLabel* sizeLabel = nullptr;
     QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
+    QLabel* noteLabel = nullptr;      // over the target's viewing area: what a live update did
     QFrame* panelEdge = nullptr;
 
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
     QMenu* recentMenu = nullptr; // Open Recent
+    QAction* rebuildAction = nullptr;
+    QAction* saveLayoutAsAction = nullptr;
     QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
@@ -127,6 +134,10 @@ class MainWindow : public QMainWindow {
     void PasteTile();
     void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
+    // Layouts: the sheet's cells drawn again from every source as it is now; the sheet saved
+    // as a layout with its TGA beside it.
+    void RebuildFromSources();
+    void SaveLayoutAs();
     void Undo();
     void Redo();
     void ShowOptions();
@@ -190,7 +201,19 @@ class MainWindow : public QMainWindow {
     void ApplyChosenSize();
     void ResizeSheet(QSize size, bool autoSize);
     void FitTargetBars();
-    void SaveTargetTo(const QByteArray& path);
+    // False when the save failed (and said so).
+    bool SaveTargetTo(const QByteArray& path);
+    void SaveLayoutTo(const QByteArray& layoutFile);
+    bool OpenLayoutFile(const QByteArray& path);
+    // Whether another program changed the sheet's own files since they were opened or saved;
+    // if so, whether the user wants them replaced.
+    bool ReplaceChangedOnDisk();
+    void RememberOwnFiles();
+    // Live sources: the files the sheet's cells come from (and the shown source) are watched;
+    // a change stamps their cells again as one step, with a note in the window.
+    void WatchSources();
+    void SourceChangedOnDisk(const QByteArray& file);
+    void ShowNote(const QString& note);
     void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
@@ -211,6 +234,11 @@ class MainWindow : public QMainWindow {
     SheetRecovery recovery_;
     QImage source_;         // the opened source image; null before one
     QByteArray sourceFile_; // its file, as its name's bytes
+    WatchedFiles watched_;
+    QTimer noteTimer_; // hides the note
+    std::set<QByteArray> watchedSources_;
+    std::set<QByteArray> changedDuringDrag_;                 // applied once the drag ends
+    std::map<QByteArray, WatchedFiles::Signature> ownFiles_; // as last opened or saved
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };

@@ -71,6 +71,10 @@ void MainWindow::EndDrag() {
         document_.EndStroke();
     stroke_.reset();
     drag_ = Drag::None;
+    // Sources that changed while the button was down are stamped again now, as a step of
+    // their own.
+    for (const QByteArray& file : std::exchange(changedDuringDrag_, {}))
+        SourceChangedOnDisk(file);
 }
 
 // The block is copied again only when the pointer reaches another cell, with the origins of

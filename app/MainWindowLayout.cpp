@@ -75,6 +75,12 @@ void MainWindow::BuildLayout() {
     tileCellsLabel = new QLabel(tileView);
     tileCellsLabel->setAutoFillBackground(true); // readable over any picture
     tileCellsLabel->hide();
+    noteLabel = new QLabel(client);
+    noteLabel->setAutoFillBackground(true); // readable over any sheet
+    noteLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    noteLabel->hide();
+    noteTimer_.setSingleShot(true);
+    connect(&noteTimer_, &QTimer::timeout, noteLabel, &QLabel::hide);
     tileFrame = Place(new QGroupBox(tr("Selected   Tile"), middlePanel), 46, 8, 86, 90);
     sizeLabel = Place(new QLabel(tr("Target Image Size"), middlePanel), 47, 190, 86, 13);
     FitFontToWidth(sizeLabel, sizeLabel->text(), sizeLabel->width());
@@ -101,6 +107,10 @@ void MainWindow::BuildMenus() {
     openTargetAction = fileMenu->addAction(tr("Open Target..."));
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     ListRecent();
+    fileMenu->addSeparator();
+    rebuildAction = fileMenu->addAction(tr("Re&build from Sources"));
+    rebuildAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    saveLayoutAsAction = fileMenu->addAction(tr("Save &Layout As..."));
     fileMenu->addSeparator();
     saveTargetAction = fileMenu->addAction(tr("&Save Target"));
     saveTargetAsAction = fileMenu->addAction(tr("Save Target As..."));
@@ -173,6 +183,9 @@ void MainWindow::Connect() {
     connect(targetVerticalBar, &ScrollBar::Change, this, &MainWindow::PlaceTargetVertically);
     connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
+    connect(rebuildAction, &QAction::triggered, this, &MainWindow::RebuildFromSources);
+    connect(saveLayoutAsAction, &QAction::triggered, this, &MainWindow::SaveLayoutAs);
+    connect(&watched_, &WatchedFiles::Changed, this, &MainWindow::SourceChangedOnDisk);
     connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);

@@ -14,7 +14,11 @@
 #include "SizeQuestions.h"
 #include "ViewBars.h"
 
+#include "SheetLayout.h"
+
 #include <QPushButton>
+
+#include <sys/stat.h>
 
 namespace {
 void SetUpOpenDialog(FileDialog& dialog) {
@@ -46,6 +50,15 @@ QImage LoadInBackground(QWidget* parent, const std::string& path, const QString&
                          }))
         throw SizeDeclined();
     return picture;
+}
+
+// A regular file whose first bytes read as a layout; a FIFO or device is never read here.
+bool IsLayout(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    return file.open(QIODevice::ReadOnly) && SheetLayout::LooksLike(file.read(4096));
 }
 
 void WrongFormat(QWidget* parent) {
@@ -109,7 +122,8 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         // the source as it was.
         source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
                                    AskBeforeLarge(this, tr("Open it anyway?")));
-        sourceFile_ = QByteArray::fromStdString(*path);
+        sourceFile_ = AbsoluteFile(QByteArray::fromStdString(*path));
+        WatchSources();
         sourceView->resize(sourceView->Zoomed(source_.size()));
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
@@ -142,10 +156,17 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         const std::optional<std::string> path = ChooseFile(named);
         if (!path)
             throw Failure("no file was chosen");
+        if (IsLayout(*path)) {
+            if (!OpenLayoutFile(QByteArray::fromStdString(*path)))
+                return true; // it said why
+            RememberRecent(fileDialog.FileName, true);
+            return true;
+        }
         document_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
                                         SaveableOrAsk(this, fileDialog.FileTitle)),
                        QByteArray::fromStdString(*path));
         FitTargetBars();
+        RememberOwnFiles();
     } catch (const SizeDeclined&) {
         return true; // declined, not unreadable
     } catch (const std::exception&) {

@@ -26,12 +26,18 @@ PixelSurface SurfaceOf(QImage& image) {
 } // namespace
 
 // The sheet's own file, when it is a TGA: an opened PNG is never overwritten with TGA bytes.
+// A sheet with a layout saves both. Files another program changed since they were opened or
+// saved are replaced only when the user says so.
 void MainWindow::SaveTarget() {
     const QByteArray& own = Sheet().FilePath();
-    if (own.isEmpty() || !own.toLower().endsWith(".tga"))
+    if (!Sheet().LayoutFile().isEmpty()) {
+        if (ReplaceChangedOnDisk())
+            SaveLayoutTo(Sheet().LayoutFile());
+    } else if (own.isEmpty() || !own.toLower().endsWith(".tga")) {
         SaveTargetAs();
-    else
+    } else if (ReplaceChangedOnDisk()) {
         SaveTargetTo(own);
+    }
 }
 
 void MainWindow::SaveTargetAs() {
@@ -51,7 +57,7 @@ void MainWindow::SaveTargetAs() {
 }
 
 // path: the file's name as its bytes; the messages name it as well as they decode.
-void MainWindow::SaveTargetTo(const QByteArray& path) {
+bool MainWindow::SaveTargetTo(const QByteArray& path) {
     const QString chosen = QFile::decodeName(path);
     const auto hide = qScopeGuard([this] {
         composeView->hide();
@@ -60,12 +66,13 @@ void MainWindow::SaveTargetTo(const QByteArray& path) {
     try {
         ComposeAndSave(path.toStdString());
         document_.Saved(path);
+        RememberOwnFiles();
         RememberRecent(chosen, true);
     } catch (const Failure& failure) {
         if (failure.Type == Failure::Kind::Unsupported) {
             ShowMessage(tr("Image format unsupported"), MessageButtons::OK, tr("Error"),
                         MessageIcon::Critical, this);
-            return;
+            return false;
         }
         // A save that fails silently would leave the user believing the sheet is on disk. The
         // message names the file; a failure of the file itself needs only its reason.
@@ -74,10 +81,13 @@ void MainWindow::SaveTargetTo(const QByteArray& path) {
             tr("Could not save %1: %2")
                 .arg(chosen, QString::fromLocal8Bit(ofTheFile ? failure.Reason : failure.what())),
             MessageButtons::OK, ProgramName(), MessageIcon::Critical, this);
+        return false;
     } catch (const std::exception& e) {
         ShowMessage(tr("Could not save %1: %2").arg(chosen, FailureText(e)), MessageButtons::OK,
                     ProgramName(), MessageIcon::Critical, this);
+        return false;
     }
+    return true;
 }
 
 // The composed picture goes to the disk and back before it is written: what is saved is what

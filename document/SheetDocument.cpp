@@ -54,6 +54,65 @@ void SheetDocument::Restore(const QImage& image, const QByteArray& file,
     history_.Record(std::move(before));
 }
 
+void SheetDocument::OpenLayout(const BuiltSheet& built, const QByteArray& layoutFile) {
+    SheetHistory::Step before = history_.Sheet();
+    TargetSheet::State state;
+    state.Image = built.Image;
+    state.Picture = built.Picture.isNull() ? QImage() : built.Picture;
+    state.AutoSize = true;
+    state.FilePath = built.SheetFile;
+    state.Title = TargetSheet::FileName(built.SheetFile);
+    state.Origins = built.Origins;
+    state.Background = built.Background;
+    state.LayoutFile = layoutFile;
+    sheet_.Replace(state);
+    sheet_.MarkSaved();
+    history_.Record(std::move(before));
+}
+
+std::set<QByteArray> SheetDocument::SourceFiles() const {
+    std::set<QByteArray> files;
+    const OriginGrid& origins = sheet_.Origins();
+    for (int y = 0; y < origins.Cells().height(); ++y)
+        for (int x = 0; x < origins.Cells().width(); ++x) {
+            const CellOrigin& origin = origins.At({x, y});
+            if (origin.Type == CellOrigin::Kind::Source)
+                files.insert(origin.File);
+        }
+    return files;
+}
+
+SheetDocument::Restamped SheetDocument::Restamp(const std::map<QByteArray, QImage>& pictures) {
+    Restamped done;
+    std::vector<QPoint> cells;
+    const OriginGrid& origins = sheet_.Origins();
+    for (int y = 0; y < origins.Cells().height(); ++y)
+        for (int x = 0; x < origins.Cells().width(); ++x) {
+            const CellOrigin& origin = origins.At({x, y});
+            const auto picture = pictures.find(origin.File);
+            if (origin.Type != CellOrigin::Kind::Source || picture == pictures.end())
+                continue;
+            if (QRect(QPoint(0, 0), OriginGrid::CellsOf(picture->second.size()))
+                    .contains(origin.Cell))
+                cells.push_back({x, y});
+            else
+                ++done.Outside;
+        }
+    std::vector<QRect> areas;
+    for (const QPoint cell : cells)
+        areas.emplace_back(cell * TileSize, QSize(TileSize, TileSize));
+    SheetHistory::Step before = history_.Cells(areas);
+    for (const QPoint cell : cells) {
+        const CellOrigin origin = origins.At(cell);
+        sheet_.Stamp(OrientedCell(pictures.at(origin.File), origin.Cell, origin.Orient),
+                     cell * TileSize, QSize(1, 1), OriginGrid(QSize(1, 1), origin));
+    }
+    done.Cells = int(cells.size());
+    if (!cells.empty())
+        history_.Record(std::move(before));
+    return done;
+}
+
 OriginGrid SheetDocument::OriginsOf(const QRect& block) const {
     const QRect cells(block.topLeft() / TileSize, block.size() / TileSize);
     OriginGrid copy = sheet_.Origins().Copy(cells);

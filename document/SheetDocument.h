@@ -3,6 +3,7 @@
 // to it as one operation that changes the sheet and records its own undo step. The window calls
 // one operation per command and shows what the sheet reports as changed.
 
+#include "LayoutBuild.h"
 #include "OriginGrid.h"
 #include "SelectedTile.h"
 #include "SheetHistory.h"
@@ -16,6 +17,8 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
+#include <set>
 
 class SheetDocument {
   public:
@@ -59,6 +62,25 @@ class SheetDocument {
     void Redo() { history_.Redo(); }
     // Written to file as it is now.
     void Saved(const QByteArray& file) { sheet_.Saved(file); }
+
+    // A sheet built from the layout in layoutFile becomes the sheet, the layout's sheet its own
+    // file; it reads as saved.
+    void OpenLayout(const BuiltSheet& built, const QByteArray& layoutFile);
+    // Written as the layout layoutFile with its sheet sheetFile: both are the sheet's own now.
+    void SavedLayout(const QByteArray& layoutFile, const QByteArray& sheetFile) {
+        sheet_.SavedLayout(layoutFile, sheetFile);
+    }
+    // The source files the sheet's cells come from.
+    std::set<QByteArray> SourceFiles() const;
+    // What a restamp did: the cells drawn again, and those the picture no longer has (they keep
+    // their pixels and their links).
+    struct Restamped {
+        int Cells = 0;
+        int Outside = 0;
+    };
+    // The cells that come from each file drawn again from its picture as it is now, all of it
+    // as one undo step (none where nothing changed).
+    Restamped Restamp(const std::map<QByteArray, QImage>& pictures);
 
     // The origins of a block of the sheet's cells (in pixels, whole cells), as a pick from the
     // sheet copies them. A cell cut by the sheet's edge is copied as pixels: its copy shows the

@@ -27,6 +27,14 @@ SheetHistory::Step SheetHistory::Cell(QRect area) const {
     return cell;
 }
 
+SheetHistory::Step SheetHistory::Cells(const std::vector<QRect>& areas) const {
+    Step cells;
+    for (const QRect& area : areas)
+        cells.Cells.push_back(std::move(Cell(area).Cells.front()));
+    cells.Version = sheet_.Version();
+    return cells;
+}
+
 SheetHistory::Step SheetHistory::Sheet() const {
     Step whole;
     whole.Whole = true;
@@ -85,7 +93,8 @@ bool SheetHistory::Unchanged(const Step& before) const {
     return is.Image.cacheKey() == was.Image.cacheKey() &&
            is.Picture.cacheKey() == was.Picture.cacheKey() && is.AutoSize == was.AutoSize &&
            is.Title == was.Title && is.FilePath == was.FilePath && is.Origins == was.Origins &&
-           is.Background == was.Background && now.Scroll == before.Scroll;
+           is.Background == was.Background && is.LayoutFile == was.LayoutFile &&
+           now.Scroll == before.Scroll;
 }
 
 void SheetHistory::Record(Step before) {

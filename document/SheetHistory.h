@@ -58,6 +58,7 @@ class SheetHistory {
     // Taken before a change: the cell a stamp will draw into (clipped to the sheet), or the
     // whole sheet. Handed to Record once the change has succeeded.
     Step Cell(QRect area) const;
+    Step Cells(const std::vector<QRect>& areas) const; // several cells, as one step
     Step Sheet() const;
     // Keeps a change as the newest step and forgets what could be redone; a stamp or size that
     // left the sheet as it was is not kept. Within a stroke, changes to cells join the stroke's

@@ -115,6 +115,7 @@ void TargetSheet::Open(const QImage& picture, const QByteArray& filePath) {
     title_.swap(title);
     filePath_ = filePath;
     background_ = filePath;
+    layoutFile_.clear();
     origins_ = std::move(origins);
     version_ = NextVersion();
     savedVersion_ = version_;
@@ -163,8 +164,13 @@ void TargetSheet::Put(const QImage& pixels, const OriginGrid& origins, QPoint to
     Notify(area.intersected(image_.rect()));
 }
 
+void TargetSheet::SavedLayout(const QByteArray& layoutFile, const QByteArray& sheetFile) {
+    layoutFile_ = layoutFile;
+    Saved(sheetFile);
+}
+
 TargetSheet::State TargetSheet::Whole() const {
-    return {image_, picture_, autoSize_, title_, filePath_, origins_, background_};
+    return {image_, picture_, autoSize_, title_, filePath_, origins_, background_, layoutFile_};
 }
 
 void TargetSheet::Restore(const State& state) {
@@ -175,6 +181,7 @@ void TargetSheet::Restore(const State& state) {
     filePath_ = state.FilePath;
     origins_ = state.Origins;
     background_ = state.Background;
+    layoutFile_ = state.LayoutFile;
     Notify(image_.rect());
 }
 

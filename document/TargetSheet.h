@@ -29,6 +29,7 @@ class TargetSheet {
         QByteArray FilePath;
         OriginGrid Origins;
         QByteArray Background;
+        QByteArray LayoutFile;
     };
 
     // The colour of blank pixels: of a new sheet and of what a size adds. Fixed, so that the
@@ -70,6 +71,10 @@ class TargetSheet {
     const OriginGrid& Origins() const { return origins_; }
     // The file the background picture was read from; empty without one.
     const QByteArray& Background() const { return background_; }
+    // The layout the sheet was opened from or last saved as; empty when it has none.
+    const QByteArray& LayoutFile() const { return layoutFile_; }
+    // Written as the layout layoutFile, its sheet to sheetFile.
+    void SavedLayout(const QByteArray& layoutFile, const QByteArray& sheetFile);
 
     // Keeps the drawing where it fits; new area shows the background picture, else the blank
     // colour. Throws std::bad_alloc, with nothing changed, when the image cannot be had.
@@ -116,6 +121,7 @@ class TargetSheet {
     QByteArray filePath_;
     OriginGrid origins_;
     QByteArray background_;
+    QByteArray layoutFile_;
     uint64_t version_ = 0;
     uint64_t savedVersion_ = 0;
     std::function<void(const QRect&)> changed_;

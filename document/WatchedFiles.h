@@ -26,21 +26,23 @@ class WatchedFiles : public QObject {
     // The file as it is now is the program's own doing.
     void Ignore(const QByteArray& path);
 
-  signals:
-    void Changed(const QByteArray& path);
-    void Removed(const QByteArray& path);
-
-  private:
+    // What tells one state of a file from another: whether it exists, its inode, size and time.
     struct Signature {
         bool Exists = false;
         qint64 Inode = 0, Size = 0, ModifiedNs = 0;
         bool operator==(const Signature&) const = default;
     };
+    static Signature Read(const QByteArray& path);
+
+  signals:
+    void Changed(const QByteArray& path);
+    void Removed(const QByteArray& path);
+
+  private:
     struct File {
         int Uses = 0;
         Signature Seen;
     };
-    static Signature Read(const QByteArray& path);
     static QByteArray FolderOf(const QByteArray& path);
     void Touched(const QByteArray& path);
     void Settle();

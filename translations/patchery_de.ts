@@ -339,6 +339,63 @@
         <source>Target sheet, vertical scroll</source>
         <translation>Zielblatt, senkrechter Bildlauf</translation>
     </message>
+    <message>
+        <source>Re&amp;build from Sources</source>
+        <translation>Aus den &amp;Quellen neu aufbauen</translation>
+    </message>
+    <message>
+        <source>Save &amp;Layout As...</source>
+        <translation>&amp;Layout speichern unter...</translation>
+    </message>
+    <message>
+        <source>Some sources of %1 could not be read; their cells keep the sheet&apos;s pixels and are filled when they can be read again:
+%2</source>
+        <translation>Einige Quellen von %1 konnten nicht gelesen werden; ihre Zellen behalten die Pixel des Blattes und werden gefüllt, sobald sie wieder lesbar sind:
+%2</translation>
+    </message>
+    <message>
+        <source>Save layout...</source>
+        <translation>Layout speichern...</translation>
+    </message>
+    <message>
+        <source>Patchery layout</source>
+        <translation>Patchery-Layout</translation>
+    </message>
+    <message>
+        <source>%1 has changed on disk since it was opened. Replace it?</source>
+        <translation>%1 wurde seit dem Öffnen auf der Festplatte geändert. Ersetzen?</translation>
+    </message>
+    <message>
+        <source>%1 changed but could not be read: %2</source>
+        <translation>%1 wurde geändert, konnte aber nicht gelesen werden: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 changed: %n cell(s) updated</source>
+        <translation>
+            <numerusform>%1 geändert: %n Zelle aktualisiert</numerusform>
+            <numerusform>%1 geändert: %n Zellen aktualisiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n cell(s) no longer in it kept as they were</source>
+        <translation>
+            <numerusform>%n Zelle, die nicht mehr darin ist, blieb unverändert</numerusform>
+            <numerusform>%n Zellen, die nicht mehr darin sind, blieben unverändert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>These sources could not be read; their cells keep their pixels:
+%1</source>
+        <translation>Diese Quellen konnten nicht gelesen werden; ihre Zellen behalten ihre Pixel:
+%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n cell(s) no longer in their sources kept as they were</source>
+        <translation>
+            <numerusform>%n Zelle, die nicht mehr in ihrer Quelle ist, blieb unverändert</numerusform>
+            <numerusform>%n Zellen, die nicht mehr in ihren Quellen sind, blieben unverändert</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
