@@ -11,7 +11,8 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area);
+        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area,
+                       document_.Links());
     else
         recovery_.Discard();
 }
@@ -67,6 +68,6 @@ void MainWindow::OfferRecoveries() {
 
 // As an opened target: undoable, its own file kept, and marked as changed.
 void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
-    document_.Restore(kept.Image, QFile::encodeName(kept.FilePath), tr("Untitled"));
+    document_.Restore(kept.Image, QFile::encodeName(kept.FilePath), tr("Untitled"), kept.Links);
     FitTargetBars();
 }

@@ -35,9 +35,75 @@ void SheetDocument::Erase(QPoint topLeft) {
     history_.Record(std::move(before));
 }
 
+namespace {
+// Never "-", which stands for no file.
+QByteArray Encoded(const QByteArray& file) {
+    return file.toPercentEncoding({}, "-");
+}
+
+struct SheetLinks {
+    OriginGrid Origins;
+    QByteArray Background, LayoutFile;
+};
+
+// Lines: "layout FILE", "background FILE", "cells W H", then one "cell X Y KIND CX CY FLIP TURNS
+// FILE" for each cell that is not blank; files percent-encoded.
+SheetLinks ReadLinks(const QByteArray& text, QSize cells) {
+    SheetLinks links;
+    links.Origins = OriginGrid(cells, CellOrigin::OfPixels());
+    bool sized = false;
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.value(0) == "layout" && words.size() == 2) {
+            links.LayoutFile = QByteArray::fromPercentEncoding(words[1]);
+        } else if (words.value(0) == "background" && words.size() == 2) {
+            links.Background = QByteArray::fromPercentEncoding(words[1]);
+        } else if (words.value(0) == "cells" && words.size() == 3) {
+            sized = QSize(words[1].toInt(), words[2].toInt()) == cells;
+            if (sized)
+                links.Origins = OriginGrid(cells);
+        } else if (words.value(0) == "cell" && words.size() == 9 && sized) {
+            const QPoint at(words[1].toInt(), words[2].toInt());
+            const int kind = words[3].toInt();
+            if (!QRect(QPoint(0, 0), cells).contains(at) || kind < 0 || kind > 3)
+                continue;
+            const QByteArray file =
+                words[8] == "-" ? QByteArray() : QByteArray::fromPercentEncoding(words[8]);
+            CellOrigin origin{CellOrigin::Kind(kind), file,
+                              QPoint(words[4].toInt(), words[5].toInt()),
+                              Orientation{words[6] == "1", words[7].toInt() & 3}};
+            links.Origins.Set(at, origin);
+        }
+    }
+    return links;
+}
+} // namespace
+
+QByteArray SheetDocument::Links() const {
+    QByteArray text;
+    if (!sheet_.LayoutFile().isEmpty())
+        text += "layout " + Encoded(sheet_.LayoutFile()) + '\n';
+    if (!sheet_.Background().isEmpty())
+        text += "background " + Encoded(sheet_.Background()) + '\n';
+    const OriginGrid& origins = sheet_.Origins();
+    text += "cells " + QByteArray::number(origins.Cells().width()) + ' ' +
+            QByteArray::number(origins.Cells().height()) + '\n';
+    for (int y = 0; y < origins.Cells().height(); ++y)
+        for (int x = 0; x < origins.Cells().width(); ++x) {
+            const CellOrigin& o = origins.At({x, y});
+            if (o.Type == CellOrigin::Kind::Blank)
+                continue;
+            text += "cell " + QByteArray::number(x) + ' ' + QByteArray::number(y) + ' ' +
+                    QByteArray::number(int(o.Type)) + ' ' + QByteArray::number(o.Cell.x()) + ' ' +
+                    QByteArray::number(o.Cell.y()) + ' ' + (o.Orient.Flip ? "1 " : "0 ") +
+                    QByteArray::number(o.Orient.Turns) + ' ' +
+                    (o.File.isEmpty() ? QByteArray("-") : Encoded(o.File)) + '\n';
+        }
+    return text;
+}
+
 void SheetDocument::Restore(const QImage& image, const QByteArray& file,
-                            const QString& untitledTitle, const OriginGrid& origins,
-                            const QByteArray& background) {
+                            const QString& untitledTitle, const QByteArray& linksText) {
     SheetHistory::Step before = history_.Sheet();
     TargetSheet::State state;
     state.Image = image.copy(); // stamps go into the drawing, never into the picture
@@ -47,9 +113,10 @@ void SheetDocument::Restore(const QImage& image, const QByteArray& file,
     state.AutoSize = true;
     state.FilePath = file;
     state.Title = file.isEmpty() ? untitledTitle : TargetSheet::FileName(file);
-    const QSize cells = OriginGrid::CellsOf(image.size());
-    state.Origins = origins.Cells() == cells ? origins : OriginGrid(cells, CellOrigin::OfPixels());
-    state.Background = background;
+    const SheetLinks links = ReadLinks(linksText, OriginGrid::CellsOf(image.size()));
+    state.Origins = links.Origins;
+    state.Background = links.Background;
+    state.LayoutFile = links.LayoutFile;
     sheet_.Replace(state);
     history_.Record(std::move(before));
 }

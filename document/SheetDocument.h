@@ -57,7 +57,11 @@ class SheetDocument {
     // then titled untitledTitle), the origins of its cells (empty: pixels of no file) and the
     // file its background came from.
     void Restore(const QImage& image, const QByteArray& file, const QString& untitledTitle,
-                 const OriginGrid& origins = {}, const QByteArray& background = {});
+                 const QByteArray& links = {});
+    // Where the cells come from, the layout and the background, as text of plain ASCII lines
+    // for the recovery file; Restore reads it back (what it cannot read counts as pixels of no
+    // file).
+    QByteArray Links() const;
     void Undo() { history_.Undo(); }
     void Redo() { history_.Redo(); }
     // Written to file as it is now.

@@ -49,7 +49,8 @@ QByteArray Header(const SheetRecovery::Sheet& sheet) {
     return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
            QByteArray::number(sheet.Image.height()) + "\nchanged " +
            sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
-           QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
+           QUrl::toPercentEncoding(sheet.FilePath) + "\nlinks " +
+           QUrl::toPercentEncoding(QString::fromLatin1(sheet.Links)) + "\n\n";
 }
 
 void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
@@ -105,9 +106,10 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area) {
+void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area,
+                         const QByteArray& links) {
     if (image.format() != QImage::Format_RGB32)
-        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath);
+        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, links);
     {
         std::lock_guard lock(mutex_);
         Job& job = pending_ ? *pending_ : pending_.emplace();
@@ -129,6 +131,7 @@ void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRe
         }
         job.Remove = false;
         job.FilePath = filePath;
+        job.Links = links;
         job.Changed = QDateTime::currentDateTimeUtc();
     }
     wake_.notify_one();
@@ -176,7 +179,7 @@ void SheetRecovery::Work() {
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_, {copy_, job.FilePath, job.Changed});
+                Write(path_, {copy_, job.FilePath, job.Changed, job.Links});
             }
         } catch (const std::exception& e) {
             Fail(QString::fromLocal8Bit(e.what()));
@@ -257,6 +260,8 @@ SheetRecovery::Sheet SheetRecovery::Orphan::Read() const {
         } else if (key == "file") {
             sheet.FilePath = QUrl::fromPercentEncoding(value);
             named = true;
+        } else if (key == "links") {
+            sheet.Links = QUrl::fromPercentEncoding(value).toLatin1();
         }
     }
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide || !dated || !named)

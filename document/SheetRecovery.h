@@ -25,6 +25,7 @@ class SheetRecovery {
         QImage Image;     // RGB32, at the sheet's size
         QString FilePath; // the sheet's own file; empty when untitled
         QDateTime Changed;
+        QByteArray Links; // where its cells come from, as the document writes it
     };
 
     // A recovery file of an instance that no longer runs, locked by this one while it lives.
@@ -62,7 +63,8 @@ class SheetRecovery {
     // The sheet as it now is, changed within area since the last call (a null area: anywhere).
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
     // Written as soon as the worker is free; only the newest sheet is written.
-    void Keep(const QImage& image, const QString& filePath, const QRect& area = {});
+    void Keep(const QImage& image, const QString& filePath, const QRect& area = {},
+              const QByteArray& links = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // Waits until everything handed over is done.
@@ -88,6 +90,7 @@ class SheetRecovery {
         qsizetype PatchBytes = 0;
         QString FilePath;
         QDateTime Changed;
+        QByteArray Links;
     };
     void Work();
     void Fail(const QString& what);

@@ -202,6 +202,17 @@ void TestDocument::layoutBuildsWhatWasStamped() {
              QStringLiteral("cell 0,0: art/a.png: No such file or directory"));
     QVERIFY(CellOf(missing.Image, {1, 1}) == CellOf(fallback, {1, 1}));
     QCOMPARE(missing.Origins.At({1, 1}).File, QByteArray("/w/art/a.png"));
+
+    // Kept for recovery and restored: the same links, so the sheet still follows its sources
+    // and saves its layout.
+    document.OpenLayout(built, "/w/wall.patchery");
+    SheetDocument restored(QSize(256, 768), [] {});
+    restored.Restore(document.Sheet().Image(), "/w/wall.tga", QStringLiteral("Untitled"),
+                     document.Links());
+    QVERIFY(restored.Sheet().Origins() == document.Sheet().Origins());
+    QCOMPARE(restored.Sheet().LayoutFile(), QByteArray("/w/wall.patchery"));
+    QCOMPARE(restored.Sheet().Background(), QByteArray("/w/old.tga"));
+    QVERIFY(restored.Sheet().Unsaved());
 }
 
 void TestDocument::badLayoutsRefused_data() {
