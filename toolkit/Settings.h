@@ -8,3 +8,8 @@ QString GetSetting(const QString& app, const QString& section, const QString& ke
                    const QString& defaultValue = {});
 void SaveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value);
+
+// The XDG base folders given as relative paths are ignored, as the XDG rules say: unset (and
+// such entries dropped from the lists), so that no file the program keeps, nor Qt's, lands
+// under the working folder. Called first thing, before anything reads them.
+void IgnoreRelativeXdgFolders();

@@ -433,6 +433,32 @@ void TestSheet::recoveryKeptAndOffered() {
     QVERIFY(!QFileInfo::exists(third.FilePath()));
     QCOMPARE(failures, QStringList());
 
+    // A sheet no save could write is refused from its header, before its pixels are read.
+    const QString huge = folder.filePath(QStringLiteral("huge.sheet"));
+    QFile hugeFile(huge);
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly));
+    const QByteArray header = "Patchery recovery 1\nsize 27000 27000\nchanged "
+                              "2026-01-02T03:04:05.000Z\nfile \n\n";
+    hugeFile.write(header);
+    QVERIFY(hugeFile.resize(header.size() + qint64{4} * 27000 * 27000)); // sparse
+    hugeFile.close();
+    try {
+        SheetRecovery::Orphan(huge, -1).Read();
+        QFAIL("a 27000 x 27000 sheet was read");
+    } catch (const Failure& failure) {
+        QVERIFY2(std::string(failure.what()).find("could never be saved") != std::string::npos,
+                 failure.what());
+    }
+    QFile::remove(huge);
+
+    // A lock file that is a link planted by someone else is not followed.
+    const QString planted = folder.filePath(QStringLiteral("planted"));
+    QVERIFY(QFile(folder.filePath(QStringLiteral("linked.sheet"))).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(planted, folder.filePath(QStringLiteral("linked.lock"))));
+    SheetRecovery fourth(folder.path(), failed);
+    QVERIFY(!fourth.NextOrphan());
+    QVERIFY(!QFileInfo::exists(planted));
+
     // A state folder that is a file: said once, however many changes follow.
     SheetRecovery blocked(folder.filePath(QStringLiteral("cut.sheet.unreadable/inner")), failed);
     blocked.Keep(image, {});

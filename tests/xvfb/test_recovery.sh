@@ -87,7 +87,7 @@ with open(path, "wb") as f:
     f.write(head + bytes([90, 60, 30, 255]) * (w * h))
 PY
 }
-sheets() { ls "$state"/*.sheet 2>/dev/null | wc -l; }
+sheets() { find "$state" -maxdepth 1 -name '*.sheet' | wc -l; }
 # Presses the close box openbox draws at the right end of a window's title bar.
 click_close_box() {
     local extents right top x y w
@@ -143,7 +143,9 @@ orphan large 4000 4000
 xv_launch
 xv_wait_dialog '^Patchery$' >/dev/null
 xv_key alt+y
-sleep 0.3
+# The kill comes the moment the old file goes: its successor must be whole by then.
+deadline=$((SECONDS + 30))
+while [ -e "$state/large.sheet" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.005; done
 kill -KILL "$XV_APP_PID"
 wait "$XV_APP_PID" 2>/dev/null || true
 XV_APP_PID=""
