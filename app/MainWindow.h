@@ -186,11 +186,12 @@ class MainWindow : public QMainWindow {
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);
     // Puts the file first in Open Recent.
-    void RememberRecent(const QString& path, bool target);
+    void RememberRecent(const QByteArray& path, bool target); // path: the name's bytes
     void ListRecent();
     void ApplyChosenSize();
     void ResizeSheet(QSize size, bool autoSize);
     void FitTargetBars();
+    bool MayReplace(const QByteArray& path);
     void SaveTargetTo(const QByteArray& path);
     void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.

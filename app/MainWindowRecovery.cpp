@@ -13,7 +13,7 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area);
+        recovery_.Keep(Sheet().Image(), Sheet().FilePath(), area);
     else
         recovery_.Discard();
 }
@@ -26,7 +26,8 @@ void MainWindow::ReportRecoveryFailure(const QString& what) {
 
 namespace {
 QString Described(const SheetRecovery::Sheet& kept) {
-    return kept.FilePath.isEmpty() ? MainWindow::tr("Untitled") : QFileInfo(kept.FilePath).fileName();
+    return kept.FilePath.isEmpty() ? MainWindow::tr("Untitled")
+                                   : QFileInfo(QFile::decodeName(kept.FilePath)).fileName();
 }
 
 QString Changed(const SheetRecovery::Sheet& kept) {
@@ -130,6 +131,6 @@ void MainWindow::RestoreOrphan(SheetRecovery::Orphan& orphan) {
 
 // As an opened target: undoable, its own file kept, and marked as changed.
 void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
-    document_.Restore(kept.Image, QFile::encodeName(kept.FilePath), tr("Untitled"));
+    document_.Restore(kept.Image, kept.FilePath, tr("Untitled"));
     FitTargetBars();
 }

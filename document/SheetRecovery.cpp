@@ -52,7 +52,7 @@ QByteArray Header(const SheetRecovery::Sheet& sheet) {
     return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
            QByteArray::number(sheet.Image.height()) + "\nchanged " +
            sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
-           QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
+           sheet.FilePath.toPercentEncoding() + "\n\n";
 }
 
 void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
@@ -108,7 +108,7 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area) {
+void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area) {
     if (image.format() != QImage::Format_RGB32)
         return Keep(image.convertToFormat(QImage::Format_RGB32), filePath);
     {
@@ -271,7 +271,7 @@ SheetRecovery::Orphan::~Orphan() {
 }
 
 SheetRecovery::Sheet SheetRecovery::Orphan::Read(bool headerOnly,
-                                                  const std::atomic<bool>* cancelled) const {
+                                                 const std::atomic<bool>* cancelled) const {
     const std::string name = Local(path_);
     QFile file;
     const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -302,7 +302,7 @@ SheetRecovery::Sheet SheetRecovery::Orphan::Read(bool headerOnly,
             sheet.Changed = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
             dated = sheet.Changed.isValid();
         } else if (key == "file") {
-            sheet.FilePath = QUrl::fromPercentEncoding(value);
+            sheet.FilePath = QByteArray::fromPercentEncoding(value); // the name's own bytes
             named = true;
         }
     }

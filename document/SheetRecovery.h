@@ -23,8 +23,8 @@ class SheetRecovery {
   public:
     // What a recovery file holds.
     struct Sheet {
-        QImage Image;     // RGB32, at the sheet's size
-        QString FilePath; // the sheet's own file; empty when untitled
+        QImage Image;        // RGB32, at the sheet's size
+        QByteArray FilePath; // the sheet's own file, its name's bytes; empty when untitled
         QDateTime Changed;
         QSize Size; // as the header says, also when the pixels are not read
     };
@@ -69,7 +69,7 @@ class SheetRecovery {
     // The sheet as it now is, changed within area since the last call (a null area: anywhere).
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
     // Written as soon as the worker is free; only the newest sheet is written.
-    void Keep(const QImage& image, const QString& filePath, const QRect& area = {});
+    void Keep(const QImage& image, const QByteArray& filePath, const QRect& area = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // The orphan's sheet was handed over by the last Keep: its file goes once what was handed
@@ -96,7 +96,7 @@ class SheetRecovery {
         std::optional<QImage> Whole;
         std::vector<Patch> Patches;
         qsizetype PatchBytes = 0;
-        QString FilePath;
+        QByteArray FilePath;
         QDateTime Changed;
         std::vector<Orphan> Replaces; // to go once this is done
     };

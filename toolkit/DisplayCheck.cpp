@@ -73,10 +73,9 @@ bool HasWaylandSupport() {
     QStringList folders = qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'));
     folders << QLibraryInfo::path(QLibraryInfo::PluginsPath);
     for (const QString& folder : folders)
-        if (!folder.isEmpty() &&
-            !QDir(folder + QStringLiteral("/platforms"))
-                 .entryList({QStringLiteral("libqwayland*")}, QDir::Files)
-                 .isEmpty())
+        if (!folder.isEmpty() && !QDir(folder + QStringLiteral("/platforms"))
+                                      .entryList({QStringLiteral("libqwayland*")}, QDir::Files)
+                                      .isEmpty())
             return true;
     return false;
 }

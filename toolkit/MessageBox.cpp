@@ -50,7 +50,7 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, const QSt
     if (question) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(buttons == MessageButtons::YesNoDefaultNo ? QMessageBox::No
-                                                                      : QMessageBox::Yes);
+                                                                       : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }

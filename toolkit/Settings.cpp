@@ -18,9 +18,28 @@ void SaveSetting(const QString& app, const QString& section, const QString& key,
     store.sync();
 }
 
+QByteArray GetSettingBytes(const QString& app, const QString& section, const QString& key) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, app, app);
+    const QVariant value = store.value(section + QLatin1Char('/') + key);
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    return QFile::encodeName(value.toString());
+}
+
+void SaveSettingBytes(const QString& app, const QString& section, const QString& key,
+                      const QByteArray& value) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, app, app);
+    const QString text = QFile::decodeName(value);
+    if (QFile::encodeName(text) == value)
+        store.setValue(section + QLatin1Char('/') + key, text);
+    else
+        store.setValue(section + QLatin1Char('/') + key, value);
+    store.sync();
+}
+
 void IgnoreRelativeXdgFolders() {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME",
-                             "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
+                             "XDG_RUNTIME_DIR"})
         if (qEnvironmentVariableIsSet(name) && QDir::isRelativePath(qEnvironmentVariable(name)))
             qunsetenv(name);
     for (const char* name : {"XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {

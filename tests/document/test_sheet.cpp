@@ -382,13 +382,13 @@ void TestSheet::recoveryKeptAndOffered() {
     QImage image = Pattern(QSize(256, 128));
 
     auto first = std::make_unique<SheetRecovery>(folder.path(), failed);
-    first->Keep(image, QStringLiteral("/sheets/a b.tga"));
+    first->Keep(image, "/sheets/a b caf\xe9.tga"); // not UTF-8
     first->Flush();
     // A stamp hands over only its area; what is written is still the whole sheet as it is.
     for (int y = 10; y < 74; ++y)
         for (int x = 70; x < 134; ++x)
             image.setPixel(x, y, qRgb(x, y, 7));
-    first->Keep(image, QStringLiteral("/sheets/a b.tga"), QRect(70, 10, 64, 64));
+    first->Keep(image, "/sheets/a b caf\xe9.tga", QRect(70, 10, 64, 64));
     first->Flush();
     const QString kept = first->FilePath();
     QVERIFY(QFileInfo::exists(kept));
@@ -403,7 +403,7 @@ void TestSheet::recoveryKeptAndOffered() {
     QVERIFY(!third.NextOrphan()); // offered by the second
     const SheetRecovery::Sheet sheet = orphan->Read();
     QCOMPARE(sheet.Image, image);
-    QCOMPARE(sheet.FilePath, QStringLiteral("/sheets/a b.tga"));
+    QCOMPARE(sheet.FilePath, QByteArray("/sheets/a b caf\xe9.tga"));
     QVERIFY(qAbs(sheet.Changed.secsTo(QDateTime::currentDateTimeUtc())) < 60);
 
     // Cut anywhere, a recovery file is refused, and set aside rather than lost.
