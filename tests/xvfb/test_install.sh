@@ -69,7 +69,7 @@ bare --help && grep -q '^Usage: patchery' "$XV_TMP/out" || xv_fail "--help witho
 # No Qt Wayland support here: a Wayland session without X is one line too.
 if ! ls "$(qtpaths6 --plugin-dir 2>/dev/null || echo /nonexistent)"/platforms/libqwayland* >/dev/null 2>&1; then
     refused 'patchery: no display (DISPLAY is not set, and this Qt has no Wayland support for WAYLAND_DISPLAY)' \
-        WAYLAND_DISPLAY=wayland-0
+        QT_QPA_PLATFORM= WAYLAND_DISPLAY=wayland-0
 fi
 # A display that takes the connection and never answers: one line within a few seconds.
 silent=$(python3 -c 'import socket
