@@ -133,7 +133,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, false);
+    RememberRecent(sourceFile_, false);
     return true;
 }
 
@@ -152,6 +152,6 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, true);
+    RememberRecent(Sheet().FilePath(), true);
     return true;
 }

@@ -753,7 +753,7 @@ void TestJob::unsavedSheetOfferedAtNextStart() {
                      .match(user.Messages.back().Text)
                      .hasMatch(),
                  qPrintable(user.Messages.back().Text));
-        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNo);
+        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNoOrLater);
         user.Messages.clear();
         if (answer == MessageAnswer::Yes) {
             // As an opened target: its file, its pixels, changed, undoable.
