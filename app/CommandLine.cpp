@@ -6,11 +6,19 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
-void Print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
+// The help or the version on standard output. A write that fails (a full disk, a closed
+// output) is said and is status 1, as the standard tools do.
+int Print(const QString& text) {
+    const bool written = std::fputs(text.toLocal8Bit().constData(), stdout) >= 0;
+    if (std::fflush(stdout) == 0 && written)
+        return 0;
+    std::fprintf(stderr, "patchery: write error: %s\n", std::strerror(errno));
+    return 1;
 }
 
 // The arguments are read one byte to a character, so that a file name goes back to its exact
@@ -58,13 +66,11 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return wrong(parser.errorText());
     if (parser.isSet(help)) {
         // The text's first line would name "<executable_name>": there is no application yet.
-        Print(stdout, QStringLiteral("Usage: patchery [options] [SOURCE]\n") +
-                          parser.helpText().section(QLatin1Char('\n'), 1));
-        return 0;
+        return Print(QStringLiteral("Usage: patchery [options] [SOURCE]\n") +
+                     parser.helpText().section(QLatin1Char('\n'), 1));
     }
     if (parser.isSet(version)) {
-        Print(stdout, ProgramName() + QLatin1Char(' ') + ProgramVersion() + QLatin1Char('\n'));
-        return 0;
+        return Print(ProgramName() + QLatin1Char(' ') + ProgramVersion() + QLatin1Char('\n'));
     }
     const QStringList sources = parser.positionalArguments();
     if (sources.size() > 1)

@@ -142,7 +142,8 @@ class MainWindow : public QMainWindow {
     void Redo();
     void ShowOptions();
     void ShowAbout();
-    // Asks, one at a time, whether to restore each sheet another instance left unsaved.
+    // Offers the sheets other instances left unsaved: one with a Yes/No question, several in
+    // one box.
     void OfferRecoveries();
     void Quit(); // asks "Really Quit?"
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
@@ -196,7 +197,7 @@ class MainWindow : public QMainWindow {
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);
     // Puts the file first in Open Recent.
-    void RememberRecent(const QString& path, bool target);
+    void RememberRecent(const QByteArray& path, bool target); // path: the name's bytes
     void ListRecent();
     void ApplyChosenSize();
     void ResizeSheet(QSize size, bool autoSize);
@@ -214,6 +215,7 @@ class MainWindow : public QMainWindow {
     void WatchSources();
     void SourceChangedOnDisk(const QByteArray& file);
     void ShowNote(const QString& note);
+    bool MayReplace(const QByteArray& path);
     void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
@@ -222,6 +224,7 @@ class MainWindow : public QMainWindow {
     void KeepForRecovery(const QRect& area); // area: what changed
     void ReportRecoveryFailure(const QString& what);
     void RestoreSheet(const SheetRecovery::Sheet& kept);
+    void RestoreOrphan(SheetRecovery::Orphan& orphan);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
     // The preview and the block's size follow the selected tile.

@@ -123,7 +123,7 @@ void MainWindow::SaveLayoutTo(const QByteArray& layoutFile) {
     }
     document_.SavedLayout(AbsoluteFile(layoutFile), sheetFile);
     RememberOwnFiles();
-    RememberRecent(QFile::decodeName(layoutFile), true);
+    RememberRecent(AbsoluteFile(layoutFile), true);
 }
 
 bool MainWindow::ReplaceChangedOnDisk() {

@@ -147,7 +147,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, false);
+    RememberRecent(sourceFile_, false);
     return true;
 }
 
@@ -159,7 +159,7 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         if (IsLayout(*path)) {
             if (!OpenLayoutFile(QByteArray::fromStdString(*path)))
                 return true; // it said why
-            RememberRecent(fileDialog.FileName, true);
+            RememberRecent(QByteArray::fromStdString(*path), true);
             return true;
         }
         document_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
@@ -173,6 +173,6 @@ bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, true);
+    RememberRecent(Sheet().FilePath(), true);
     return true;
 }

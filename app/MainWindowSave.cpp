@@ -15,6 +15,9 @@
 #include <QPainter>
 #include <QScopeGuard>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // The bitmap's name inside the private folder.
 const QString ComposedBitmap = QStringLiteral("temp000.bmp");
@@ -56,8 +59,34 @@ void MainWindow::SaveTargetAs() {
         SaveTargetTo(QFile::encodeName(fileDialog.FileName));
 }
 
+// Whether a save may replace the file there (the file at the end of its links): a file made
+// read-only is never replaced silently, and one with other names (hard links) only once the
+// user has agreed that they keep the old sheet. The save itself stays a durable replacement.
+bool MainWindow::MayReplace(const QByteArray& path) {
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return true; // nothing there yet; anything else the save refuses itself
+    const QString name = QFile::decodeName(path);
+    if (::access(path.constData(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
+        if (ShowMessage(tr("%1 is write-protected. Save the sheet under another name?").arg(name),
+                        MessageButtons::YesNo, ProgramName(), MessageIcon::None,
+                        this) == MessageAnswer::Yes)
+            SaveTargetAs();
+        return false;
+    }
+    if (info.st_nlink > 1)
+        return ShowMessage(tr("%1 has other names (hard links). Saving makes it a new file; the "
+                              "other names keep the old sheet. Save anyway?")
+                               .arg(name),
+                           MessageButtons::YesNoDefaultNo, ProgramName(), MessageIcon::None,
+                           this) == MessageAnswer::Yes;
+    return true;
+}
+
 // path: the file's name as its bytes; the messages name it as well as they decode.
 bool MainWindow::SaveTargetTo(const QByteArray& path) {
+    if (!MayReplace(path))
+        return false;
     const QString chosen = QFile::decodeName(path);
     const auto hide = qScopeGuard([this] {
         composeView->hide();
@@ -67,7 +96,7 @@ bool MainWindow::SaveTargetTo(const QByteArray& path) {
         ComposeAndSave(path.toStdString());
         document_.Saved(path);
         RememberOwnFiles();
-        RememberRecent(chosen, true);
+        RememberRecent(path, true);
     } catch (const Failure& failure) {
         if (failure.Type == Failure::Kind::Unsupported) {
             ShowMessage(tr("Image format unsupported"), MessageButtons::OK, tr("Error"),

@@ -7,6 +7,7 @@
 #include "DisplayCheck.h"
 #include "MainWindow.h"
 #include "Program.h"
+#include "Settings.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 
 int RunPatchery(int argc, char** argv) {
+    IgnoreRelativeXdgFolders();
     CommandLine named;
     if (const std::optional<int> status = ParseCommandLine(argc, argv, named))
         return *status;

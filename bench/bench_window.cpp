@@ -291,7 +291,7 @@ void RecoveryHandOver(benchmark::State& state) {
         state.SkipWithError(what.toStdString().c_str());
     });
     QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
-    const QString file = QStringLiteral("/sheets/sheet.tga");
+    const QByteArray file = "/sheets/sheet.tga";
     recovery.Keep(sheet, file);
     int change = 0;
     for (auto _ : state) {
@@ -311,12 +311,12 @@ void RecoveryOnDisk(benchmark::State& state) {
         state.SkipWithError(what.toStdString().c_str());
     });
     QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
-    recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+    recovery.Keep(sheet, QByteArray("/sheets/sheet.tga"));
     recovery.Flush();
     int change = 0;
     for (auto _ : state) {
         sheet.setPixel(0, 0, qRgb(++change, 0, 0));
-        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"), QRect(0, 0, 64, 64));
+        recovery.Keep(sheet, QByteArray("/sheets/sheet.tga"), QRect(0, 0, 64, 64));
         recovery.Flush();
     }
     recovery.Discard();

@@ -244,10 +244,6 @@
         <translation>Den ungesicherten Bogen %1 (%2x%3, zuletzt geändert %4) wiederherstellen?</translation>
     </message>
     <message>
-        <source>There is not enough memory to restore the unsaved sheet; it is offered again next time.</source>
-        <translation>Der Speicher reicht nicht, um den ungesicherten Bogen wiederherzustellen; er wird beim nächsten Mal erneut angeboten.</translation>
-    </message>
-    <message>
         <source>Save tga...</source>
         <translation>TGA speichern...</translation>
     </message>
@@ -396,6 +392,26 @@
             <numerusform>%n Zellen, die nicht mehr in ihren Quellen sind, blieben unverändert</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2x%3, last changed %4)</source>
+        <translation>%1 (%2x%3, zuletzt geändert %4)</translation>
+    </message>
+    <message>
+        <source>Reading the unsaved sheet...</source>
+        <translation>Das ungespeicherte Blatt wird gelesen...</translation>
+    </message>
+    <message>
+        <source>%1 is write-protected. Save the sheet under another name?</source>
+        <translation>%1 ist schreibgeschützt. Das Blatt unter einem anderen Namen speichern?</translation>
+    </message>
+    <message>
+        <source>%1 has other names (hard links). Saving makes it a new file; the other names keep the old sheet. Save anyway?</source>
+        <translation>%1 hat weitere Namen (harte Links). Beim Speichern wird es eine neue Datei; die anderen Namen behalten das alte Blatt. Trotzdem speichern?</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -433,6 +449,25 @@
     <message>
         <source>Executable</source>
         <translation>Programm</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryDialog</name>
+    <message>
+        <source>Earlier runs of Patchery left %1 unsaved sheets. Restore one, discard those selected, or keep them all for later.</source>
+        <translation>Frühere Läufe von Patchery haben %1 ungespeicherte Blätter hinterlassen. Stellen Sie eines wieder her, verwerfen Sie die ausgewählten oder heben Sie alle für später auf.</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Discard</source>
+        <translation>&amp;Verwerfen</translation>
+    </message>
+    <message>
+        <source>Keep for &amp;Later</source>
+        <translation>Für &amp;später aufheben</translation>
     </message>
 </context>
 <context>

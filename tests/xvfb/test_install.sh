@@ -66,6 +66,40 @@ locked=":$(head -n1 "$XV_TMP/locked")"
 refused "patchery: cannot open the display \"$locked\": Authorization required, but no authorization protocol specified" \
     DISPLAY="$locked" XAUTHORITY=/dev/null
 bare --help && grep -q '^Usage: patchery' "$XV_TMP/out" || xv_fail "--help without a display"
+# No Qt Wayland support here: a Wayland session without X is one line too.
+if ! ls "$(qtpaths6 --plugin-dir 2>/dev/null || echo /nonexistent)"/platforms/libqwayland* >/dev/null 2>&1; then
+    refused 'patchery: no display (DISPLAY is not set, and this Qt has no Wayland support for WAYLAND_DISPLAY)' \
+        QT_QPA_PLATFORM= WAYLAND_DISPLAY=wayland-0
+fi
+# A display that takes the connection and never answers: one line within a few seconds.
+silent=$(python3 -c 'import socket
+for n in range(150, 400):
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", 6000 + n)); print(n); break
+    except OSError: pass')
+python3 -c 'import socket, sys, time
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", 6000 + int(sys.argv[1]))); s.listen(4); print("ready", flush=True)
+time.sleep(60)' "$silent" >"$XV_TMP/silent" &
+silent_pid=$!
+xv_poll grep -q ready "$XV_TMP/silent" || xv_fail "the silent display did not start"
+started=$SECONDS
+refused "patchery: cannot open the display \"127.0.0.1:$silent\": it does not answer" \
+    DISPLAY="127.0.0.1:$silent"
+[ $((SECONDS - started)) -le 10 ] || xv_fail "the silent display held patchery $((SECONDS - started)) s"
+kill "$silent_pid"
+wait "$silent_pid" 2>/dev/null || true
+# --help and --version into a full or a closed output: a failed write is status 1.
+for option in --help --version; do
+    status=0
+    env -u DISPLAY "$XV_APP" "$option" >/dev/full 2>"$XV_TMP/err" || status=$?
+    [ "$status" -eq 1 ] && grep -q 'write error: No space left on device' "$XV_TMP/err" ||
+        xv_fail "$option into /dev/full: status $status, $(cat "$XV_TMP/err")"
+    status=0
+    env -u DISPLAY "$XV_APP" "$option" >&- 2>"$XV_TMP/err" || status=$?
+    [ "$status" -eq 1 ] || xv_fail "$option into a closed output: status $status"
+done
 kill "$XV_WM_PID"
 wait "$XV_WM_PID" || true
 XV_WM_PID=""
