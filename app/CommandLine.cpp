@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "LayoutSignature.h"
 #include "Program.h"
 
 #include <QCommandLineParser>
@@ -45,7 +46,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                     QStringLiteral("SHEET"));
     parser.addOption(target);
     parser.addPositionalArgument(QStringLiteral("SOURCE"),
-                                 QStringLiteral("Open SOURCE as the source image."),
+                                 QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
                                  QStringLiteral("[SOURCE]"));
 
     const auto wrong = [](const QString& reason) {
@@ -70,9 +71,20 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     if (sources.size() > 1)
         return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
 
-    if (!sources.isEmpty())
-        named.Source = FullPath(Bytes(sources.constFirst()));
     if (parser.isSet(target))
         named.Target = FullPath(Bytes(parser.value(target)));
+    if (!sources.isEmpty()) {
+        const QByteArray source = FullPath(Bytes(sources.constFirst()));
+        // A layout describes a sheet: the file manager's double click on one, which names it
+        // as SOURCE, opens it as the target.
+        if (!IsLayoutFile(source.toStdString()))
+            named.Source = source;
+        else if (named.Target)
+            return wrong(QStringLiteral("%1 is a layout, which opens as the target: not with "
+                                        "--target as well")
+                             .arg(sources.constFirst()));
+        else
+            named.Target = source;
+    }
     return std::nullopt;
 }

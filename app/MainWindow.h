@@ -98,6 +98,7 @@ class MainWindow : public QMainWindow {
     QAction* fitAction = nullptr;
     QAction* gridAction = nullptr;
     QMenu* helpMenu = nullptr;
+    QAction* handbookAction = nullptr;
     QAction* aboutAction = nullptr;
 
     // Commands.
@@ -130,6 +131,7 @@ class MainWindow : public QMainWindow {
     void Undo();
     void Redo();
     void ShowOptions();
+    void ShowHandbook();
     void ShowAbout();
     // Asks, one at a time, whether to restore each sheet another instance left unsaved.
     void OfferRecoveries();
