@@ -339,6 +339,22 @@
         <source>Target sheet, vertical scroll</source>
         <translation>Zielblatt, senkrechter Bildlauf</translation>
     </message>
+    <message>
+        <source>The handbook is missing: it should be the file %1</source>
+        <translation>Das Handbuch fehlt: Es sollte die Datei %1 sein</translation>
+    </message>
+    <message>
+        <source>No program could show the handbook. It is the file %1</source>
+        <translation>Kein Programm konnte das Handbuch anzeigen. Es ist die Datei %1</translation>
+    </message>
+    <message>
+        <source>Patchery Handbook</source>
+        <translation>Patchery-Handbuch</translation>
+    </message>
+    <message>
+        <source>Patchery &amp;Handbook</source>
+        <translation>Patchery-&amp;Handbuch</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
