@@ -19,7 +19,7 @@ XV_APP="$prefix/bin/patchery"
 # middle; and the drawing they come from.
 for n in 16 22 24 32 48 64 128 256 512; do
     icon="$prefix/share/icons/hicolor/${n}x$n/apps/$id.png"
-    look=$(convert "$icon" -format '%m %wx%h %[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info: 2>&1)
+    look=$(convert "$icon" -format '%m %wx%h %[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info: 2>&1) || look=missing
     [ "$look" = "PNG ${n}x$n 0 1" ] || xv_fail "$icon: $look, not a ${n}x$n PNG with a transparent ground"
 done
 grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$id.svg" || xv_fail "no scalable icon"
@@ -56,6 +56,7 @@ types() { # the type of each file in f, as GLib reads the MIME database of these
             "$f/$file" | sed -n 's/^ *standard::content-type: //p' | tr '\n' ' '
     done
 }
+mkdir -p "$prefix/share/mime/packages" # made by the package's type, if it brings one
 update-mime-database "$prefix/share/mime"
 known="image/x-tga application/x-patchery-layout application/x-patchery-layout application/json "
 [ "$(types "$prefix/share:/usr/share")" = "$known" ] ||
