@@ -45,9 +45,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                     QStringLiteral("Open SHEET as the target sheet."),
                                     QStringLiteral("SHEET"));
     parser.addOption(target);
-    parser.addPositionalArgument(QStringLiteral("SOURCE"),
-                                 QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
-                                 QStringLiteral("[SOURCE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("SOURCE"),
+        QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
+        QStringLiteral("[SOURCE]"));
 
     const auto wrong = [](const QString& reason) {
         // The reason may quote an argument: its own bytes go out again.

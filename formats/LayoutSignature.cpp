@@ -7,8 +7,8 @@
 namespace {
 // JSON's white space.
 void SkipSpace(std::string_view& text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' ||
-                             text.front() == '\n' || text.front() == '\r'))
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
+                             text.front() == '\r'))
         text.remove_prefix(1);
 }
 

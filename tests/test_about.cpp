@@ -7,8 +7,8 @@
 #include "Installation.h"
 #include "MainWindow.h"
 
-#include <QLabel>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QPushButton>
 #include <QSet>
 #include <QtTest>

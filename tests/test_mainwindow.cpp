@@ -759,7 +759,8 @@ void TestMainWindow::layoutOpensAsTarget() {
     const TestFolder folder;
     const QString layout = folder.Put(QStringLiteral("walls.patchery"),
                                       "{\n  \"patchery\": 1,\n  \"size\": [256, 1024]\n}\n");
-    const QString unnamed = folder.Put(QStringLiteral("walls"), "\xEF\xBB\xBF \r\n{ \"patchery\" :1}");
+    const QString unnamed =
+        folder.Put(QStringLiteral("walls"), "\xEF\xBB\xBF \r\n{ \"patchery\" :1}");
     const QString otherJson =
         folder.Put(QStringLiteral("other.patchery"), "{\"size\": [256, 1024], \"patchery\": 1}");
     const QString sheet = folder.Put(QStringLiteral("sheet.tga"), PatternTga(64, 64));
@@ -801,10 +802,10 @@ void TestMainWindow::screenshotShowsTheMenus() {
     QStringList titles;
     for (const QAction* menu : frm.menuBar()->actions())
         titles << menu->text().remove(QLatin1Char('&'));
-    QVERIFY2(shown == titles, qPrintable(QStringLiteral("the screenshot shows %1, the window has %2; "
-                                                        "run make screenshot")
-                                             .arg(shown.join(QLatin1Char(' ')),
-                                                  titles.join(QLatin1Char(' ')))));
+    QVERIFY2(shown == titles,
+             qPrintable(QStringLiteral("the screenshot shows %1, the window has %2; "
+                                       "run make screenshot")
+                            .arg(shown.join(QLatin1Char(' ')), titles.join(QLatin1Char(' ')))));
 }
 
 // Every text with words in it that the window, its menus and its dialogs show, in a fixed order.

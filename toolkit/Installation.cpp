@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 bool IsInstalledCopy(const QString& executableFolder) {
-    return QFileInfo::exists(executableFolder +
-                             QStringLiteral("/../share/applications/org.patchery.Patchery.desktop"));
+    return QFileInfo::exists(
+        executableFolder + QStringLiteral("/../share/applications/org.patchery.Patchery.desktop"));
 }
 
 QString HandbookPath(const QString& executableFolder) {

@@ -61,8 +61,8 @@ LaunchOptions ReadLaunchOptions(const QString& executableFolder) {
     // system's configuration folders, for another one beside the executable.
     QString chosen = OptionsFilePath(executableFolder);
     if (!QFileInfo::exists(chosen))
-        chosen =
-            IsInstalledCopy(executableFolder) ? AdministratorsFile() : BesideExecutable(executableFolder);
+        chosen = IsInstalledCopy(executableFolder) ? AdministratorsFile()
+                                                   : BesideExecutable(executableFolder);
     if (chosen.isEmpty())
         return {};
     const std::string path = QFile::encodeName(chosen).toStdString();

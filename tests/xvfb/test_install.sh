@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# The installed program: this build installed into a temporary prefix, its files checked (by
-# the validators where installed), its Debian package checked by lintian (where installed), the
-# command line without a display (and with one that cannot be opened); then, from the prefix made read-only and run by an ordinary
-# user: the named files open, an administrator's opt.cfg in $XDG_CONFIG_DIRS is read (an
-# installed copy never takes options from its installation, which belongs to the package), the
-# user's options are kept in the config folder across a restart, and a named file that is not
-# a TGA says "Wrong format"; run by root from the writable prefix, it still writes nothing there.
+# The installed program: this build installed into a temporary prefix, its files checked (every
+# icon size with a transparent ground, the validators where installed); the desktop's view of
+# it, built by the desktop's own tools: Patchery claims TGA images and its layouts only, and a
+# layout is known by its name and its content after install and no longer after removal; its
+# Debian package checked by lintian (where installed) and, as root where no Patchery is
+# installed, installed on this system and purged again with the same checks through the
+# package's triggers (MIME database, handlers, /etc/mailcap), nothing left behind; the command
+# line without a display (and with one that cannot be opened); then, from the prefix made
+# read-only and run by an ordinary user: the named files open, an administrator's opt.cfg is
+# read where the installed man page says (an installed copy never takes options from its
+# installation, which belongs to the package), Help > Patchery Handbook shows the README where
+# the man page says it is, the user's options are kept in the config folder across a restart,
+# and a named file that is not a TGA says "Wrong format"; run by root from the writable prefix,
+# it still writes nothing there.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 prefix="$XV_TMP/prefix" id=org.patchery.Patchery f="$XV_TMP/files" home="$XV_TMP/home"
