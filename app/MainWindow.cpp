@@ -70,19 +70,18 @@ QPoint FittedOnScreen(QPoint frameTopLeft, QSize frame) {
 MainWindow::MainWindow()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      sheet_(QSize(StartWidth, StartHeight)),
-      history_(sheet_,
-               [this] {
-                   undoAction->setEnabled(history_.CanUndo());
-                   redoAction->setEnabled(history_.CanRedo());
-               }),
+      document_(QSize(StartWidth, StartHeight),
+                [this] {
+                    undoAction->setEnabled(History().CanUndo());
+                    redoAction->setEnabled(History().CanRedo());
+                }),
       recovery_(SheetRecovery::DefaultFolder(), [this](const QString& what) {
           QMetaObject::invokeMethod(
               this, [this, what] { ReportRecoveryFailure(what); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(ProgramName() + QStringLiteral(" v") + ProgramVersion());
-    history_.ReadScroll = [this] { return TargetScroll(); };
-    history_.PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
+    History().ReadScroll = [this] { return TargetScroll(); };
+    History().PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
     BuildLayout();
     BuildMenus();
     BuildViewMenu();
@@ -120,8 +119,8 @@ void MainWindow::LoadStartupState() {
     sourceVerticalBar->setEnabled(false);
     targetHorizontalBar->setEnabled(false);
 
-    targetVerticalBar->setMax(checked::ToInt16(sheet_.Height() - ViewHeight));
-    targetHorizontalBar->setMax(checked::ToInt16(sheet_.Width() - ViewWidth));
+    targetVerticalBar->setMax(checked::ToInt16(Sheet().Height() - ViewHeight));
+    targetHorizontalBar->setMax(checked::ToInt16(Sheet().Width() - ViewWidth));
     LoadViewSettings();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the source view, the middle panel with the selected tile, the target view,
-// and the menus. The window holds the documents (the target sheet and its history, the source
+// and the menus. The window holds the documents (the target sheet's document, the source
 // image, the selected tile) and shows them through its views; its commands change them.
 
 #include "FileDialog.h"
@@ -9,10 +9,9 @@
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
 #include "SelectedTile.h"
-#include "SheetHistory.h"
+#include "SheetDocument.h"
 #include "SheetRecovery.h"
 #include "Stroke.h"
-#include "TargetSheet.h"
 
 #include <QMainWindow>
 
@@ -41,8 +40,9 @@ class MainWindow : public QMainWindow {
     float Top() const;
 
     // The documents.
-    const TargetSheet& Sheet() const { return sheet_; }
-    SheetHistory& History() { return history_; }
+    const SheetDocument& Document() const { return document_; }
+    const TargetSheet& Sheet() const { return document_.Sheet(); }
+    SheetHistory& History() { return document_.History(); }
     const QImage& Source() const { return source_; }
     const QImage& Tile() const { return tile_.Picture(); }
     QSize TileCells() const { return tile_.Cells(); }
@@ -190,10 +190,10 @@ class MainWindow : public QMainWindow {
     void RememberRecent(const QString& path, bool target);
     void ListRecent();
     void ApplyChosenSize();
-    bool ResizeSheet(QSize size);
+    void ResizeSheet(QSize size, bool autoSize);
     void FitTargetBars();
-    void SaveTargetTo(const QString& path);
-    void ComposeAndSave(const QString& path);
+    void SaveTargetTo(const QByteArray& path);
+    void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     static QString NoImageCaption();
@@ -209,10 +209,10 @@ class MainWindow : public QMainWindow {
     void PickBlock(const QImage& from, const QRect& anchor, QPointF at);
     void StampOrErase(QPoint topLeft);
 
-    TargetSheet sheet_;
-    SheetHistory history_;
+    SheetDocument document_;
     SheetRecovery recovery_;
-    QImage source_; // the opened source image; null before one
+    QImage source_;         // the opened source image; null before one
+    QByteArray sourceFile_; // its file, as its name's bytes
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };

@@ -192,9 +192,9 @@ void MainWindow::Connect() {
     sourceView->Display(&source_);
     tileView->Display(&tile_.Picture());
     composeView->Display(&composed_);
-    targetView->Display(&sheet_.Image());
-    targetView->resize(sheet_.Size());
-    sheet_.OnChanged([this](const QRect& area) {
+    targetView->Display(&Sheet().Image());
+    targetView->resize(Sheet().Size());
+    document_.OnChanged([this](const QRect& area) {
         ShowSheetChange(area);
         KeepForRecovery(area);
     });

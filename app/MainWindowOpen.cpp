@@ -109,6 +109,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         // the source as it was.
         source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
                                    AskBeforeLarge(this, tr("Open it anyway?")));
+        sourceFile_ = QByteArray::fromStdString(*path);
         sourceView->resize(sourceView->Zoomed(source_.size()));
         sourceView->update();
         sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
@@ -137,17 +138,14 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
 }
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
-    SheetHistory::Step before = history_.Sheet();
     try {
         const std::optional<std::string> path = ChooseFile(named);
         if (!path)
             throw Failure("no file was chosen");
-        sheet_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
-                                     SaveableOrAsk(this, fileDialog.FileTitle)),
-                    fileDialog.FileName);
-        sheet_.SetAutoSize(true);
-        FitBars(sheet_.Size(), targetView->Zoom(), targetVerticalBar, targetHorizontalBar);
-        history_.Record(std::move(before));
+        document_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
+                                        SaveableOrAsk(this, fileDialog.FileTitle)),
+                       QByteArray::fromStdString(*path));
+        FitTargetBars();
     } catch (const SizeDeclined&) {
         return true; // declined, not unreadable
     } catch (const std::exception&) {

@@ -6,11 +6,12 @@
 #include "MessageBox.h"
 #include "Program.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 void MainWindow::KeepForRecovery(const QRect& area) {
-    if (sheet_.Unsaved())
-        recovery_.Keep(sheet_.Image(), sheet_.FilePath(), area);
+    if (Sheet().Unsaved())
+        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area);
     else
         recovery_.Discard();
 }
@@ -66,11 +67,6 @@ void MainWindow::OfferRecoveries() {
 
 // As an opened target: undoable, its own file kept, and marked as changed.
 void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
-    SheetHistory::Step before = history_.Sheet();
-    sheet_.Open(kept.Image, kept.FilePath);
-    if (kept.FilePath.isEmpty())
-        sheet_.SetTitle(tr("Untitled"));
-    sheet_.SetAutoSize(true);
+    document_.Restore(kept.Image, QFile::encodeName(kept.FilePath), tr("Untitled"));
     FitTargetBars();
-    history_.Record(std::move(before));
 }

@@ -27,8 +27,8 @@ PixelSurface SurfaceOf(QImage& image) {
 
 // The sheet's own file, when it is a TGA: an opened PNG is never overwritten with TGA bytes.
 void MainWindow::SaveTarget() {
-    const QString own = sheet_.FilePath();
-    if (own.isEmpty() || QFileInfo(own).suffix().compare(QLatin1String("tga"), Qt::CaseInsensitive))
+    const QByteArray& own = Sheet().FilePath();
+    if (own.isEmpty() || !own.toLower().endsWith(".tga"))
         SaveTargetAs();
     else
         SaveTargetTo(own);
@@ -42,22 +42,24 @@ void MainWindow::SaveTargetAs() {
     fileDialog.ConfirmOverwrite = true;
     // The dialog starts from the sheet's own file, as a TGA, never from a file opened as a
     // source; an untitled sheet starts from no name.
-    const QFileInfo own(sheet_.FilePath());
-    fileDialog.Choose(sheet_.FilePath().isEmpty()
+    const QFileInfo own(QFile::decodeName(Sheet().FilePath()));
+    fileDialog.Choose(Sheet().FilePath().isEmpty()
                           ? QString()
                           : own.dir().filePath(own.completeBaseName() + QStringLiteral(".tga")));
     if (fileDialog.ShowSave(this))
-        SaveTargetTo(fileDialog.FileName);
+        SaveTargetTo(QFile::encodeName(fileDialog.FileName));
 }
 
-void MainWindow::SaveTargetTo(const QString& chosen) {
+// path: the file's name as its bytes; the messages name it as well as they decode.
+void MainWindow::SaveTargetTo(const QByteArray& path) {
+    const QString chosen = QFile::decodeName(path);
     const auto hide = qScopeGuard([this] {
         composeView->hide();
         composed_ = QImage();
     });
     try {
-        ComposeAndSave(chosen);
-        sheet_.Saved(chosen);
+        ComposeAndSave(path.toStdString());
+        document_.Saved(path);
         RememberRecent(chosen, true);
     } catch (const Failure& failure) {
         if (failure.Type == Failure::Kind::Unsupported) {
@@ -67,7 +69,7 @@ void MainWindow::SaveTargetTo(const QString& chosen) {
         }
         // A save that fails silently would leave the user believing the sheet is on disk. The
         // message names the file; a failure of the file itself needs only its reason.
-        const bool ofTheFile = failure.Action == "cannot save " + LocalPath(chosen);
+        const bool ofTheFile = failure.Action == "cannot save " + path.toStdString();
         ShowMessage(
             tr("Could not save %1: %2")
                 .arg(chosen, QString::fromLocal8Bit(ofTheFile ? failure.Reason : failure.what())),
@@ -80,16 +82,16 @@ void MainWindow::SaveTargetTo(const QString& chosen) {
 
 // The composed picture goes to the disk and back before it is written: what is saved is what
 // the bitmap holds, exactly the sheet's pixels at its size.
-void MainWindow::ComposeAndSave(const QString& path) {
+void MainWindow::ComposeAndSave(const std::string& path) {
     composeView->show();
-    composed_ = QImage(sheet_.Size(), QImage::Format_RGB32);
+    composed_ = QImage(Sheet().Size(), QImage::Format_RGB32);
     if (composed_.isNull())
         throw std::bad_alloc();
-    composed_.fill(sheet_.Blank());
+    composed_.fill(TargetSheet::Blank());
     {
         QPainter painter(&composed_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, sheet_.Image());
+        painter.drawImage(0, 0, Sheet().Image());
     }
     composeView->resize(composed_.size());
     ImageData readBack;
@@ -101,8 +103,8 @@ void MainWindow::ComposeAndSave(const QString& path) {
         LoadBMP(bitmap, readBack);
     }
     // The compose view shows what was read back, at the sheet's size whatever the file said.
-    composed_.fill(sheet_.Blank());
+    composed_.fill(TargetSheet::Blank());
     DrawImage(SurfaceOf(composed_), readBack);
     composeView->update();
-    SaveTGA(LocalPath(path), readBack);
+    SaveTGA(path, readBack);
 }

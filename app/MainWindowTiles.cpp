@@ -20,7 +20,8 @@ bool MainWindow::PickTile(QPointF at) {
         return false;
     const QRect cell = CellAt(at);
     // A cell that runs past the image's edge shows the blank colour there.
-    tile_.Pick(source_, cell, sheet_.Blank());
+    tile_.Pick(source_, cell, TargetSheet::Blank(),
+               OriginGrid::OfSource(sourceFile_, QRect(cell.topLeft() / TileSize, QSize(1, 1))));
     ShowTile();
     sourceView->SetMark(cell);
     return true;

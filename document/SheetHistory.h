@@ -32,10 +32,11 @@ class SheetHistory {
     // The pixels the steps may keep; the oldest steps go first beyond it.
     static constexpr int64_t DefaultLimit = int64_t{256} << 20;
 
-    // Some pixels of the sheet and their place.
+    // Some pixels of the sheet, the origins of their cells, and their place.
     struct Patch {
         QRect Area;
         QImage Pixels;
+        OriginGrid Origins;
     };
     // What a change replaces, or what an undo puts back. A change to cells holds only their
     // pixels, in the order they were taken (a stroke's first); a whole sheet holds everything.
@@ -44,6 +45,7 @@ class SheetHistory {
         std::vector<Patch> Cells;
         TargetSheet::State Sheet;
         ScrollState Scroll;
+        uint64_t Version = 0; // the sheet's, so that undoing to the saved sheet reads as saved
     };
 
     // changed runs whenever what can be undone or redone may have changed.

@@ -69,7 +69,7 @@ class TestSheet : public QObject {
     Q_OBJECT
   private slots:
     void stampsAndSizes();
-    void outOfMemoryChangesNothing();
+    void outOfMemoryOrCancelChangesNothing();
     void undoAndRedo_data();
     void undoAndRedo();
     void historyBounded();
@@ -108,7 +108,7 @@ void TestSheet::stampsAndSizes() {
     QCOMPARE(At(sheet, 0, 960), B);
 
     const QImage picture = Pattern(QSize(128, 128));
-    sheet.Open(picture, QStringLiteral("/art/wall.tga"));
+    sheet.Open(picture, "/art/wall.tga");
     QCOMPARE(sheet.Title(), QStringLiteral("wall.tga"));
     sheet.Stamp(Filled(QSize(64, 64), qRgb(1, 2, 3)), QPoint(64, 64));
     sheet.Resize(QSize(64, 64));
@@ -118,7 +118,7 @@ void TestSheet::stampsAndSizes() {
     QVERIFY(sheet.Picture() == picture); // stamps never reach the picture
 }
 
-void TestSheet::outOfMemoryChangesNothing() {
+void TestSheet::outOfMemoryOrCancelChangesNothing() {
     TargetSheet sheet(QSize(256, 1024));
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
     const TargetSheet::State before = sheet.Whole();
@@ -130,6 +130,10 @@ void TestSheet::outOfMemoryChangesNothing() {
     }
     QVERIFY(SameState(sheet.Whole(), before));
     QVERIFY(!told);
+    // Cancelled before it starts, a size change makes nothing and leaves the sheet.
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(sheet.Resized(QSize(4096, 4096), &cancelled).isNull());
+    QVERIFY(SameState(sheet.Whole(), before));
 }
 
 enum Change { Stamp, EdgeStamp, SameStamp, Size, SameSize, Open };
@@ -175,7 +179,7 @@ void TestSheet::undoAndRedo() {
     else if (change == Size || change == SameSize)
         sheet.Resize(change == Size ? QSize(256, 768) : QSize(300, 700));
     else
-        sheet.Open(Pattern(QSize(320, 500)), QStringLiteral("/t/b.tga"));
+        sheet.Open(Pattern(QSize(320, 500)), "/t/b.tga");
     if (change == Size || change == Open)
         scroll = {{true, 23, 23}, {false, 0, 0}};
     const TargetSheet::State after = sheet.Whole();
@@ -208,7 +212,7 @@ void TestSheet::historyBounded() {
     SheetHistory history(sheet, [] {});
     const QImage picture = Filled(QSize(1024, 1024), qRgb(5, 6, 7)); // 4 MB
     SheetHistory::Step step = history.Sheet();
-    sheet.Open(picture, QStringLiteral("/p.tga"));
+    sheet.Open(picture, "/p.tga");
     history.Record(step);
     for (const int height : {1000, 900}) {
         step = history.Sheet();
@@ -282,7 +286,7 @@ void TestSheet::blocksAndErase() {
 void TestSheet::flipsAndTurns() {
     const QImage block = Pattern(QSize(128, 64));
     SelectedTile tile;
-    tile.Pick(block, block.rect(), Blank);
+    tile.Pick(block, block.rect(), Blank, {});
     QCOMPARE(tile.Cells(), QSize(2, 1));
     tile.FlipHorizontally();
     QCOMPARE(tile.Picture(), block.mirrored(true, false));
@@ -297,12 +301,12 @@ void TestSheet::flipsAndTurns() {
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 64; ++x)
             QCOMPARE(tile.Picture().pixel(x, y), block.pixel(y, 63 - x));
-    tile.Pick(block, block.rect(), Blank);
+    tile.Pick(block, block.rect(), Blank, {});
     QCOMPARE(tile.Picture(), block);
     QCOMPARE(tile.Cells(), QSize(2, 1));
     // A block that runs past the image's edges: the blank colour beyond them.
     const QImage odd = Pattern(QSize(100, 150));
-    tile.Pick(odd, QRect(64, 64, 128, 128), Blank);
+    tile.Pick(odd, QRect(64, 64, 128, 128), Blank, {});
     QImage expected = Filled(QSize(128, 128), Blank.rgb());
     for (int y = 0; y < 86; ++y)
         for (int x = 0; x < 36; ++x)
@@ -448,10 +452,10 @@ void TestSheet::savedSheetIsUnchanged() {
     QVERIFY(!sheet.Unsaved());
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(0, 0));
     QVERIFY(sheet.Unsaved());
-    sheet.Saved(QStringLiteral("/s/own.tga"));
+    sheet.Saved("/s/own.tga");
     QVERIFY(!sheet.Unsaved());
     QCOMPARE(sheet.Title(), QStringLiteral("own.tga"));
-    QCOMPARE(sheet.FilePath(), QStringLiteral("/s/own.tga"));
+    QCOMPARE(sheet.FilePath(), QByteArray("/s/own.tga"));
     sheet.Resize(QSize(256, 1024));
     QVERIFY(sheet.Unsaved());
 }
