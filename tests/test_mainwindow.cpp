@@ -762,7 +762,7 @@ void TestMainWindow::layoutOpensAsTarget() {
     const QString unnamed =
         folder.Put(QStringLiteral("walls"), "\xEF\xBB\xBF \r\n{ \"patchery\" :1}");
     const QString otherJson =
-        folder.Put(QStringLiteral("other.patchery"), "{\"size\": [256, 1024], \"patchery\": 1}");
+        folder.Put(QStringLiteral("other.patchery"), "{\"size\": [256, 1024], \"cells\": []}");
     const QString sheet = folder.Put(QStringLiteral("sheet.tga"), PatternTga(64, 64));
     const QString fifo = folder.path() + QStringLiteral("/fifo");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
