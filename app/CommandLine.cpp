@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
+#include "FileIO.h"
 #include "Program.h"
+#include "SheetLayout.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -25,6 +27,21 @@ int Print(const QString& text) {
 // bytes whatever their encoding (a Latin-1 name under a UTF-8 locale would not decode).
 QByteArray Bytes(const QString& argument) {
     return argument.toLatin1();
+}
+
+// A regular file whose first bytes are a layout's. Anything else, a FIFO or a device included, is
+// not read at all, so that the start never waits on it.
+bool IsLayoutFile(const QByteArray& path) {
+    constexpr size_t HeadSize = 4096;
+    try {
+        const fileio::FileDescriptor file = fileio::OpenForReading(path.toStdString());
+        QByteArray head(HeadSize, Qt::Uninitialized);
+        head.resize(qsizetype(fileio::ReadFully(file.get(), reinterpret_cast<uint8_t*>(head.data()),
+                                                HeadSize, 0, path.toStdString())));
+        return SheetLayout::LooksLike(head);
+    } catch (const Failure&) {
+        return false;
+    }
 }
 
 // A full path, as the file dialog would have given it.
@@ -52,9 +69,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                     QStringLiteral("Open SHEET as the target sheet."),
                                     QStringLiteral("SHEET"));
     parser.addOption(target);
-    parser.addPositionalArgument(QStringLiteral("SOURCE"),
-                                 QStringLiteral("Open SOURCE as the source image."),
-                                 QStringLiteral("[SOURCE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("SOURCE"),
+        QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
+        QStringLiteral("[SOURCE]"));
 
     const auto wrong = [](const QString& reason) {
         // The reason may quote an argument: its own bytes go out again.
@@ -76,9 +94,20 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     if (sources.size() > 1)
         return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
 
-    if (!sources.isEmpty())
-        named.Source = FullPath(Bytes(sources.constFirst()));
     if (parser.isSet(target))
         named.Target = FullPath(Bytes(parser.value(target)));
+    if (!sources.isEmpty()) {
+        const QByteArray source = FullPath(Bytes(sources.constFirst()));
+        // A layout describes a sheet: the file manager's double click on one, which names it
+        // as SOURCE, opens it as the target.
+        if (!IsLayoutFile(source))
+            named.Source = source;
+        else if (named.Target)
+            return wrong(QStringLiteral("%1 is a layout, which opens as the target: not with "
+                                        "--target as well")
+                             .arg(sources.constFirst()));
+        else
+            named.Target = source;
+    }
     return std::nullopt;
 }

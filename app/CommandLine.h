@@ -1,5 +1,6 @@
 #pragma once
-// The command line: patchery [--target SHEET] [SOURCE].
+// The command line: patchery [--target SHEET] [SOURCE]. A SOURCE that is a layout opens as the
+// target.
 
 #include <QByteArray>
 

@@ -4,6 +4,7 @@
 
 #include "AboutDialog.h"
 #include "Checked.h"
+#include "Installation.h"
 #include "Layout.h"
 #include "MessageBox.h"
 #include "OptionsDialog.h"
@@ -12,9 +13,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLayout>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
@@ -219,6 +223,18 @@ void MainWindow::Quit() {
 void MainWindow::ShowOptions() {
     OptionsDialog dialog(this, options_);
     dialog.exec();
+}
+
+// The README, in the desktop's viewer for it; where nothing can show it, where it lies.
+void MainWindow::ShowHandbook() {
+    const QString path = HandbookPath();
+    QString problem;
+    if (!QFileInfo::exists(path))
+        problem = tr("The handbook is missing: it should be the file %1").arg(path);
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        problem = tr("No program could show the handbook. It is the file %1").arg(path);
+    if (!problem.isEmpty())
+        ShowMessage(problem, MessageButtons::OK, tr("Patchery Handbook"), MessageIcon::None, this);
 }
 
 void MainWindow::ShowAbout() {

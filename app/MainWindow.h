@@ -105,6 +105,7 @@ class MainWindow : public QMainWindow {
     QAction* fitAction = nullptr;
     QAction* gridAction = nullptr;
     QMenu* helpMenu = nullptr;
+    QAction* handbookAction = nullptr;
     QAction* aboutAction = nullptr;
 
     // Commands.
@@ -141,6 +142,7 @@ class MainWindow : public QMainWindow {
     void Undo();
     void Redo();
     void ShowOptions();
+    void ShowHandbook();
     void ShowAbout();
     // Offers the sheets other instances left unsaved: one with a Yes/No question, several in
     // one box.

@@ -139,6 +139,7 @@ void MainWindow::BuildMenus() {
     rotateAction = editMenu->addAction(tr("&Rotate 90\u00B0 Clockwise"));
     rotateAction->setShortcut(QKeySequence(Qt::Key_Z));
     helpMenu = menuBar()->addMenu(tr("&Help"));
+    handbookAction = helpMenu->addAction(tr("Patchery &Handbook"));
     aboutAction = helpMenu->addAction(tr("&About "));
 
     // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
@@ -190,6 +191,7 @@ void MainWindow::Connect() {
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(quitAction, &QAction::triggered, this, &MainWindow::Quit);
+    connect(handbookAction, &QAction::triggered, this, &MainWindow::ShowHandbook);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
     connect(undoAction, &QAction::triggered, this, &MainWindow::Undo);
     connect(redoAction, &QAction::triggered, this, &MainWindow::Redo);

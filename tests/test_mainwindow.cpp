@@ -34,6 +34,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 #include <optional>
 
@@ -154,6 +155,7 @@ class TestMainWindow : public QObject {
     void windowFrame();
     void captions();
     void menus();
+    void screenshotShowsTheMenus();
     void translatedTexts();
     void qtTextsInTheSameLanguage_data();
     void qtTextsInTheSameLanguage();
@@ -172,6 +174,7 @@ class TestMainWindow : public QObject {
     void signalsReachTheLoop();
     void commandLine_data();
     void commandLine();
+    void layoutOpensAsTarget();
 
   private:
     std::optional<QByteArray> savedOptions_;
@@ -338,7 +341,9 @@ void TestMainWindow::menus() {
          {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction},
          {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
           QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid")}},
-        {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
+        {frm.helpMenu,
+         {frm.handbookAction, frm.aboutAction},
+         {QStringLiteral("Patchery &Handbook"), QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
         {frm.openSourceAction, QKeySequence(QStringLiteral("Ctrl+O"))},
@@ -748,6 +753,62 @@ void TestMainWindow::commandLine() {
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
     QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
     QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
+}
+
+// A file manager names a double-clicked file as SOURCE: a layout, known by its first key
+// whatever its name, becomes the target; anything else stays the source, unread if it is not
+// a regular file (a FIFO would otherwise block the start).
+void TestMainWindow::layoutOpensAsTarget() {
+    const TestFolder folder;
+    const QString layout = folder.Put(QStringLiteral("walls.patchery"),
+                                      "{\n  \"patchery\": 1,\n  \"size\": [256, 1024]\n}\n");
+    const QString unnamed =
+        folder.Put(QStringLiteral("walls"), "\xEF\xBB\xBF \r\n{ \"patchery\" :1}");
+    const QString otherJson =
+        folder.Put(QStringLiteral("other.patchery"), "{\"size\": [256, 1024], \"cells\": []}");
+    const QString sheet = folder.Put(QStringLiteral("sheet.tga"), PatternTga(64, 64));
+    const QString fifo = folder.path() + QStringLiteral("/fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto parse = [](const QStringList& arguments, CommandLine& named) {
+        QList<QByteArray> bytes{"patchery"};
+        for (const QString& argument : arguments)
+            bytes << QFile::encodeName(argument);
+        std::vector<char*> argv;
+        for (QByteArray& argument : bytes)
+            argv.push_back(argument.data());
+        return ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1);
+    };
+    for (const QString& path : {layout, unnamed}) {
+        CommandLine named;
+        QCOMPARE(parse({path}, named), -1);
+        QVERIFY2(!named.Source, qPrintable(path));
+        QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), path);
+    }
+    for (const QString& path : {otherJson, sheet, fifo}) {
+        CommandLine named;
+        QCOMPARE(parse({path}, named), -1);
+        QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), path);
+        QVERIFY2(!named.Target, qPrintable(path));
+    }
+    CommandLine both; // two targets: said, not one of them dropped
+    QCOMPARE(parse({QStringLiteral("--target"), sheet, layout}, both), 2);
+}
+
+// The README's screenshot must show the program's menus: the list beside it, which `make
+// screenshot` reads from the picture, against the menu bar's titles.
+void TestMainWindow::screenshotShowsTheMenus() {
+    QFile list(QStringLiteral(PATCHERY_SOURCE_DIR "/docs/screenshot.menus"));
+    QVERIFY2(list.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(list.fileName()));
+    const QStringList shown =
+        QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    MainWindow frm;
+    QStringList titles;
+    for (const QAction* menu : frm.menuBar()->actions())
+        titles << menu->text().remove(QLatin1Char('&'));
+    QVERIFY2(shown == titles,
+             qPrintable(QStringLiteral("the screenshot shows %1, the window has %2; "
+                                       "run make screenshot")
+                            .arg(shown.join(QLatin1Char(' ')), titles.join(QLatin1Char(' ')))));
 }
 
 // Every text with words in it that the window, its menus and its dialogs show, in a fixed order.

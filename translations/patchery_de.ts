@@ -412,6 +412,22 @@
         <source>%1 has other names (hard links). Saving makes it a new file; the other names keep the old sheet. Save anyway?</source>
         <translation>%1 hat weitere Namen (harte Links). Beim Speichern wird es eine neue Datei; die anderen Namen behalten das alte Blatt. Trotzdem speichern?</translation>
     </message>
+    <message>
+        <source>The handbook is missing: it should be the file %1</source>
+        <translation>Das Handbuch fehlt: Es sollte die Datei %1 sein</translation>
+    </message>
+    <message>
+        <source>No program could show the handbook. It is the file %1</source>
+        <translation>Kein Programm konnte das Handbuch anzeigen. Es ist die Datei %1</translation>
+    </message>
+    <message>
+        <source>Patchery Handbook</source>
+        <translation>Patchery-Handbuch</translation>
+    </message>
+    <message>
+        <source>Patchery &amp;Handbook</source>
+        <translation>Patchery-&amp;Handbuch</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
