@@ -2,6 +2,7 @@
 
 #include "FileIO.h"
 #include "Program.h"
+#include "SheetBuild.h"
 #include "SheetLayout.h"
 
 #include <QCommandLineParser>
@@ -69,6 +70,25 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                     QStringLiteral("Open SHEET as the target sheet."),
                                     QStringLiteral("SHEET"));
     parser.addOption(target);
+    const QCommandLineOption build(
+        QStringLiteral("build"),
+        QStringLiteral("Build the sheet LAYOUT names and write it, without a window. Exits 0 when "
+                       "written, 1 on any problem (nothing is then written)."),
+        QStringLiteral("LAYOUT"));
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("Exit 0 when the sheet on disk is what LAYOUT builds now, 1 when it "
+                       "differs or is missing, 2 when LAYOUT cannot be built."),
+        QStringLiteral("LAYOUT"));
+    const QCommandLineOption output(
+        QStringLiteral("output"),
+        QStringLiteral("With --build or --check: the sheet is FILE, not the layout's own."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption allowLarge(
+        QStringLiteral("allow-large"),
+        QStringLiteral("With --build or --check: read sources whose pixels need more than "
+                       "256 MB of memory."));
+    parser.addOptions({build, check, output, allowLarge});
     parser.addPositionalArgument(
         QStringLiteral("SOURCE"),
         QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
@@ -91,6 +111,27 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return Print(ProgramName() + QLatin1Char(' ') + ProgramVersion() + QLatin1Char('\n'));
     }
     const QStringList sources = parser.positionalArguments();
+    const bool building = parser.isSet(build) || parser.isSet(check);
+    if (parser.isSet(build) && parser.isSet(check))
+        return wrong(QStringLiteral("--build and --check go one at a time"));
+    if (building && (parser.isSet(target) || !sources.isEmpty()))
+        return wrong(
+            QStringLiteral("--%1 opens no window: no SOURCE or --target with it")
+                .arg(parser.isSet(build) ? QStringLiteral("build") : QStringLiteral("check")));
+    if (!building && (parser.isSet(output) || parser.isSet(allowLarge)))
+        return wrong(QStringLiteral("--%1 goes with --build or --check")
+                         .arg(parser.isSet(output) ? QStringLiteral("output")
+                                                   : QStringLiteral("allow-large")));
+    if (building) {
+        if (parser.isSet(build))
+            named.Build = Bytes(parser.value(build));
+        else
+            named.Check = Bytes(parser.value(check));
+        if (parser.isSet(output))
+            named.Output = Bytes(parser.value(output));
+        named.AllowLarge = parser.isSet(allowLarge);
+        return std::nullopt;
+    }
     if (sources.size() > 1)
         return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
 
@@ -110,4 +151,15 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
             named.Target = source;
     }
     return std::nullopt;
+}
+
+int RunSheetCommand(const CommandLine& named) {
+    SheetBuildRequest request;
+    request.Layout = named.Build ? *named.Build : named.Check.value_or(QByteArray());
+    request.Output = named.Output;
+    request.AllowLarge = named.AllowLarge;
+    const SheetBuildResult result = named.Build ? BuildSheetFile(request) : CheckSheetFile(request);
+    for (const std::string& line : result.Lines)
+        std::fprintf(stderr, "patchery: %s\n", line.c_str());
+    return result.Status;
 }

@@ -178,14 +178,19 @@ void LoadTGA(const std::string& path, ImageData& image,
     image.Pixels.swap(pixels);
 }
 
+std::array<uint8_t, 18> SavedTgaHeader(int32_t width, int32_t height) {
+    std::array<uint8_t, HeaderSize> header{0, 0, TrueColour};
+    PutLe16(header.data() + 12, static_cast<int16_t>(width));
+    PutLe16(header.data() + 14, static_cast<int16_t>(height));
+    header[16] = 24;
+    header[17] = TopOrigin;
+    return header;
+}
+
 void SaveTGA(const std::string& path, const ImageData& image) {
     CheckSaveable(path, image);
 
-    uint8_t header[HeaderSize] = {0, 0, TrueColour};
-    PutLe16(header + 12, static_cast<int16_t>(image.Width));
-    PutLe16(header + 14, static_cast<int16_t>(image.Height));
-    header[16] = 24;
-    header[17] = TopOrigin;
+    std::array<uint8_t, HeaderSize> header = SavedTgaHeader(image.Width, image.Height);
 
     // 8-bit pixels become the blue, green, red of their palette entries.
     std::vector<uint8_t> converted;
@@ -204,7 +209,8 @@ void SaveTGA(const std::string& path, const ImageData& image) {
     const std::vector<uint8_t>& body = image.Bits == 8 ? converted : image.Pixels;
 
     DurableFile file(path);
-    iovec parts[2] = {{header, HeaderSize}, {const_cast<uint8_t*>(body.data()), body.size()}};
+    iovec parts[2] = {{header.data(), HeaderSize},
+                      {const_cast<uint8_t*>(body.data()), body.size()}};
     file.Write(parts, 2);
     file.Commit();
 }

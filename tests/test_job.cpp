@@ -8,7 +8,9 @@
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
 #include "ImageFile.h"
+#include "LayoutBuild.h"
 #include "MainWindow.h"
+#include "SheetBuild.h"
 #include "SheetRecovery.h"
 
 #include <QAction>
@@ -192,6 +194,7 @@ class TestJob : public QObject {
     void saveTargetToOwnFile_data();
     void saveTargetToOwnFile();
     void unsavedSheetOfferedAtNextStart();
+    void layoutBuildsTheBytesTheWindowSaved();
 };
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
@@ -651,6 +654,43 @@ void TestJob::oddWidthCustomSheetSaves() {
     Save(frm, user, saved);
     QVERIFY(user.Messages.empty());
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
+}
+
+// A sheet stamped in the window with a turned block, a flip and a pick from the sheet itself,
+// over an opened PNG: its layout, built without the window, writes exactly the bytes Save Target
+// wrote.
+void TestJob::layoutBuildsTheBytesTheWindowSaved() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(
+        PatternImage(QSize(256, 768), QPoint(7, 3)).save(dir.filePath(QStringLiteral("old.png"))));
+    user.Files.push_back(dir.filePath(QStringLiteral("old.png")));
+    frm.openTargetAction->trigger();
+    OpenSource(frm, user, dir.Put(QStringLiteral("art.tga"), PatternTga(200, 256)));
+    Pointer pointer{frm};
+    pointer.Drag(frm.sourceView, {{70, 10}, {190, 70}});
+    frm.rotateAction->trigger();
+    PressAt(frm.targetView, QPointF(10, 10), Qt::LeftButton, {});
+    frm.flipHorizontallyAction->trigger();
+    PressAt(frm.targetView, QPointF(130, 260), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(70, 70), Qt::LeftButton, Qt::ControlModifier);
+    PressAt(frm.targetView, QPointF(200, 600), Qt::LeftButton, {});
+    const QString saved = dir.filePath(QStringLiteral("saved.tga"));
+    Save(frm, user, saved);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+
+    const QByteArray layout = QFile::encodeName(dir.filePath(QStringLiteral("wall.patchery")));
+    const QString built = dir.filePath(QStringLiteral("built.tga"));
+    QVERIFY(WriteFile(QFile::decodeName(layout),
+                      LayoutOf(frm.Sheet(), layout, QFile::encodeName(built)).Text()));
+    const SheetBuildResult result = BuildSheetFile({layout, {}, false});
+    QCOMPARE(result.Lines, std::vector<std::string>());
+    QCOMPARE(result.Status, 0);
+    const QByteArray expected = ReadFile(saved);
+    QCOMPARE(expected.size(), 18 + 3 * 256 * 768);
+    QVERIFY(ReadFile(built) == expected);
 }
 
 PATCHERY_WIDGET_TEST(TestJob)

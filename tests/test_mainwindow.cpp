@@ -736,6 +736,21 @@ void TestMainWindow::commandLine_data() {
         << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
     QTest::newRow("unknown option")
         << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+    QTest::newRow("--build, no window")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("--output"), QStringLiteral("s.tga")}
+        << -1 << QString() << QString();
+    QTest::newRow("--build with a source")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("a.tga")}
+        << 2 << QString() << QString();
+    QTest::newRow("--build and --check")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("--check"), QStringLiteral("l.patchery")}
+        << 2 << QString() << QString();
+    QTest::newRow("--output without --build")
+        << QStringList{QStringLiteral("--output"), QStringLiteral("s.tga")} << 2 << QString()
+        << QString();
 }
 
 void TestMainWindow::commandLine() {

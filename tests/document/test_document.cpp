@@ -2,7 +2,9 @@
 // a block, picks from the sheet, strokes, undo and redo, and when the sheet reads as saved.
 
 #include "Failure.h"
+#include "ImageFile.h"
 #include "LayoutBuild.h"
+#include "SheetBuild.h"
 #include "SheetDocument.h"
 #include "TileGrid.h"
 #include "WatchedFiles.h"
@@ -50,6 +52,9 @@ class TestDocument : public QObject {
     void badLayoutsRefused_data();
     void badLayoutsRefused();
     void watchedFileReplacedByRename();
+    void buildWritesTheWholeSheetOrNothing();
+    void buildStaysInTheLayoutsFolder_data();
+    void buildStaysInTheLayoutsFolder();
 };
 
 void TestDocument::originsFollowFlipsAndTurns_data() {
@@ -176,7 +181,8 @@ void TestDocument::layoutBuildsWhatWasStamped() {
 
     const QByteArray text = LayoutOf(document.Sheet(), "/w/wall.patchery", "/w/wall.tga").Text();
     QVERIFY2(text.startsWith("{\n  \"patchery\": 1,\n  \"size\": [256, 1000],"), text.left(80));
-    QVERIFY2(text.contains("\"sources\": { \"a\": \"art/a.png\", \"old\": \"old.tga\" }"), text.constData());
+    QVERIFY2(text.contains("\"sources\": { \"a\": \"art/a.png\", \"old\": \"old.tga\" }"),
+             text.constData());
     const SheetLayout read = SheetLayout::Parse(text, QStringLiteral("wall.patchery"));
     QCOMPARE(read.Text(), text);
     const BuiltSheet built = BuildLayout(read, "/w/wall.patchery",
@@ -279,6 +285,148 @@ void TestDocument::watchedFileReplacedByRename() {
     QFile::remove(QFile::decodeName(path));
     QTRY_COMPARE(removed.size(), 1);
     QCOMPARE(changed.size(), 2);
+}
+
+namespace {
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QByteArray LayoutText(const char* sheet, const char* source, int version = 1) {
+    return "{\"patchery\": " + QByteArray::number(version) +
+           ", \"size\": [256, 768], \"sheet\": \"" + sheet + "\", \"sources\": {\"a\": \"" +
+           source +
+           "\"}, \"cells\": [{\"at\": [3, 2], \"from\": \"a\", \"cell\": [1, 0], "
+           "\"orient\": \"flip-h\"}]}";
+}
+
+std::vector<std::string> Lines(std::initializer_list<QString> lines) {
+    std::vector<std::string> all;
+    for (const QString& line : lines)
+        all.push_back(line.toStdString());
+    return all;
+}
+} // namespace
+
+// --build writes the sheet the layout names and --check finds it current; a change on disk, a
+// missing sheet, a missing source, a newer version and a source too large to read unasked give
+// their exit status and their one line each, and leave the sheet on disk as it was.
+void TestDocument::buildWritesTheWholeSheetOrNothing() {
+    QTemporaryDir dir;
+    const QString layout = dir.filePath(QStringLiteral("wall.patchery"));
+    const QString sheet = dir.filePath(QStringLiteral("wall.tga"));
+    const SheetBuildRequest request{QFile::encodeName(layout), {}, false};
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("art")));
+    const QImage source = Pattern(QSize(128, 64));
+    QVERIFY(source.save(dir.filePath(QStringLiteral("art/a.png"))));
+    Write(layout, LayoutText("wall.tga", "art/a.png"));
+
+    SheetBuildResult result = BuildSheetFile(request);
+    QCOMPARE(result.Lines, std::vector<std::string>());
+    QCOMPARE(result.Status, 0);
+    const QImage built = LoadPicture(LocalPath(sheet));
+    QCOMPARE(built.size(), QSize(256, 768));
+    QVERIFY(CellOf(built, {3, 2}) == CellOf(source, {1, 0}).mirrored(true, false));
+    QCOMPARE(QColor(built.pixel(255, 767)), TargetSheet::Blank());
+    QCOMPARE(CheckSheetFile(request).Status, 0);
+
+    const QByteArray good = Read(sheet);
+    QByteArray changed = good;
+    changed[changed.size() - 1] = char(changed.back() ^ 1);
+    Write(sheet, changed);
+    result = CheckSheetFile(request);
+    QCOMPARE(result.Status, 1);
+    QCOMPARE(result.Lines, Lines({layout + QStringLiteral(": ") + sheet +
+                                  QStringLiteral(": not what the layout builds now")}));
+    Write(sheet, good + "x"); // a byte more: a save of the same pixels would not have it
+    QCOMPARE(CheckSheetFile(request).Status, 1);
+    QVERIFY(QFile::remove(sheet));
+    result = CheckSheetFile(request);
+    QCOMPARE(result.Status, 1);
+    QCOMPARE(result.Lines, Lines({layout + QStringLiteral(": ") + sheet +
+                                  QStringLiteral(": No such file or directory")}));
+
+    Write(sheet, good);
+    Write(layout, LayoutText("wall.tga", "art/gone.png"));
+    result = BuildSheetFile(request);
+    QCOMPARE(result.Status, 1);
+    QCOMPARE(
+        result.Lines,
+        Lines({layout + QStringLiteral(": cell 3,2: art/gone.png: No such file or directory")}));
+    QCOMPARE(Read(sheet), good);
+    QCOMPARE(CheckSheetFile(request).Status, 2);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("wall.patchery"), QStringLiteral("wall.tga")}));
+
+    Write(layout, LayoutText("wall.tga", "art/a.png", 2));
+    result = BuildSheetFile(request);
+    QCOMPARE(result.Status, 1);
+    QCOMPARE(result.Lines, Lines({layout + QStringLiteral(": \"patchery\": version 2 is newer "
+                                                          "than this program reads (1)")}));
+    QCOMPARE(CheckSheetFile(request).Status, 2);
+
+    // A header declaring 10000 x 10000 pixels: refused before any is read, unless allowed.
+    Write(dir.filePath(QStringLiteral("art/huge.pgm")), "P5 10000 10000 255\n");
+    Write(layout, LayoutText("wall.tga", "art/huge.pgm"));
+    result = BuildSheetFile(request);
+    QCOMPARE(result.Lines,
+             Lines({layout + QStringLiteral(": cell 3,2: art/huge.pgm: its 10000 x 10000 pixels "
+                                            "need 286.1 MB of memory; --allow-large reads it")}));
+    result = BuildSheetFile({request.Layout, {}, true});
+    QCOMPARE(result.Status, 1);
+    QVERIFY(!result.Lines.front().ends_with("--allow-large reads it"));
+    QCOMPARE(Read(sheet), good);
+}
+
+void TestDocument::buildStaysInTheLayoutsFolder_data() {
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("parent") << QByteArray("sub/../../out/x.tga")
+                            << QStringLiteral("leads out of the layout's folder");
+    QTest::newRow("absolute") << QByteArray("OUT/x.tga") << QStringLiteral("is an absolute path");
+    QTest::newRow("folder link") << QByteArray("link/x.tga")
+                                 << QStringLiteral(
+                                        "leads out of the layout's folder through a symbolic link");
+    QTest::newRow("file link") << QByteArray("x.tga")
+                               << QStringLiteral(
+                                      "is a symbolic link that leads out of the layout's folder");
+}
+
+// A layout from someone else cannot make --build write outside its own folder, whatever way its
+// "sheet" leads there; --output names the file instead.
+void TestDocument::buildStaysInTheLayoutsFolder() {
+    QFETCH(QByteArray, sheet);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    QVERIFY(root.mkpath(QStringLiteral("in/sub")) && root.mkdir(QStringLiteral("out")));
+    QVERIFY(
+        QFile::link(dir.filePath(QStringLiteral("out")), dir.filePath(QStringLiteral("in/link"))));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("out/x.tga")),
+                        dir.filePath(QStringLiteral("in/x.tga"))));
+    QVERIFY(Pattern(QSize(128, 64)).save(dir.filePath(QStringLiteral("in/a.png"))));
+    sheet.replace("OUT", QFile::encodeName(dir.filePath(QStringLiteral("out"))));
+    const QString layout = dir.filePath(QStringLiteral("in/l.patchery"));
+    Write(layout, LayoutText(sheet.constData(), "a.png"));
+
+    SheetBuildResult result = BuildSheetFile({QFile::encodeName(layout), {}, false});
+    QCOMPARE(result.Status, 1);
+    QCOMPARE(result.Lines, Lines({layout + QStringLiteral(": \"sheet\": ") +
+                                  QFile::decodeName(sheet) + QLatin1Char(' ') + reason +
+                                  QStringLiteral("; --output names where to write instead")}));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+
+    const QString output = dir.filePath(QStringLiteral("out/chosen.tga"));
+    result = BuildSheetFile({QFile::encodeName(layout), QFile::encodeName(output), false});
+    QCOMPARE(result.Status, 0);
+    QCOMPARE(LoadPicture(LocalPath(output)).size(), QSize(256, 768));
 }
 
 QTEST_GUILESS_MAIN(TestDocument)

@@ -192,6 +192,23 @@ status=0
 bare --bogus "$f/x.tga" || status=$?
 [ "$status" -eq 2 ] && grep -q bogus "$XV_TMP/err" && [ ! -s "$XV_TMP/out" ] ||
     xv_fail "an unknown option: status $status, $(cat "$XV_TMP/out" "$XV_TMP/err")"
+# A sheet built and checked from its layout without a display; a missing source writes nothing.
+mkdir -p "$f/layout"
+sheet="$f/layout/s.tga"
+cells='"cells": [{"at": [1, 2], "blank": true}]'
+printf '{"patchery": 1, "size": [256, 768], "sheet": "s.tga", %s}' "$cells" >"$f/layout/l.patchery"
+(cd "$f/layout" && bare --build l.patchery) && [ "$(stat -c %s "$sheet")" = 589842 ] &&
+    bare --check "$f/layout/l.patchery" || xv_fail "--build, --check: $(cat "$XV_TMP/err")"
+cells='"sources": {"a": "a.png"}, "cells": [{"at": [1, 2], "from": "a", "cell": [0, 0]}]'
+printf '{"patchery": 1, "size": [256, 256], "sheet": "s.tga", %s}' "$cells" >"$f/layout/l.patchery"
+status=0
+(cd "$f/layout" && bare --build l.patchery) || status=$?
+[ "$status" -eq 1 ] && [ "$(stat -c %s "$sheet")" = 589842 ] && [ ! -s "$XV_TMP/out" ] &&
+    [ "$(cat "$XV_TMP/err")" = "patchery: l.patchery: cell 1,2: a.png: No such file or directory" ] ||
+    xv_fail "--build with a missing source: status $status, $(cat "$XV_TMP/err")"
+status=0
+bare --check "$f/layout/l.patchery" || status=$?
+[ "$status" -eq 2 ] || xv_fail "--check of a layout that cannot be built: status $status"
 
 xv_step "a read-only prefix, run by an ordinary user"
 python3 "$XV_IMG" pattern "$f/source.tga" 512 1024 1
