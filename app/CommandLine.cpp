@@ -44,9 +44,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
                                     QStringLiteral("Open SHEET as the target sheet."),
                                     QStringLiteral("SHEET"));
     parser.addOption(target);
-    parser.addPositionalArgument(QStringLiteral("SOURCE"),
-                                 QStringLiteral("Open SOURCE as the source image."),
-                                 QStringLiteral("[SOURCE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("SOURCE"),
+        QStringLiteral("Open each SOURCE as a source image, in the order named."),
+        QStringLiteral("[SOURCE...]"));
 
     const auto wrong = [](const QString& reason) {
         // The reason may quote an argument: its own bytes go out again.
@@ -58,7 +59,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return wrong(parser.errorText());
     if (parser.isSet(help)) {
         // The text's first line would name "<executable_name>": there is no application yet.
-        Print(stdout, QStringLiteral("Usage: patchery [options] [SOURCE]\n") +
+        Print(stdout, QStringLiteral("Usage: patchery [options] [SOURCE...]\n") +
                           parser.helpText().section(QLatin1Char('\n'), 1));
         return 0;
     }
@@ -67,11 +68,8 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return 0;
     }
     const QStringList sources = parser.positionalArguments();
-    if (sources.size() > 1)
-        return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
-
-    if (!sources.isEmpty())
-        named.Source = FullPath(Bytes(sources.constFirst()));
+    for (const QString& source : sources)
+        named.Sources << FullPath(Bytes(source));
     if (parser.isSet(target))
         named.Target = FullPath(Bytes(parser.value(target)));
     return std::nullopt;

@@ -1,13 +1,14 @@
 #pragma once
-// The command line: patchery [--target SHEET] [SOURCE].
+// The command line: patchery [--target SHEET] [SOURCE...].
 
 #include <QByteArray>
+#include <QList>
 
 #include <optional>
 
 struct CommandLine {
     // Full paths of the files named, as their bytes: opened exactly as given.
-    std::optional<QByteArray> Source;
+    QList<QByteArray> Sources; // in the order named
     std::optional<QByteArray> Target;
 };
 

@@ -82,6 +82,7 @@ MainWindow::MainWindow()
     BuildMenus();
     BuildViewMenu();
     Connect();
+    BuildSourceList();
     ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

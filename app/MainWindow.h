@@ -6,6 +6,7 @@
 #include "FileDialog.h"
 #include "ImageView.h"
 #include "LaunchOptions.h"
+#include "OpenSources.h"
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
 #include "SelectedTile.h"
@@ -22,6 +23,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -43,7 +45,8 @@ class MainWindow : public QMainWindow {
     const SheetDocument& Document() const { return document_; }
     const TargetSheet& Sheet() const { return document_.Sheet(); }
     SheetHistory& History() { return document_.History(); }
-    const QImage& Source() const { return source_; }
+    const QImage& Source() const; // the shown source's picture; null with none open
+    const OpenSources& Sources() const { return sources_; }
     const QImage& Tile() const { return tile_.Picture(); }
     QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
@@ -74,11 +77,18 @@ class MainWindow : public QMainWindow {
     QLabel* sizeLabel = nullptr;
     QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
     QFrame* panelEdge = nullptr;
+    QLabel* sourcesLabel = nullptr;
+    QListWidget* sourceList = nullptr; // the open sources by name, the shown one current
 
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
     QMenu* recentMenu = nullptr; // Open Recent
+    QAction* closeSourceAction = nullptr;
+    // Window-wide keys: Ctrl+PgDown, Ctrl+PgUp, Ctrl+1 to Ctrl+9.
+    QAction* nextSourceAction = nullptr;
+    QAction* previousSourceAction = nullptr;
+    QList<QAction*> sourceNumberActions;
     QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
@@ -110,6 +120,14 @@ class MainWindow : public QMainWindow {
     // A file named by its bytes (the command line): opened exactly as given, whatever their
     // encoding, and named in the caption as well as they decode.
     void OpenSourceFile(const QByteArray& path);
+    // Several files, each added to the open sources in turn: the last is shown.
+    void OpenSourceFiles(const QList<QByteArray>& paths);
+    // The open sources: show one by its place in the order (from 0), the next or the previous
+    // round the ends; close the shown one.
+    void ShowSource(int index);
+    void ShowNextSource();
+    void ShowPreviousSource();
+    void CloseSource();
     void OpenTargetFile(const QByteArray& path);
     bool PickTile(QPointF at);  // at: source image pixels; false where a press picks nothing
     void StampTile(QPointF at); // at: sheet pixels
@@ -167,6 +185,18 @@ class MainWindow : public QMainWindow {
     void Connect();
     void ConnectDrops();
     void BuildViewMenu();
+    void BuildSourceList();
+    // The shown source's place kept with it, from the view and its bars.
+    void KeepSourcePlace();
+    // The view, its bars, the button and the list show the shown source as it was last seen;
+    // with none, the view is empty as at start-up.
+    void ShowShownSource();
+    void ListSources();
+    void AddSource(const std::string& path, const QString& title,
+                   std::optional<SourceImage::Place> seen);
+    QList<SheetRecovery::KeptSource> KeptSources() const;
+    // Reopens the files in order, each where it was seen; names those that cannot be read.
+    void ReopenSources(const QList<SheetRecovery::KeptSource>& kept);
     void LoadViewSettings();
     void StepZoom(int steps, std::optional<QPointF> anchor);
     QRect ViewingArea(const ImageView* view) const; // in the client area
@@ -209,8 +239,7 @@ class MainWindow : public QMainWindow {
 
     SheetDocument document_;
     SheetRecovery recovery_;
-    QImage source_;         // the opened source image; null before one
-    QByteArray sourceFile_; // its file, as its name's bytes
+    OpenSources sources_;
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };

@@ -11,7 +11,8 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area);
+        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area,
+                       KeptSources());
     else
         recovery_.Discard();
 }
@@ -65,8 +66,10 @@ void MainWindow::OfferRecoveries() {
     }
 }
 
-// As an opened target: undoable, its own file kept, and marked as changed.
+// As an opened target: undoable, its own file kept, and marked as changed; with it the sources
+// that were open.
 void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
     document_.Restore(kept.Image, QFile::encodeName(kept.FilePath), tr("Untitled"));
     FitTargetBars();
+    ReopenSources(kept.Sources);
 }

@@ -45,11 +45,21 @@ int TakeLock(const QString& path) {
     return fd;
 }
 
+QByteArray SourceLines(const QList<SheetRecovery::KeptSource>& sources) {
+    QByteArray lines;
+    for (const SheetRecovery::KeptSource& source : sources)
+        lines += (source.Shown ? "shown " : "source ") + QByteArray::number(source.Scroll.x()) + ' ' +
+                 QByteArray::number(source.Scroll.y()) + ' ' +
+                 QByteArray::number(source.ZoomPercent) + ' ' +
+                 source.File.toPercentEncoding() + '\n';
+    return lines;
+}
+
 QByteArray Header(const SheetRecovery::Sheet& sheet) {
     return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
            QByteArray::number(sheet.Image.height()) + "\nchanged " +
            sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
-           QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
+           QUrl::toPercentEncoding(sheet.FilePath) + '\n' + SourceLines(sheet.Sources) + '\n';
 }
 
 void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
@@ -105,9 +115,10 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area) {
+void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area,
+                         const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
-        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath);
+        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, sources);
     {
         std::lock_guard lock(mutex_);
         Job& job = pending_ ? *pending_ : pending_.emplace();
@@ -129,6 +140,7 @@ void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRe
         }
         job.Remove = false;
         job.FilePath = filePath;
+        job.Sources = sources;
         job.Changed = QDateTime::currentDateTimeUtc();
     }
     wake_.notify_one();
@@ -176,7 +188,7 @@ void SheetRecovery::Work() {
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_, {copy_, job.FilePath, job.Changed});
+                Write(path_, {copy_, job.FilePath, job.Changed, job.Sources});
             }
         } catch (const std::exception& e) {
             Fail(QString::fromLocal8Bit(e.what()));
@@ -257,6 +269,13 @@ SheetRecovery::Sheet SheetRecovery::Orphan::Read() const {
         } else if (key == "file") {
             sheet.FilePath = QUrl::fromPercentEncoding(value);
             named = true;
+        } else if (key == "source" || key == "shown") {
+            const QList<QByteArray> parts = value.split(' ');
+            if (parts.size() != 4)
+                throw broken();
+            sheet.Sources.append({QByteArray::fromPercentEncoding(parts[3]),
+                                  QPoint(parts[0].toInt(), parts[1].toInt()), parts[2].toInt(),
+                                  key == "shown"});
         }
     }
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide || !dated || !named)

@@ -20,11 +20,20 @@
 
 class SheetRecovery {
   public:
+    // A source open beside the sheet: its file and where its view stood. Kept as a header line
+    // "source X Y ZOOM FILE" ("shown" for the one shown), the file percent-encoded.
+    struct KeptSource {
+        QByteArray File;
+        QPoint Scroll; // image pixels
+        int ZoomPercent = 100;
+        bool Shown = false; // the one the view showed
+    };
     // What a recovery file holds.
     struct Sheet {
         QImage Image;     // RGB32, at the sheet's size
         QString FilePath; // the sheet's own file; empty when untitled
         QDateTime Changed;
+        QList<KeptSource> Sources; // in the order they were opened
     };
 
     // A recovery file of an instance that no longer runs, locked by this one while it lives.
@@ -61,8 +70,10 @@ class SheetRecovery {
 
     // The sheet as it now is, changed within area since the last call (a null area: anywhere).
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
-    // Written as soon as the worker is free; only the newest sheet is written.
-    void Keep(const QImage& image, const QString& filePath, const QRect& area = {});
+    // Written as soon as the worker is free; only the newest sheet is written. Handing over an
+    // unchanged image again, with other sources, copies no pixels.
+    void Keep(const QImage& image, const QString& filePath, const QRect& area = {},
+              const QList<KeptSource>& sources = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // Waits until everything handed over is done.
@@ -88,6 +99,7 @@ class SheetRecovery {
         qsizetype PatchBytes = 0;
         QString FilePath;
         QDateTime Changed;
+        QList<KeptSource> Sources;
     };
     void Work();
     void Fail(const QString& what);

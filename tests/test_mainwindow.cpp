@@ -712,28 +712,32 @@ void TestMainWindow::signalsReachTheLoop() {
 void TestMainWindow::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status"); // -1: the program goes on
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("sources");
     QTest::addColumn<QString>("target");
     const QString cwd = QDir::currentPath() + QLatin1Char('/');
-    QTest::newRow("nothing") << QStringList() << -1 << QString() << QString();
+    QTest::newRow("nothing") << QStringList() << -1 << QStringList() << QString();
     QTest::newRow("source and sheet")
         << QStringList{QStringLiteral("a.tga"), QStringLiteral("--target"),
                        QStringLiteral("/s.tga")}
-        << -1 << cwd + QStringLiteral("a.tga") << QStringLiteral("/s.tga");
-    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QString()
+        << -1 << QStringList{cwd + QStringLiteral("a.tga")} << QStringLiteral("/s.tga");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringList()
                                << QString();
-    QTest::newRow("two sources") << QStringList{QStringLiteral("a.tga"), QStringLiteral("b.tga")}
-                                 << 2 << QString() << QString();
+    QTest::newRow("three sources, in order")
+        << QStringList{QStringLiteral("c.tga"), QStringLiteral("/a.tga"), QStringLiteral("b.tga")}
+        << -1
+        << QStringList{cwd + QStringLiteral("c.tga"), QStringLiteral("/a.tga"),
+                       cwd + QStringLiteral("b.tga")}
+        << QString();
     QTest::newRow("--target without a sheet")
-        << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--target")} << 2 << QStringList() << QString();
     QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--bogus")} << 2 << QStringList() << QString();
 }
 
 void TestMainWindow::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
-    QFETCH(QString, source);
+    QFETCH(QStringList, sources);
     QFETCH(QString, target);
     QList<QByteArray> bytes{"patchery"};
     for (const QString& argument : arguments)
@@ -743,7 +747,10 @@ void TestMainWindow::commandLine() {
         argv.push_back(argument.data());
     CommandLine named;
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
-    QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
+    QStringList namedSources;
+    for (const QByteArray& source : named.Sources)
+        namedSources << QFile::decodeName(source);
+    QCOMPARE(namedSources, sources);
     QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
 }
 
