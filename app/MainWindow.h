@@ -208,9 +208,11 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
-    // the file functions take it; none when cancelled.
-    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
+    // named: a file to take as chosen; none: ask with the dialog, starting on the filter
+    // filterIndex, which keeps the one the user left it on. The chosen file's path as the file
+    // functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named,
+                                          int16_t& filterIndex);
     // False when the file could not be read; a declined open is not a failure.
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);
@@ -240,6 +242,8 @@ class MainWindow : public QMainWindow {
     SheetDocument document_;
     SheetRecovery recovery_;
     OpenSources sources_;
+    int16_t sourceFilter_ = 1; // the filter each open dialog was last left on
+    int16_t targetFilter_ = 1;
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };

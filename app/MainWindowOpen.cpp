@@ -19,12 +19,13 @@
 #include <algorithm>
 
 namespace {
-void SetUpOpenDialog(FileDialog& dialog) {
+// Each open dialog starts on the filter it was last left on.
+void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex) {
     dialog.Title = MainWindow::tr("Select tga...");
     dialog.DefaultExtension = QStringLiteral("*.tga");
-    dialog.Filter =
-        MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") + OtherImagesFilter();
-    dialog.FilterIndex = 1;
+    dialog.Filter = MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") +
+                    OtherImagesFilter() + QLatin1Char('|') + AllImagesFilter();
+    dialog.FilterIndex = filterIndex;
     dialog.ConfirmOverwrite = false;
 }
 
@@ -83,13 +84,16 @@ void MainWindow::ConnectDrops() {
 }
 
 // Everything after this is the same for the dialog's choice and for a named file.
-std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named) {
+std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named,
+                                                  int16_t& filterIndex) {
     if (named) {
         fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
         return named->toStdString();
     }
-    SetUpOpenDialog(fileDialog);
-    if (!fileDialog.ShowOpen(this))
+    SetUpOpenDialog(fileDialog, filterIndex);
+    const bool chosen = fileDialog.ShowOpen(this);
+    filterIndex = fileDialog.FilterIndex;
+    if (!chosen)
         return std::nullopt;
     return LocalPath(fileDialog.FileName);
 }
@@ -104,7 +108,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        const std::optional<std::string> path = ChooseFile(named, sourceFilter_);
         if (!path)
             throw Failure("no file was chosen");
         const QByteArray file = QByteArray::fromStdString(*path);
@@ -149,7 +153,7 @@ void MainWindow::AddSource(const std::string& path, const QString& title,
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        const std::optional<std::string> path = ChooseFile(named, targetFilter_);
         if (!path)
             throw Failure("no file was chosen");
         document_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,

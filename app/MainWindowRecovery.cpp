@@ -11,8 +11,7 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area,
-                       KeptSources());
+        recovery_.Keep(Sheet().Image(), QFile::decodeName(Sheet().FilePath()), area, KeptSources());
     else
         recovery_.Discard();
 }

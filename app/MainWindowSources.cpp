@@ -129,8 +129,8 @@ void MainWindow::ShowShownSource() {
         FitBars(shown->Picture.size(), seen.Zoom, ViewWidth, ViewHeight, sourceVerticalBar,
                 sourceHorizontalBar);
         const auto within = [](const ScrollBar* bar, int value) {
-            return static_cast<int16_t>(std::clamp<int>(value, std::min<int>(0, bar->Max()),
-                                                        std::max<int>(0, bar->Max())));
+            return static_cast<int16_t>(
+                std::clamp<int>(value, std::min<int>(0, bar->Max()), std::max<int>(0, bar->Max())));
         };
         sourceHorizontalBar->setValue(within(sourceHorizontalBar, seen.Scroll.x()));
         sourceVerticalBar->setValue(within(sourceVerticalBar, seen.Scroll.y()));
@@ -166,9 +166,9 @@ QList<SheetRecovery::KeptSource> MainWindow::KeptSources() const {
     for (int i = 0; i < sources_.Count(); ++i) {
         const SourceImage& source = sources_.At(i);
         const bool shown = i == sources_.ShownIndex();
-        const QPoint scroll =
-            shown ? QPoint(sourceHorizontalBar->Value(), sourceVerticalBar->Value())
-                  : source.Seen.Scroll;
+        const QPoint scroll = shown
+                                  ? QPoint(sourceHorizontalBar->Value(), sourceVerticalBar->Value())
+                                  : source.Seen.Scroll;
         const double zoom = shown ? sourceView->Zoom() : source.Seen.Zoom;
         kept.append({source.File, scroll, qRound(zoom * 100), shown});
     }

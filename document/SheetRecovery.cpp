@@ -48,10 +48,10 @@ int TakeLock(const QString& path) {
 QByteArray SourceLines(const QList<SheetRecovery::KeptSource>& sources) {
     QByteArray lines;
     for (const SheetRecovery::KeptSource& source : sources)
-        lines += (source.Shown ? "shown " : "source ") + QByteArray::number(source.Scroll.x()) + ' ' +
-                 QByteArray::number(source.Scroll.y()) + ' ' +
-                 QByteArray::number(source.ZoomPercent) + ' ' +
-                 source.File.toPercentEncoding() + '\n';
+        lines += (source.Shown ? "shown " : "source ") + QByteArray::number(source.Scroll.x()) +
+                 ' ' + QByteArray::number(source.Scroll.y()) + ' ' +
+                 QByteArray::number(source.ZoomPercent) + ' ' + source.File.toPercentEncoding() +
+                 '\n';
     return lines;
 }
 

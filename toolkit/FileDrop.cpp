@@ -16,7 +16,8 @@ namespace {
 std::optional<QByteArray> DroppedFile(const QUrl& url) {
     if (!url.isLocalFile())
         return std::nullopt;
-    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     std::error_code error;
     if (path.isEmpty() || std::filesystem::is_directory(path.toStdString(), error))
         return std::nullopt;
