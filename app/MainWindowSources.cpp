@@ -65,6 +65,7 @@ void MainWindow::BuildSourceList() {
         sourceNumberActions << action;
     }
     connect(closeSourceAction, &QAction::triggered, this, &MainWindow::CloseSource);
+    closeSourceAction->setEnabled(false); // until a source opens
     ListSources();
 }
 
