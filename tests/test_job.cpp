@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -393,6 +394,35 @@ void TestJob::blocksStrokesSheetPicksAndErases() {
     VERIFY_NO_MISMATCH(
         ImageDifference(sheetAt(QRect(0, 192, 256, 256)), painted.copy(0, 192, 256, 256)));
     frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // A 2 x 1 block dragged three cells to the right: whole copies, a block's width apart.
+    pointer.Drag(frm.sourceView, {{5, 5}, {70, 5}});
+    QCOMPARE(frm.TileCells(), QSize(2, 1));
+    pointer.Drag(frm.targetView, {{10, 10}, {74, 10}, {138, 10}, {202, 10}});
+    QImage twice = blank;
+    Paint(twice, frm.Tile(), QPoint(0, 0));
+    Paint(twice, frm.Tile(), QPoint(128, 0));
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), twice));
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // The release went elsewhere (a box took the pointer): a move with no button held stamps
+    // nothing more, and the stroke is one step.
+    pointer.Drag(frm.sourceView, {{5, 5}});
+    pointer.Press(frm.targetView, {10, 10});
+    {
+        QDialog box(&frm);
+        box.setModal(true);
+        box.show();
+        pointer.Release(frm.targetView, {10, 10});
+    }
+    for (const QPoint at : {QPoint(10, 100), QPoint(10, 300), QPoint(200, 300)})
+        pointer.Move(frm.targetView, at);
+    QImage once = blank;
+    Paint(once, frm.Tile(), QPoint(0, 0));
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), once));
     frm.undoAction->trigger();
     QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
 }

@@ -1357,14 +1357,17 @@ void TestOpen::largeImageAsksFirst() {
 
 void TestOpen::cancelledOpenLeavesEverything_data() {
     QTest::addColumn<Route>("route");
-    QTest::newRow("source") << Route::SourceNamed;
-    QTest::newRow("target") << Route::TargetMenu;
+    QTest::addColumn<bool>("escape"); // Esc on the progress dialog instead of its button
+    QTest::newRow("source") << Route::SourceNamed << false;
+    QTest::newRow("target") << Route::TargetMenu << false;
+    QTest::newRow("target, Esc") << Route::TargetMenu << true;
 }
 
 // Yes to the question, then Cancel while the pixels are read: nothing changes, no message
 // follows, and the memory taken for them is given back.
 void TestOpen::cancelledOpenLeavesEverything() {
     QFETCH(Route, route);
+    QFETCH(bool, escape);
     const QString path = Put(QStringLiteral("large.tga"), TgaBytes(9000, 10000, {}));
     QVERIFY(QFile::resize(path, 18 + 3LL * 9000 * 10000)); // sparse: costs no disk
     ScriptedUser user;
@@ -1374,11 +1377,14 @@ void TestOpen::cancelledOpenLeavesEverything() {
     const ViewState source = StateOf(frm, true);
     const qint64 before = DataBytes();
     user.Answers = {MessageAnswer::Yes};
-    user.Seen = [&frm](const MessageCall&) {
+    user.Seen = [&frm, escape](const MessageCall&) {
         // Cancel pressed as the reading starts: the progress dialog waits, hidden, meanwhile.
         auto* progress = frm.findChild<QProgressDialog*>();
         QVERIFY(progress);
-        progress->findChild<QPushButton*>()->click();
+        if (escape)
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            progress->findChild<QPushButton*>()->click();
     };
 
     Open(frm, user, route, path);

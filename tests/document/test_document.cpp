@@ -1,8 +1,11 @@
 // The sheet's document without a window: where every cell came from through flips and turns of
 // a block, picks from the sheet, strokes, undo and redo, and when the sheet reads as saved.
 
+#include "Failure.h"
+#include "LayoutBuild.h"
 #include "SheetDocument.h"
 #include "TileGrid.h"
+#include "WatchedFiles.h"
 
 #include <QtTest>
 
@@ -43,6 +46,10 @@ class TestDocument : public QObject {
     void originsFollowFlipsAndTurns();
     void sheetPicksStrokesAndUndo();
     void savedAfterUndoToSaved();
+    void layoutBuildsWhatWasStamped();
+    void badLayoutsRefused_data();
+    void badLayoutsRefused();
+    void watchedFileReplacedByRename();
 };
 
 void TestDocument::originsFollowFlipsAndTurns_data() {
@@ -143,6 +150,124 @@ void TestDocument::savedAfterUndoToSaved() {
     document.Undo();
     document.Stamp(tile, QPoint(64, 0)); // a new change after an undo is never the saved sheet
     QVERIFY(document.Sheet().Unsaved());
+}
+
+// A sheet made of an opened picture, source cells turned, a sheet pick, a pasted picture and an
+// erase: its layout, written and read back, builds exactly the sheet's pixels and origins, and
+// writes the same bytes again.
+void TestDocument::layoutBuildsWhatWasStamped() {
+    const std::map<QByteArray, QImage> files{{"/w/art/a.png", Pattern(QSize(200, 256))},
+                                             {"/w/old.tga", Pattern(QSize(256, 700)).mirrored()}};
+    SheetDocument document(QSize(256, 1024), [] {});
+    document.Open(files.at("/w/old.tga"), "/w/old.tga");
+    SelectedTile tile;
+    tile.Pick(files.at("/w/art/a.png"), QRect(128, 0, 128, 128), TargetSheet::Blank(),
+              OriginGrid::OfSource("/w/art/a.png", QRect(2, 0, 2, 2)));
+    tile.RotateClockwise();
+    document.Stamp(tile, QPoint(0, 0));
+    tile.Pick(document.Sheet().Image(), QRect(192, 320, 64, 64), TargetSheet::Blank(),
+              document.OriginsOf(QRect(192, 320, 64, 64)));
+    tile.FlipHorizontally();
+    document.Stamp(tile, QPoint(128, 128));
+    tile.Paste(Pattern(QSize(64, 64)).mirrored(true, false));
+    document.Stamp(tile, QPoint(192, 0));
+    document.Erase(QPoint(64, 256));
+    document.Resize(document.Resized(QSize(256, 1000)), QStringLiteral("Untitled"), true);
+
+    const QByteArray text = LayoutOf(document.Sheet(), "/w/wall.patchery", "/w/wall.tga").Text();
+    QVERIFY2(text.startsWith("{\n  \"patchery\": 1,\n  \"size\": [256, 1000],"), text.left(80));
+    QVERIFY2(text.contains("\"sources\": { \"a\": \"art/a.png\", \"old\": \"old.tga\" }"), text.constData());
+    const SheetLayout read = SheetLayout::Parse(text, QStringLiteral("wall.patchery"));
+    QCOMPARE(read.Text(), text);
+    const BuiltSheet built = BuildLayout(read, "/w/wall.patchery",
+                                         [&](const QByteArray& path) { return files.at(path); });
+    QVERIFY(built.Problems.empty());
+    QCOMPARE(built.SheetFile, QByteArray("/w/wall.tga"));
+    QVERIFY(built.Image == document.Sheet().Image());
+    QCOMPARE(built.Origins.At({0, 1}), document.Sheet().Origins().At({0, 1}));
+    QCOMPARE(built.Origins.At({2, 2}).Orient.Name(), QStringLiteral("flip-h"));
+
+    // A source that cannot be read: said once for its cells, which keep the fallback's pixels.
+    const QImage fallback = Pattern(QSize(256, 1000));
+    const BuiltSheet missing = BuildLayout(
+        read, "/w/wall.patchery",
+        [&](const QByteArray& path) {
+            if (path.endsWith("a.png"))
+                throw Failure("cannot open", "No such file or directory");
+            return files.at(path);
+        },
+        fallback);
+    QCOMPARE(missing.Problems.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(missing.Problems.front()),
+             QStringLiteral("cell 0,0: art/a.png: No such file or directory"));
+    QVERIFY(CellOf(missing.Image, {1, 1}) == CellOf(fallback, {1, 1}));
+    QCOMPARE(missing.Origins.At({1, 1}).File, QByteArray("/w/art/a.png"));
+}
+
+void TestDocument::badLayoutsRefused_data() {
+    QTest::addColumn<QByteArray>("cells");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char* name, const char* cells, const char* message) {
+        QTest::newRow(name) << QByteArray(cells) << QString::fromLatin1(message);
+    };
+    row("newer version", "] , \"patchery\": 2, \"x\": [",
+        "l.patchery: \"patchery\": version 2 is newer than this program reads (1)");
+    row("unknown orient",
+        "{\"at\": [1, 2], \"from\": \"g\", \"cell\": [0, 0], \"orient\": \"twist\"}",
+        "l.patchery: cell 1,2: unknown \"orient\": \"twist\"");
+    row("duplicate", "{\"at\": [0, 0], \"blank\": true}, {\"at\": [0, 0], \"blank\": true}",
+        "l.patchery: cell 0,0: named twice");
+    row("outside the sheet", "{\"at\": [4, 0], \"blank\": true}",
+        "l.patchery: cell 4,0: outside the sheet's 4 x 16 cells");
+    row("missing cell", "{\"at\": [0, 3], \"from\": \"g\"}",
+        "l.patchery: cell 0,3: missing \"cell\"");
+    row("unknown source", "{\"at\": [0, 3], \"from\": \"h\", \"cell\": [0, 0]}",
+        "l.patchery: cell 0,3: \"from\" names no source: \"h\"");
+    row("pixels of another size", "{\"at\": [0, 0], \"pixels\": \"iVBORw0KGgo=\"}",
+        "l.patchery: cell 0,0: \"pixels\" is not a 64 x 64 PNG");
+}
+
+void TestDocument::badLayoutsRefused() {
+    QFETCH(QByteArray, cells);
+    QFETCH(QString, message);
+    // Duplicate keys: the later one counts, so a row may replace "patchery".
+    const QByteArray text = "{\"patchery\": 1, \"size\": [256, 1024], \"sheet\": \"s.tga\", "
+                            "\"sources\": {\"g\": \"g.png\"}, \"cells\": [" +
+                            cells + "]}";
+    try {
+        SheetLayout::Parse(text, QStringLiteral("l.patchery"));
+        QFAIL("accepted");
+    } catch (const Failure& failure) {
+        QCOMPARE(QString::fromStdString(failure.what()), message);
+    }
+}
+
+// An editor that saves by writing a new file and renaming it over the old one is seen once; the
+// program's own write is not reported; a removal is.
+void TestDocument::watchedFileReplacedByRename() {
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("a.png")));
+    const auto write = [](const QByteArray& file, const QByteArray& bytes) {
+        QFile out(QFile::decodeName(file));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    };
+    write(path, "first");
+    WatchedFiles watched(nullptr, 50);
+    watched.Watch(path);
+    QSignalSpy changed(&watched, &WatchedFiles::Changed);
+    QSignalSpy removed(&watched, &WatchedFiles::Removed);
+    for (int i = 0; i < 2; ++i) {
+        write(path + ".new", "second, longer " + QByteArray::number(i));
+        QVERIFY(::rename(path + ".new", path) == 0);
+        QTRY_COMPARE(changed.size(), i + 1);
+    }
+    write(path, "our own");
+    watched.Ignore(path);
+    QTest::qWait(200);
+    QCOMPARE(changed.size(), 2);
+    QFile::remove(QFile::decodeName(path));
+    QTRY_COMPARE(removed.size(), 1);
+    QCOMPARE(changed.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestDocument)

@@ -69,7 +69,7 @@ class TestSheet : public QObject {
     Q_OBJECT
   private slots:
     void stampsAndSizes();
-    void outOfMemoryChangesNothing();
+    void outOfMemoryOrCancelChangesNothing();
     void undoAndRedo_data();
     void undoAndRedo();
     void historyBounded();
@@ -118,7 +118,7 @@ void TestSheet::stampsAndSizes() {
     QVERIFY(sheet.Picture() == picture); // stamps never reach the picture
 }
 
-void TestSheet::outOfMemoryChangesNothing() {
+void TestSheet::outOfMemoryOrCancelChangesNothing() {
     TargetSheet sheet(QSize(256, 1024));
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
     const TargetSheet::State before = sheet.Whole();
@@ -130,6 +130,10 @@ void TestSheet::outOfMemoryChangesNothing() {
     }
     QVERIFY(SameState(sheet.Whole(), before));
     QVERIFY(!told);
+    // Cancelled before it starts, a size change makes nothing and leaves the sheet.
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(sheet.Resized(QSize(4096, 4096), &cancelled).isNull());
+    QVERIFY(SameState(sheet.Whole(), before));
 }
 
 enum Change { Stamp, EdgeStamp, SameStamp, Size, SameSize, Open };
