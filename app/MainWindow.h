@@ -13,6 +13,7 @@
 #include "SheetDocument.h"
 #include "SheetRecovery.h"
 #include "Stroke.h"
+#include "WatchedFiles.h"
 
 #include <QMainWindow>
 
@@ -195,6 +196,9 @@ class MainWindow : public QMainWindow {
     void AddSource(const std::string& path, const QString& title,
                    std::optional<SourceImage::Place> seen);
     QList<SheetRecovery::KeptSource> KeptSources() const;
+    // An open source's file changed on disk: read again, keeping its place; or it was deleted.
+    void ReloadSource(const QByteArray& path);
+    void SourceDeleted(const QByteArray& path);
     // Reopens the files in order, each where it was seen; names those that cannot be read.
     void ReopenSources(const QList<SheetRecovery::KeptSource>& kept);
     void LoadViewSettings();
@@ -242,6 +246,7 @@ class MainWindow : public QMainWindow {
     SheetDocument document_;
     SheetRecovery recovery_;
     OpenSources sources_;
+    WatchedFiles sourceFiles_; // the open sources' files
     int16_t sourceFilter_ = 1; // the filter each open dialog was last left on
     int16_t targetFilter_ = 1;
     SelectedTile tile_;

@@ -147,8 +147,34 @@ void MainWindow::AddSource(const std::string& path, const QString& title,
     // A zoom kept for a file that has grown since stays within the window system's coordinates.
     while (std::max(picture.width(), picture.height()) * seen->Zoom > 32000 && seen->Zoom > 0.25)
         seen->Zoom /= 2;
-    sources_.Add({std::move(picture), QByteArray::fromStdString(path), title, *seen});
+    const QByteArray file = QByteArray::fromStdString(path);
+    sources_.Add({std::move(picture), file, title, *seen});
+    sourceFiles_.Watch(file);
     ShowShownSource();
+}
+
+// Read as an open reads it; one that cannot be read now (caught part-way through a write, or
+// declined) keeps its last pixels until its next change.
+void MainWindow::ReloadSource(const QByteArray& path) {
+    const std::optional<int> index = sources_.IndexOf(path);
+    if (!index || sources_.At(*index).File != path)
+        return;
+    SourceImage& source = sources_.At(*index);
+    try {
+        QImage picture = LoadInBackground(this, path.toStdString(), source.Title,
+                                          AskBeforeLarge(this, tr("Open it anyway?")));
+        const bool shown = *index == sources_.ShownIndex();
+        if (shown) {
+            EndDrag();
+            KeepSourcePlace();
+        }
+        source.Picture = std::move(picture);
+        source.Deleted = false;
+        if (shown)
+            ShowShownSource();
+    } catch (const SizeDeclined&) {
+    } catch (const std::exception&) {
+    }
 }
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {

@@ -66,6 +66,8 @@ void MainWindow::BuildSourceList() {
     }
     connect(closeSourceAction, &QAction::triggered, this, &MainWindow::CloseSource);
     closeSourceAction->setEnabled(false); // until a source opens
+    connect(&sourceFiles_, &WatchedFiles::Changed, this, &MainWindow::ReloadSource);
+    connect(&sourceFiles_, &WatchedFiles::Removed, this, &MainWindow::SourceDeleted);
     ListSources();
 }
 
@@ -93,8 +95,22 @@ void MainWindow::CloseSource() {
     if (sources_.IsEmpty())
         return;
     EndDrag();
+    sourceFiles_.Unwatch(sources_.Shown()->File);
     sources_.CloseShown();
     ShowShownSource();
+}
+
+// Said once; a file that comes back is read again.
+void MainWindow::SourceDeleted(const QByteArray& path) {
+    for (int i = 0; i < sources_.Count(); ++i) {
+        SourceImage& source = sources_.At(i);
+        if (source.File != path || source.Deleted)
+            continue;
+        source.Deleted = true;
+        ShowMessage(tr("The source %1 has been deleted; its last pixels stay open.")
+                        .arg(QFile::decodeName(path)),
+                    MessageButtons::OK, ProgramName(), MessageIcon::None, this);
+    }
 }
 
 void MainWindow::KeepSourcePlace() {

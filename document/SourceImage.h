@@ -22,4 +22,5 @@ struct SourceImage {
     QByteArray File; // its name's bytes, as opened
     QString Title;   // its name as shown
     Place Seen;
+    bool Deleted = false; // its file has gone: the last pixels stay, said once
 };

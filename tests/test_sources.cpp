@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <cstdio>
+
 namespace {
 // The top-left pixel of each source's pattern differs from every other's.
 QString PutPattern(const TestFolder& dir, const QString& name, QSize size, QPoint offset) {
@@ -59,6 +61,7 @@ class TestSources : public QObject {
     void closeShowsTheNextUntilNoneIsLeft();
     void restoreReopensTheSourcesInOrder();
     void eachDialogStartsOnItsLastFilter();
+    void aChangedFileReloadsInPlace();
 
   private:
     std::unique_ptr<TestFolder> dir_;
@@ -294,6 +297,42 @@ void TestSources::eachDialogStartsOnItsLastFilter() {
     open(frm.openTargetAction, {});
     QCOMPARE(started, (QStringList{QStringLiteral("tga Image(*.tga) (*.tga)"), all,
                                    QStringLiteral("tga Image(*.tga) (*.tga)")}));
+}
+
+// Saved by another program (a new file renamed over it): read again where it was seen, while
+// another is shown too; deleted: its last pixels stay, said once.
+void TestSources::aChangedFileReloadsInPlace() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const QString a = PutPattern(*dir_, QStringLiteral("a.png"), {512, 512}, {0, 0});
+    const QString b = PutPattern(*dir_, QStringLiteral("b.png"), {512, 512}, {0, 600});
+    OpenSource(frm, user, a);
+    frm.sourceHorizontalBar->setValue(100);
+    frm.sourceVerticalBar->setValue(30);
+    OpenSource(frm, user, b);
+    const auto replace = [this](const QString& path, QPoint offset) {
+        const QString fresh = PutPattern(*dir_, QStringLiteral("fresh.png"), {512, 512}, offset);
+        QVERIFY(std::rename(QFile::encodeName(fresh).constData(),
+                            QFile::encodeName(path).constData()) == 0);
+    };
+    replace(a, {0, 1200});
+    replace(b, {0, 1800});
+    QTRY_COMPARE(RgbAt(frm.Source(), {0, 0}), PatternRgb(0, 1800));
+    QTRY_COMPARE(RgbAt(frm.Sources().At(0).Picture, {0, 0}), PatternRgb(0, 1200));
+    frm.ShowSource(0);
+    QCOMPARE(frm.sourceHorizontalBar->Value(), int16_t(100));
+    QCOMPARE(frm.sourceVerticalBar->Value(), int16_t(30));
+    QCOMPARE(RgbAt(Shown(frm), {0, 20}), PatternRgb(100, 1230));
+
+    QVERIFY(QFile::remove(a));
+    QTRY_COMPARE(user.MessageTexts(),
+                 QStringList{QStringLiteral("The source ") + a +
+                             QStringLiteral(" has been deleted; its last pixels stay open.")});
+    QTest::qWait(700);
+    QCOMPARE(user.MessageTexts().size(), 1);
+    QCOMPARE(frm.Sources().Count(), 2);
+    QCOMPARE(RgbAt(Shown(frm), {0, 20}), PatternRgb(100, 1230));
 }
 
 PATCHERY_WIDGET_TEST(TestSources)
