@@ -91,8 +91,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     parser.addOptions({build, check, output, allowLarge});
     parser.addPositionalArgument(
         QStringLiteral("SOURCE"),
-        QStringLiteral("Open SOURCE as the source image; a layout opens as the target."),
-        QStringLiteral("[SOURCE]"));
+        QStringLiteral("Open each SOURCE as a source image, in the order named; a layout opens "
+                       "as the target."),
+        QStringLiteral("[SOURCE...]"));
 
     const auto wrong = [](const QString& reason) {
         // The reason may quote an argument: its own bytes go out again.
@@ -104,7 +105,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         return wrong(parser.errorText());
     if (parser.isSet(help)) {
         // The text's first line would name "<executable_name>": there is no application yet.
-        return Print(QStringLiteral("Usage: patchery [options] [SOURCE]\n") +
+        return Print(QStringLiteral("Usage: patchery [options] [SOURCE...]\n") +
                      parser.helpText().section(QLatin1Char('\n'), 1));
     }
     if (parser.isSet(version)) {
@@ -132,21 +133,18 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
         named.AllowLarge = parser.isSet(allowLarge);
         return std::nullopt;
     }
-    if (sources.size() > 1)
-        return wrong(QStringLiteral("one SOURCE at most, not %1").arg(sources.size()));
-
     if (parser.isSet(target))
         named.Target = FullPath(Bytes(parser.value(target)));
-    if (!sources.isEmpty()) {
-        const QByteArray source = FullPath(Bytes(sources.constFirst()));
+    for (const QString& name : sources) {
+        const QByteArray source = FullPath(Bytes(name));
         // A layout describes a sheet: the file manager's double click on one, which names it
         // as SOURCE, opens it as the target.
         if (!IsLayoutFile(source))
-            named.Source = source;
+            named.Sources << source;
         else if (named.Target)
             return wrong(QStringLiteral("%1 is a layout, which opens as the target: not with "
-                                        "--target as well")
-                             .arg(sources.constFirst()));
+                                        "--target or another layout as well")
+                             .arg(name));
         else
             named.Target = source;
     }

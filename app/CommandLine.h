@@ -1,15 +1,16 @@
 #pragma once
-// The command line: patchery [--target SHEET] [SOURCE], a SOURCE that is a layout opening as
-// the target; or without a window patchery --build LAYOUT [--output FILE] [--allow-large] |
+// The command line: patchery [--target SHEET] [SOURCE...], a SOURCE that is a layout opening
+// as the target; or without a window patchery --build LAYOUT [--output FILE] [--allow-large] |
 // --check LAYOUT.
 
 #include <QByteArray>
+#include <QList>
 
 #include <optional>
 
 struct CommandLine {
     // Full paths of the files named, as their bytes: opened exactly as given.
-    std::optional<QByteArray> Source;
+    QList<QByteArray> Sources; // in the order named
     std::optional<QByteArray> Target;
     // A sheet to build or check from its layout, as its bytes (as given: messages name it so).
     std::optional<QByteArray> Build;

@@ -87,6 +87,7 @@ MainWindow::MainWindow()
     BuildMenus();
     BuildViewMenu();
     Connect();
+    BuildSourceList();
     ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

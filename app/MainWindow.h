@@ -6,6 +6,7 @@
 #include "FileDialog.h"
 #include "ImageView.h"
 #include "LaunchOptions.h"
+#include "OpenSources.h"
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
 #include "SelectedTile.h"
@@ -26,6 +27,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -47,7 +49,8 @@ class MainWindow : public QMainWindow {
     const SheetDocument& Document() const { return document_; }
     const TargetSheet& Sheet() const { return document_.Sheet(); }
     SheetHistory& History() { return document_.History(); }
-    const QImage& Source() const { return source_; }
+    const QImage& Source() const; // the shown source's picture; null with none open
+    const OpenSources& Sources() const { return sources_; }
     const QImage& Tile() const { return tile_.Picture(); }
     QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
@@ -79,6 +82,8 @@ class MainWindow : public QMainWindow {
     QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
     QLabel* noteLabel = nullptr;      // over the target's viewing area: what a live update did
     QFrame* panelEdge = nullptr;
+    QLabel* sourcesLabel = nullptr;
+    QListWidget* sourceList = nullptr; // the open sources by name, the shown one current
 
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
@@ -86,6 +91,11 @@ class MainWindow : public QMainWindow {
     QMenu* recentMenu = nullptr; // Open Recent
     QAction* rebuildAction = nullptr;
     QAction* saveLayoutAsAction = nullptr;
+    QAction* closeSourceAction = nullptr;
+    // Window-wide keys: Ctrl+PgDown, Ctrl+PgUp, Ctrl+1 to Ctrl+9.
+    QAction* nextSourceAction = nullptr;
+    QAction* previousSourceAction = nullptr;
+    QList<QAction*> sourceNumberActions;
     QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
@@ -118,6 +128,14 @@ class MainWindow : public QMainWindow {
     // A file named by its bytes (the command line): opened exactly as given, whatever their
     // encoding, and named in the caption as well as they decode.
     void OpenSourceFile(const QByteArray& path);
+    // Several files, each added to the open sources in turn: the last is shown.
+    void OpenSourceFiles(const QList<QByteArray>& paths);
+    // The open sources: show one by its place in the order (from 0), the next or the previous
+    // round the ends; close the shown one.
+    void ShowSource(int index);
+    void ShowNextSource();
+    void ShowPreviousSource();
+    void CloseSource();
     void OpenTargetFile(const QByteArray& path);
     bool PickTile(QPointF at);  // at: source image pixels; false where a press picks nothing
     void StampTile(QPointF at); // at: sheet pixels
@@ -181,6 +199,21 @@ class MainWindow : public QMainWindow {
     void Connect();
     void ConnectDrops();
     void BuildViewMenu();
+    void BuildSourceList();
+    // The shown source's place kept with it, from the view and its bars.
+    void KeepSourcePlace();
+    // The view, its bars, the button and the list show the shown source as it was last seen;
+    // with none, the view is empty as at start-up.
+    void ShowShownSource();
+    void ListSources();
+    void AddSource(const std::string& path, const QString& title,
+                   std::optional<SourceImage::Place> seen);
+    QList<SheetRecovery::KeptSource> KeptSources() const;
+    // An open source's file changed on disk: read again, keeping its place; or it was deleted.
+    void ReloadSource(const QByteArray& path);
+    void SourceDeleted(const QByteArray& path);
+    // Reopens the files in order, each where it was seen; names those that cannot be read.
+    void ReopenSources(const QList<SheetRecovery::KeptSource>& kept);
     void LoadViewSettings();
     void StepZoom(int steps, std::optional<QPointF> anchor);
     QRect ViewingArea(const ImageView* view) const; // in the client area
@@ -192,9 +225,11 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
-    // the file functions take it; none when cancelled.
-    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
+    // named: a file to take as chosen; none: ask with the dialog, starting on the filter
+    // filterIndex, which keeps the one the user left it on. The chosen file's path as the file
+    // functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named,
+                                          int16_t& filterIndex);
     // False when the file could not be read; a declined open is not a failure.
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);
@@ -237,10 +272,12 @@ class MainWindow : public QMainWindow {
 
     SheetDocument document_;
     SheetRecovery recovery_;
-    QImage source_;         // the opened source image; null before one
-    QByteArray sourceFile_; // its file, as its name's bytes
-    WatchedFiles watched_;
-    QTimer noteTimer_; // hides the note
+    OpenSources sources_;
+    WatchedFiles sourceFiles_; // the open sources' files
+    int16_t sourceFilter_ = 1; // the filter each open dialog was last left on
+    int16_t targetFilter_ = 1;
+    WatchedFiles watched_; // the files the sheet's cells come from
+    QTimer noteTimer_;     // hides the note
     std::set<QByteArray> watchedSources_;
     std::set<QByteArray> changedDuringDrag_;                 // applied once the drag ends
     std::map<QByteArray, WatchedFiles::Signature> ownFiles_; // as last opened or saved

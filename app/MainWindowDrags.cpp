@@ -50,7 +50,7 @@ void MainWindow::DragOnSource(Qt::MouseButtons buttons, QPointF at) {
         return;
     if (buttons == Qt::NoButton) // the release went elsewhere
         return EndDrag();
-    PickBlock(source_, dragAnchor_, at);
+    PickBlock(Source(), dragAnchor_, at);
 }
 
 void MainWindow::DragOnTarget(Qt::MouseButtons buttons, QPointF at) {
@@ -80,13 +80,14 @@ void MainWindow::EndDrag() {
 // The block is copied again only when the pointer reaches another cell, with the origins of
 // its cells: the source's cells, or those the sheet's cells came from.
 void MainWindow::PickBlock(const QImage& from, const QRect& anchor, QPointF at) {
-    const bool fromSource = &from == &source_;
+    const SourceImage* shown = sources_.Shown();
+    const bool fromSource = shown && &from == &shown->Picture;
     ImageView* view = fromSource ? sourceView : targetView;
     const QRect block = BlockBetween(anchor, at, from.size());
     if (block == view->Mark())
         return;
     tile_.Pick(from, block, TargetSheet::Blank(),
-               fromSource ? OriginGrid::OfSource(sourceFile_, QRect(block.topLeft() / TileSize,
+               fromSource ? OriginGrid::OfSource(shown->File, QRect(block.topLeft() / TileSize,
                                                                     block.size() / TileSize))
                           : document_.OriginsOf(block));
     ShowTile();

@@ -107,6 +107,8 @@ void MainWindow::BuildMenus() {
     openTargetAction = fileMenu->addAction(tr("Open Target..."));
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     ListRecent();
+    closeSourceAction = fileMenu->addAction(tr("Close Source"));
+    closeSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     fileMenu->addSeparator();
     rebuildAction = fileMenu->addAction(tr("Re&build from Sources"));
     rebuildAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -202,7 +204,6 @@ void MainWindow::Connect() {
     connect(rotateAction, &QAction::triggered, this, &MainWindow::RotateTile);
 
     // The views draw the documents where they are held; the sheet says what changed.
-    sourceView->Display(&source_);
     tileView->Display(&tile_.Picture());
     composeView->Display(&composed_);
     targetView->Display(&Sheet().Image());

@@ -18,25 +18,18 @@
 
 #include <QPushButton>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
-void SetUpOpenDialog(FileDialog& dialog) {
+// Each open dialog starts on the filter it was last left on.
+void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex) {
     dialog.Title = MainWindow::tr("Select tga...");
     dialog.DefaultExtension = QStringLiteral("*.tga");
-    dialog.Filter =
-        MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") + OtherImagesFilter();
-    dialog.FilterIndex = 1;
+    dialog.Filter = MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") +
+                    OtherImagesFilter() + QLatin1Char('|') + AllImagesFilter();
+    dialog.FilterIndex = filterIndex;
     dialog.ConfirmOverwrite = false;
-}
-
-// Ranges a view's bars to its image; a bar is on exactly when the image, as the view shows it,
-// exceeds the viewing area that way.
-void FitBars(QSize size, double zoom, ScrollBar* vertical, ScrollBar* horizontal) {
-    vertical->setEnabled(BarNeeded(size.height(), ViewHeight, zoom));
-    horizontal->setEnabled(BarNeeded(size.width(), ViewWidth, zoom));
-    vertical->setMax(BarMax(size.height(), ViewHeight, zoom));
-    horizontal->setMax(BarMax(size.width(), ViewWidth, zoom));
 }
 
 // Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
@@ -86,9 +79,16 @@ void MainWindow::OpenTargetFile(const QByteArray& path) {
     OpenTargetFrom(path);
 }
 
+void MainWindow::OpenSourceFiles(const QList<QByteArray>& paths) {
+    for (const QByteArray& path : paths)
+        OpenSourceFrom(path);
+}
+
+// Every file dropped on the source side opens, in the drop's order; on the target side, the
+// first.
 void MainWindow::ConnectDrops() {
-    const auto source = [this](const QByteArray& path) { OpenSourceFile(path); };
-    const auto target = [this](const QByteArray& path) { OpenTargetFile(path); };
+    const auto source = [this](const QList<QByteArray>& paths) { OpenSourceFiles(paths); };
+    const auto target = [this](const QList<QByteArray>& paths) { OpenTargetFile(paths.first()); };
     AcceptFileDrops(sourceView, source);
     AcceptFileDrops(sourceButton, source);
     AcceptFileDrops(targetView, target);
@@ -96,18 +96,23 @@ void MainWindow::ConnectDrops() {
 }
 
 // Everything after this is the same for the dialog's choice and for a named file.
-std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named) {
+std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named,
+                                                  int16_t& filterIndex) {
     if (named) {
         fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
         return named->toStdString();
     }
-    SetUpOpenDialog(fileDialog);
-    if (!fileDialog.ShowOpen(this))
+    SetUpOpenDialog(fileDialog, filterIndex);
+    const bool chosen = fileDialog.ShowOpen(this);
+    filterIndex = fileDialog.FilterIndex;
+    if (!chosen)
         return std::nullopt;
     return LocalPath(fileDialog.FileName);
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
+// A file already open is shown again, as it was last seen; a new one is added and shown where
+// the view stands, as the one shown before was.
 bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
@@ -115,27 +120,14 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        const std::optional<std::string> path = ChooseFile(named, sourceFilter_);
         if (!path)
             throw Failure("no file was chosen");
-        // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
-        // the source as it was.
-        source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
-                                   AskBeforeLarge(this, tr("Open it anyway?")));
-        sourceFile_ = AbsoluteFile(QByteArray::fromStdString(*path));
-        WatchSources();
-        sourceView->resize(sourceView->Zoomed(source_.size()));
-        sourceView->update();
-        sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
-                              QString::number(source_.width()) + QLatin1Char('x') +
-                              QString::number(source_.height()));
-        sourceView->SetMark({}); // the last pick was from the previous source
-        FitBars(source_.size(), sourceView->Zoom(), sourceVerticalBar, sourceHorizontalBar);
-        if (sourceView->width() > ViewWidth) {
-            sourceView->resize(ViewWidth, sourceView->height());
-            // The bar may already stand away from 0: place the view where it says, so the
-            // view still reaches the edge of its viewing area.
-            PlaceSourceHorizontally();
+        const QByteArray file = QByteArray::fromStdString(*path);
+        if (const std::optional<int> open = sources_.IndexOf(file)) {
+            ShowSource(*open);
+        } else {
+            AddSource(*path, fileDialog.FileTitle, std::nullopt);
         }
     } catch (const SizeDeclined&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
@@ -147,13 +139,59 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(sourceFile_, false);
+    RememberRecent(sources_.Shown()->File, false);
     return true;
+}
+
+// Decoded aside: a file that cannot be read, or memory that runs out, leaves the sources as
+// they were. Without a place of its own, the new source is shown where the view stands.
+void MainWindow::AddSource(const std::string& path, const QString& title,
+                           std::optional<SourceImage::Place> seen) {
+    QImage picture =
+        LoadInBackground(this, path, title, AskBeforeLarge(this, tr("Open it anyway?")));
+    EndDrag();
+    KeepSourcePlace();
+    if (!seen)
+        seen = {{sourceHorizontalBar->Value(), sourceVerticalBar->Value()},
+                sourceView->Zoom(),
+                QRect(),
+                sourceView->KeyCursor()};
+    // A zoom kept for a file that has grown since stays within the window system's coordinates.
+    while (std::max(picture.width(), picture.height()) * seen->Zoom > 32000 && seen->Zoom > 0.25)
+        seen->Zoom /= 2;
+    const QByteArray file = AbsoluteFile(QByteArray::fromStdString(path));
+    sources_.Add({std::move(picture), file, title, *seen});
+    sourceFiles_.Watch(file);
+    ShowShownSource();
+}
+
+// Read as an open reads it; one that cannot be read now (caught part-way through a write, or
+// declined) keeps its last pixels until its next change.
+void MainWindow::ReloadSource(const QByteArray& path) {
+    const std::optional<int> index = sources_.IndexOf(path);
+    if (!index || sources_.At(*index).File != path)
+        return;
+    SourceImage& source = sources_.At(*index);
+    try {
+        QImage picture = LoadInBackground(this, path.toStdString(), source.Title,
+                                          AskBeforeLarge(this, tr("Open it anyway?")));
+        const bool shown = *index == sources_.ShownIndex();
+        if (shown) {
+            EndDrag();
+            KeepSourcePlace();
+        }
+        source.Picture = std::move(picture);
+        source.Deleted = false;
+        if (shown)
+            ShowShownSource();
+    } catch (const SizeDeclined&) {
+    } catch (const std::exception&) {
+    }
 }
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        const std::optional<std::string> path = ChooseFile(named, targetFilter_);
         if (!path)
             throw Failure("no file was chosen");
         if (IsLayout(*path)) {

@@ -13,7 +13,7 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), Sheet().FilePath(), area, document_.Links());
+        recovery_.Keep(Sheet().Image(), Sheet().FilePath(), area, document_.Links(), KeptSources());
     else
         recovery_.Discard();
 }
@@ -129,8 +129,10 @@ void MainWindow::RestoreOrphan(SheetRecovery::Orphan& orphan) {
     recovery_.Replace(std::move(orphan));
 }
 
-// As an opened target: undoable, its own file kept, and marked as changed.
+// As an opened target: undoable, its own file kept, and marked as changed; with it the sources
+// that were open.
 void MainWindow::RestoreSheet(const SheetRecovery::Sheet& kept) {
     document_.Restore(kept.Image, kept.FilePath, tr("Untitled"), kept.Links);
     FitTargetBars();
+    ReopenSources(kept.Sources);
 }

@@ -146,7 +146,7 @@ void MainWindow::ActualSize() {
 
 // The largest step that shows the whole image; the smallest where none does.
 void MainWindow::FitView() {
-    const QSize image = lastView_ == sourceView ? source_.size() : Sheet().Size();
+    const QSize image = lastView_ == sourceView ? Source().size() : Sheet().Size();
     double zoom = image.isEmpty() ? 1.0 : ZoomSteps.front();
     for (const double step : ZoomSteps) {
         if (!image.isEmpty() && image.width() * step <= ViewWidth &&
@@ -158,7 +158,7 @@ void MainWindow::FitView() {
 
 void MainWindow::ZoomView(ImageView* view, double zoom, QPointF anchor) {
     const bool source = view == sourceView;
-    const QSize image = source ? source_.size() : Sheet().Size();
+    const QSize image = source ? Source().size() : Sheet().Size();
     while (!Allowed(zoom, image) && zoom > ZoomSteps.front())
         zoom /= 2;
     const double was = view->Zoom();
@@ -189,7 +189,7 @@ void MainWindow::ZoomView(ImageView* view, double zoom, QPointF anchor) {
     view->SetZoom(zoom);
     value(horizontal, anchor.x(), shown.x(), image.width(), ViewWidth);
     value(vertical, anchor.y(), shown.y(), image.height(), ViewHeight);
-    view->resize(view->Zoomed(source ? source_.size() : Sheet().Size()));
+    view->resize(view->Zoomed(source ? Source().size() : Sheet().Size()));
     if (source) {
         if (view->width() > ViewWidth)
             PlaceSourceHorizontally();

@@ -46,8 +46,7 @@ int RunPatchery(int argc, char** argv) {
     // Once the window is up, so that a "Wrong format" has it as owner.
     QTimer::singleShot(0, &form, [&form, &named] {
         form.OfferRecoveries();
-        if (named.Source)
-            form.OpenSourceFile(*named.Source);
+        form.OpenSourceFiles(named.Sources);
         if (named.Target)
             form.OpenTargetFile(*named.Target);
     });

@@ -48,12 +48,22 @@ int TakeLock(const QString& path) {
     return fd;
 }
 
+QByteArray SourceLines(const QList<SheetRecovery::KeptSource>& sources) {
+    QByteArray lines;
+    for (const SheetRecovery::KeptSource& source : sources)
+        lines += (source.Shown ? "shown " : "source ") + QByteArray::number(source.Scroll.x()) +
+                 ' ' + QByteArray::number(source.Scroll.y()) + ' ' +
+                 QByteArray::number(source.ZoomPercent) + ' ' + source.File.toPercentEncoding() +
+                 '\n';
+    return lines;
+}
+
 QByteArray Header(const SheetRecovery::Sheet& sheet) {
     return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
            QByteArray::number(sheet.Image.height()) + "\nchanged " +
            sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
            sheet.FilePath.toPercentEncoding() + "\nlinks " + sheet.Links.toPercentEncoding() +
-           "\n\n";
+           '\n' + SourceLines(sheet.Sources) + '\n';
 }
 
 void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
@@ -110,9 +120,9 @@ SheetRecovery::~SheetRecovery() {
 }
 
 void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area,
-                         const QByteArray& links) {
+                         const QByteArray& links, const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
-        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, links);
+        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, links, sources);
     {
         std::lock_guard lock(mutex_);
         Job& job = pending_ ? *pending_ : pending_.emplace();
@@ -135,6 +145,7 @@ void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const 
         job.Remove = false;
         job.FilePath = filePath;
         job.Links = links;
+        job.Sources = sources;
         job.Changed = QDateTime::currentDateTimeUtc();
     }
     wake_.notify_one();
@@ -197,7 +208,8 @@ void SheetRecovery::Work() {
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_, {copy_, job.FilePath, job.Changed, copy_.size(), job.Links});
+                Write(path_,
+                      {copy_, job.FilePath, job.Changed, copy_.size(), job.Links, job.Sources});
             }
             done = true;
         } catch (const std::exception& e) {
@@ -309,6 +321,13 @@ SheetRecovery::Sheet SheetRecovery::Orphan::Read(bool headerOnly,
             named = true;
         } else if (key == "links") {
             sheet.Links = QByteArray::fromPercentEncoding(value);
+        } else if (key == "source" || key == "shown") {
+            const QList<QByteArray> parts = value.split(' ');
+            if (parts.size() != 4)
+                throw broken();
+            sheet.Sources.append({QByteArray::fromPercentEncoding(parts[3]),
+                                  QPoint(parts[0].toInt(), parts[1].toInt()), parts[2].toInt(),
+                                  key == "shown"});
         }
     }
     if (width < 1 || height < 1 || !dated || !named)

@@ -21,13 +21,22 @@
 
 class SheetRecovery {
   public:
+    // A source open beside the sheet: its file and where its view stood. Kept as a header line
+    // "source X Y ZOOM FILE" ("shown" for the one shown), the file percent-encoded.
+    struct KeptSource {
+        QByteArray File;
+        QPoint Scroll; // image pixels
+        int ZoomPercent = 100;
+        bool Shown = false; // the one the view showed
+    };
     // What a recovery file holds.
     struct Sheet {
         QImage Image;        // RGB32, at the sheet's size
         QByteArray FilePath; // the sheet's own file, its name's bytes; empty when untitled
         QDateTime Changed;
-        QSize Size;       // as the header says, also when the pixels are not read
-        QByteArray Links; // where its cells come from, as the document writes it
+        QSize Size;                // as the header says, also when the pixels are not read
+        QByteArray Links;          // where its cells come from, as the document writes it
+        QList<KeptSource> Sources; // in the order they were opened
     };
 
     // A recovery file of an instance that no longer runs, locked by this one while it lives.
@@ -69,9 +78,10 @@ class SheetRecovery {
 
     // The sheet as it now is, changed within area since the last call (a null area: anywhere).
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
-    // Written as soon as the worker is free; only the newest sheet is written.
+    // Written as soon as the worker is free; only the newest sheet is written. Handing over an
+    // unchanged image again, with other links or sources, copies no pixels.
     void Keep(const QImage& image, const QByteArray& filePath, const QRect& area = {},
-              const QByteArray& links = {});
+              const QByteArray& links = {}, const QList<KeptSource>& sources = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // The orphan's sheet was handed over by the last Keep: its file goes once what was handed
@@ -102,6 +112,7 @@ class SheetRecovery {
         QDateTime Changed;
         QByteArray Links;
         std::vector<Orphan> Replaces; // to go once this is done
+        QList<KeptSource> Sources;
     };
     void Work();
     void Fail(const QString& what);

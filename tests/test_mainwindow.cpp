@@ -330,13 +330,13 @@ void TestMainWindow::menus() {
     } expected[] = {
         {frm.fileMenu,
          {frm.openSourceAction, frm.openTargetAction, frm.recentMenu->menuAction(),
-          frm.rebuildAction, frm.saveLayoutAsAction, frm.saveTargetAction, frm.saveTargetAsAction,
-          frm.optionsAction, frm.quitAction},
+          frm.closeSourceAction, frm.rebuildAction, frm.saveLayoutAsAction, frm.saveTargetAction,
+          frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
          {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."),
-          QStringLiteral("Open &Recent"), separator, QStringLiteral("Re&build from Sources"),
-          QStringLiteral("Save &Layout As..."), separator, QStringLiteral("&Save Target"),
-          QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
-          QStringLiteral("Quit")}},
+          QStringLiteral("Open &Recent"), QStringLiteral("Close Source"), separator,
+          QStringLiteral("Re&build from Sources"), QStringLiteral("Save &Layout As..."), separator,
+          QStringLiteral("&Save Target"), QStringLiteral("Save Target As..."), separator,
+          QStringLiteral("Options..."), separator, QStringLiteral("Quit")}},
         {frm.viewMenu,
          {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction},
          {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
@@ -352,6 +352,7 @@ void TestMainWindow::menus() {
         {frm.rebuildAction, QKeySequence(QStringLiteral("Ctrl+R"))},
         {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {frm.closeSourceAction, QKeySequence(QStringLiteral("Ctrl+W"))},
         {frm.aboutAction, QKeySequence(QStringLiteral("F1"))},
         {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
         {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
@@ -364,7 +365,8 @@ void TestMainWindow::menus() {
         for (QAction* action : actions) {
             captions << (action->isSeparator() ? separator : action->text());
             QCOMPARE(action->shortcut(), shortcuts.value(action));
-            QVERIFY(action->isEnabled());
+            // Close Source waits for a source to close.
+            QCOMPARE(action->isEnabled(), action != frm.closeSourceAction);
             QVERIFY(action->isVisible());
             QVERIFY(!action->isChecked());
         }
@@ -720,43 +722,47 @@ void TestMainWindow::signalsReachTheLoop() {
 void TestMainWindow::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status"); // -1: the program goes on
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("sources");
     QTest::addColumn<QString>("target");
     const QString cwd = QDir::currentPath() + QLatin1Char('/');
-    QTest::newRow("nothing") << QStringList() << -1 << QString() << QString();
+    QTest::newRow("nothing") << QStringList() << -1 << QStringList() << QString();
     QTest::newRow("source and sheet")
         << QStringList{QStringLiteral("a.tga"), QStringLiteral("--target"),
                        QStringLiteral("/s.tga")}
-        << -1 << cwd + QStringLiteral("a.tga") << QStringLiteral("/s.tga");
-    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QString()
+        << -1 << QStringList{cwd + QStringLiteral("a.tga")} << QStringLiteral("/s.tga");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringList()
                                << QString();
-    QTest::newRow("two sources") << QStringList{QStringLiteral("a.tga"), QStringLiteral("b.tga")}
-                                 << 2 << QString() << QString();
+    QTest::newRow("three sources, in order")
+        << QStringList{QStringLiteral("c.tga"), QStringLiteral("/a.tga"), QStringLiteral("b.tga")}
+        << -1
+        << QStringList{cwd + QStringLiteral("c.tga"), QStringLiteral("/a.tga"),
+                       cwd + QStringLiteral("b.tga")}
+        << QString();
     QTest::newRow("--target without a sheet")
-        << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--target")} << 2 << QStringList() << QString();
     QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--bogus")} << 2 << QStringList() << QString();
     QTest::newRow("--build, no window")
         << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
                        QStringLiteral("--output"), QStringLiteral("s.tga")}
-        << -1 << QString() << QString();
+        << -1 << QStringList() << QString();
     QTest::newRow("--build with a source")
         << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
                        QStringLiteral("a.tga")}
-        << 2 << QString() << QString();
+        << 2 << QStringList() << QString();
     QTest::newRow("--build and --check")
         << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
                        QStringLiteral("--check"), QStringLiteral("l.patchery")}
-        << 2 << QString() << QString();
+        << 2 << QStringList() << QString();
     QTest::newRow("--output without --build")
-        << QStringList{QStringLiteral("--output"), QStringLiteral("s.tga")} << 2 << QString()
+        << QStringList{QStringLiteral("--output"), QStringLiteral("s.tga")} << 2 << QStringList()
         << QString();
 }
 
 void TestMainWindow::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
-    QFETCH(QString, source);
+    QFETCH(QStringList, sources);
     QFETCH(QString, target);
     QList<QByteArray> bytes{"patchery"};
     for (const QString& argument : arguments)
@@ -766,7 +772,10 @@ void TestMainWindow::commandLine() {
         argv.push_back(argument.data());
     CommandLine named;
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
-    QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
+    QStringList namedSources;
+    for (const QByteArray& source : named.Sources)
+        namedSources << QFile::decodeName(source);
+    QCOMPARE(namedSources, sources);
     QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
 }
 
@@ -796,13 +805,13 @@ void TestMainWindow::layoutOpensAsTarget() {
     for (const QString& path : {layout, unnamed}) {
         CommandLine named;
         QCOMPARE(parse({path}, named), -1);
-        QVERIFY2(!named.Source, qPrintable(path));
+        QVERIFY2(named.Sources.isEmpty(), qPrintable(path));
         QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), path);
     }
     for (const QString& path : {otherJson, sheet, fifo}) {
         CommandLine named;
         QCOMPARE(parse({path}, named), -1);
-        QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), path);
+        QCOMPARE(QFile::decodeName(named.Sources.value(0)), path);
         QVERIFY2(!named.Target, qPrintable(path));
     }
     CommandLine both; // two targets: said, not one of them dropped

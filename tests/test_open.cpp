@@ -18,6 +18,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
@@ -342,7 +343,10 @@ void TestOpen::dialogProperties() {
         QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga|Other Images(*.png;*.jpg;"
                                              "*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;"
                                              "*.xpm)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
-                                             "*.ppm;*.pnm;*.xbm;*.xpm"));
+                                             "*.ppm;*.pnm;*.xbm;*.xpm|All images(*.tga;*.png;"
+                                             "*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;"
+                                             "*.xbm;*.xpm)|*.tga;*.png;*.jpg;*.jpeg;*.bmp;*.gif;"
+                                             "*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm"));
         QCOMPARE(call.FilterIndex, int16_t(1));
         QVERIFY(!call.ConfirmOverwrite);
         QCOMPARE(call.FileNameOffered, offered[i]);
@@ -602,8 +606,9 @@ void TestOpen::dropTakesOneLocalFile_data() {
     QTest::newRow("move proposed") << QStringLiteral("move proposed") << true;
 }
 
-// On the views and their buttons: two files open the first; anything else is refused and
-// changes nothing.
+// On the views and their buttons: two files open both on the source side, in order, the last
+// shown (dropped again, each is shown again, not opened twice), and the first on the target
+// side; anything else is refused and changes nothing.
 void TestOpen::dropTakesOneLocalFile() {
     QFETCH(QString, what);
     QFETCH(bool, taken);
@@ -628,12 +633,17 @@ void TestOpen::dropTakesOneLocalFile() {
                                                         : Qt::CopyAction | Qt::MoveAction,
                      what == QLatin1String("move proposed") ? Qt::ShiftModifier : Qt::NoModifier),
                 taken);
-            if (taken)
+            if (taken && button == frm.targetButton)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
+            else if (taken)
+                QCOMPARE(button->text(), Caption(QStringLiteral("second.tga"), 128, 64));
             else
                 COMPARE_VIEW(StateOf(frm, button == frm.sourceButton), before);
         }
     }
+    QCOMPARE(frm.Sources().Files(),
+             taken ? (QList<QByteArray>{QFile::encodeName(first), QFile::encodeName(files[1])})
+                   : QList<QByteArray>{});
     QCOMPARE(user.MessageTexts(), QStringList());
 }
 
@@ -1040,7 +1050,7 @@ void TestOpen::keyboardPicksAndStamps() {
         for (int i = 0; i < times; ++i)
             QTest::keyClick(QApplication::focusWidget(), k);
     };
-    frm.sizeList->setFocus();
+    frm.sourceList->setFocus(); // the last control before the views
     const QRgb highlight = frm.palette().color(QPalette::Highlight).rgb() & RGB_MASK;
     QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
     key(Qt::Key_Tab);

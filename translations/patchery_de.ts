@@ -70,6 +70,10 @@
         <source>Other Images</source>
         <translation>Andere Bilder</translation>
     </message>
+    <message>
+        <source>All images</source>
+        <translation>Alle Bilder</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>
@@ -427,6 +431,38 @@
     <message>
         <source>Patchery &amp;Handbook</source>
         <translation>Patchery-&amp;Handbuch</translation>
+    </message>
+    <message>
+        <source>Close Source</source>
+        <translation>Quelle schließen</translation>
+    </message>
+    <message>
+        <source>Open Sources</source>
+        <translation>Offene Quellen</translation>
+    </message>
+    <message>
+        <source>Open sources</source>
+        <translation>Offene Quellen</translation>
+    </message>
+    <message>
+        <source>Next Source</source>
+        <translation>Nächste Quelle</translation>
+    </message>
+    <message>
+        <source>Previous Source</source>
+        <translation>Vorige Quelle</translation>
+    </message>
+    <message>
+        <source>Source %1</source>
+        <translation>Quelle %1</translation>
+    </message>
+    <message>
+        <source>The source %1 has been deleted; its last pixels stay open.</source>
+        <translation>Die Quelle %1 wurde gelöscht; ihre letzten Pixel bleiben geöffnet.</translation>
+    </message>
+    <message>
+        <source>These sources could not be opened again: %1</source>
+        <translation>Diese Quellen konnten nicht wieder geöffnet werden: %1</translation>
     </message>
 </context>
 <context>
