@@ -14,8 +14,15 @@ build-release: deps
 
 # `make install PREFIX=$$HOME/.local`; DESTDIR is honoured for staged installs.
 PREFIX ?= /usr/local
+# Installed for use (no DESTDIR), the prefix's MIME database and handlers' table are brought up
+# to date so that the desktop knows layouts at once, as the package's triggers do for /usr.
 install: build-release
 	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+	    ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
+	    ! command -v update-desktop-database >/dev/null || \
+	        update-desktop-database "$(PREFIX)/share/applications"; \
+	fi
 
 # The Debian package, with the same files under /usr: build/release/patchery_<version>_<arch>.deb,
 # checked by lintian where it is installed: an error or a warning fails. lintian is given a
@@ -64,7 +71,7 @@ fuzz: deps
 	@scripts/install-deps fuzz
 	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPATCHERY_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_tga fuzz_bmp fuzz_draw
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_tga fuzz_bmp fuzz_draw fuzz_layout
 	fuzz/run.sh $(FUZZ)/fuzz $(SECONDS)
 
 # The README's picture, made by the Release program under Xvfb.

@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "Installation.h"
 #include "Layout.h"
 #include "MessageBox.h"
 #include "OptionsDialog.h"
@@ -11,9 +12,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLayout>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
@@ -66,23 +70,24 @@ QPoint FittedOnScreen(QPoint frameTopLeft, QSize frame) {
 MainWindow::MainWindow()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      sheet_(QSize(StartWidth, StartHeight)),
-      history_(sheet_,
-               [this] {
-                   undoAction->setEnabled(history_.CanUndo());
-                   redoAction->setEnabled(history_.CanRedo());
-               }),
+      document_(QSize(StartWidth, StartHeight),
+                [this] {
+                    undoAction->setEnabled(History().CanUndo());
+                    redoAction->setEnabled(History().CanRedo());
+                    WatchSources(); // what the cells come from may have changed
+                }),
       recovery_(SheetRecovery::DefaultFolder(), [this](const QString& what) {
           QMetaObject::invokeMethod(
               this, [this, what] { ReportRecoveryFailure(what); }, Qt::QueuedConnection);
       }) {
     setWindowTitle(ProgramName() + QStringLiteral(" v") + ProgramVersion());
-    history_.ReadScroll = [this] { return TargetScroll(); };
-    history_.PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
+    History().ReadScroll = [this] { return TargetScroll(); };
+    History().PutScroll = [this](const ScrollState& state) { PutTargetScroll(state); };
     BuildLayout();
     BuildMenus();
     BuildViewMenu();
     Connect();
+    BuildSourceList();
     ConnectDrops();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -276,6 +281,18 @@ void MainWindow::Quit() {
 void MainWindow::ShowOptions() {
     OptionsDialog dialog(this, options_);
     dialog.exec();
+}
+
+// The README, in the desktop's viewer for it; where nothing can show it, where it lies.
+void MainWindow::ShowHandbook() {
+    const QString path = HandbookPath();
+    QString problem;
+    if (!QFileInfo::exists(path))
+        problem = tr("The handbook is missing: it should be the file %1").arg(path);
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        problem = tr("No program could show the handbook. It is the file %1").arg(path);
+    if (!problem.isEmpty())
+        ShowMessage(problem, MessageButtons::OK, tr("Patchery Handbook"), MessageIcon::None, this);
 }
 
 void MainWindow::ShowAbout() {

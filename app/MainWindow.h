@@ -1,29 +1,34 @@
 #pragma once
 // The main window: the source view, the middle panel with the selected tile, the target view,
-// and the menus. The window holds the documents (the target sheet and its history, the source
+// and the menus. The window holds the documents (the target sheet's document, the source
 // image, the selected tile) and shows them through its views; its commands change them.
 
 #include "FileDialog.h"
 #include "ImagePane.h"
 #include "ImageView.h"
 #include "LaunchOptions.h"
+#include "OpenSources.h"
 #include "PrivateFolder.h"
 #include "ScrollBar.h"
 #include "SelectedTile.h"
-#include "SheetHistory.h"
+#include "SheetDocument.h"
 #include "SheetRecovery.h"
 #include "Stroke.h"
-#include "TargetSheet.h"
+#include "WatchedFiles.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
+#include <map>
 #include <optional>
+#include <set>
 
 class QAction;
 class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -42,9 +47,11 @@ class MainWindow : public QMainWindow {
     float Top() const;
 
     // The documents.
-    const TargetSheet& Sheet() const { return sheet_; }
-    SheetHistory& History() { return history_; }
-    const QImage& Source() const { return source_; }
+    const SheetDocument& Document() const { return document_; }
+    const TargetSheet& Sheet() const { return document_.Sheet(); }
+    SheetHistory& History() { return document_.History(); }
+    const QImage& Source() const; // the shown source's picture; null with none open
+    const OpenSources& Sources() const { return sources_; }
     const QImage& Tile() const { return tile_.Picture(); }
     QSize TileCells() const { return tile_.Cells(); }
     LaunchOptions& Options() { return options_; }
@@ -77,12 +84,22 @@ class MainWindow : public QMainWindow {
     QGroupBox* tileFrame = nullptr;
     QLabel* sizeLabel = nullptr;
     QLabel* tileCellsLabel = nullptr; // over the tile's preview: a block's size in cells
+    QLabel* noteLabel = nullptr;      // over the target's viewing area: what a live update did
     QFrame* panelEdge = nullptr;
+    QLabel* sourcesLabel = nullptr;
+    QListWidget* sourceList = nullptr; // the open sources by name, the shown one current
 
     QMenu* fileMenu = nullptr;
     QAction* openSourceAction = nullptr;
     QAction* openTargetAction = nullptr;
     QMenu* recentMenu = nullptr; // Open Recent
+    QAction* rebuildAction = nullptr;
+    QAction* saveLayoutAsAction = nullptr;
+    QAction* closeSourceAction = nullptr;
+    // Window-wide keys: Ctrl+PgDown, Ctrl+PgUp, Ctrl+1 to Ctrl+9.
+    QAction* nextSourceAction = nullptr;
+    QAction* previousSourceAction = nullptr;
+    QList<QAction*> sourceNumberActions;
     QAction* saveTargetAction = nullptr;
     QAction* saveTargetAsAction = nullptr;
     QAction* optionsAction = nullptr;
@@ -103,6 +120,7 @@ class MainWindow : public QMainWindow {
     QAction* gridAction = nullptr;
     QAction* resizableAction = nullptr; // Resizable Window
     QMenu* helpMenu = nullptr;
+    QAction* handbookAction = nullptr;
     QAction* aboutAction = nullptr;
 
     // Commands.
@@ -115,6 +133,14 @@ class MainWindow : public QMainWindow {
     // A file named by its bytes (the command line): opened exactly as given, whatever their
     // encoding, and named in the caption as well as they decode.
     void OpenSourceFile(const QByteArray& path);
+    // Several files, each added to the open sources in turn: the last is shown.
+    void OpenSourceFiles(const QList<QByteArray>& paths);
+    // The open sources: show one by its place in the order (from 0), the next or the previous
+    // round the ends; close the shown one.
+    void ShowSource(int index);
+    void ShowNextSource();
+    void ShowPreviousSource();
+    void CloseSource();
     void OpenTargetFile(const QByteArray& path);
     bool PickTile(QPointF at);  // at: source image pixels; false where a press picks nothing
     void StampTile(QPointF at); // at: sheet pixels
@@ -132,11 +158,17 @@ class MainWindow : public QMainWindow {
     void PasteTile();
     void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
+    // Layouts: the sheet's cells drawn again from every source as it is now; the sheet saved
+    // as a layout with its TGA beside it.
+    void RebuildFromSources();
+    void SaveLayoutAs();
     void Undo();
     void Redo();
     void ShowOptions();
+    void ShowHandbook();
     void ShowAbout();
-    // Asks, one at a time, whether to restore each sheet another instance left unsaved.
+    // Offers the sheets other instances left unsaved: one with a Yes/No question, several in
+    // one box.
     void OfferRecoveries();
     void Quit(); // asks "Really Quit?"
     // The shutdown without "Really Quit?", then the program ends with status 128 + signal.
@@ -171,6 +203,21 @@ class MainWindow : public QMainWindow {
     void Connect();
     void ConnectDrops();
     void BuildViewMenu();
+    void BuildSourceList();
+    // The shown source's place kept with it, from the view and its bars.
+    void KeepSourcePlace();
+    // The view, its bars, the button and the list show the shown source as it was last seen;
+    // with none, the view is empty as at start-up.
+    void ShowShownSource();
+    void ListSources();
+    void AddSource(const std::string& path, const QString& title,
+                   std::optional<SourceImage::Place> seen);
+    QList<SheetRecovery::KeptSource> KeptSources() const;
+    // An open source's file changed on disk: read again, keeping its place; or it was deleted.
+    void ReloadSource(const QByteArray& path);
+    void SourceDeleted(const QByteArray& path);
+    // Reopens the files in order, each where it was seen; names those that cannot be read.
+    void ReopenSources(const QList<SheetRecovery::KeptSource>& kept);
     void LoadViewSettings();
     void StepZoom(ImagePane* pane, int steps, std::optional<QPointF> anchor);
     ImagePane* PaneOf(const ImageView* view) const;
@@ -183,19 +230,34 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog. The chosen file's path as
-    // the file functions take it; none when cancelled.
-    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named);
+    // named: a file to take as chosen; none: ask with the dialog, starting on the filter
+    // filterIndex, which keeps the one the user left it on. The chosen file's path as the file
+    // functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named,
+                                          int16_t& filterIndex);
     // False when the file could not be read; a declined open is not a failure.
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);
     // Puts the file first in Open Recent.
-    void RememberRecent(const QString& path, bool target);
+    void RememberRecent(const QByteArray& path, bool target); // path: the name's bytes
     void ListRecent();
     void ApplyChosenSize();
-    bool ResizeSheet(QSize size);
-    void SaveTargetTo(const QString& path);
-    void ComposeAndSave(const QString& path);
+    void ResizeSheet(QSize size, bool autoSize);
+    // False when the save failed (and said so).
+    bool SaveTargetTo(const QByteArray& path);
+    void SaveLayoutTo(const QByteArray& layoutFile);
+    bool OpenLayoutFile(const QByteArray& path);
+    // Whether another program changed the sheet's own files since they were opened or saved;
+    // if so, whether the user wants them replaced.
+    bool ReplaceChangedOnDisk();
+    void RememberOwnFiles();
+    // Live sources: the files the sheet's cells come from (and the shown source) are watched;
+    // a change stamps their cells again as one step, with a note in the window.
+    void WatchSources();
+    void SourceChangedOnDisk(const QByteArray& file);
+    void ShowNote(const QString& note);
+    bool MayReplace(const QByteArray& path);
+    void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);
     static QString NoImageCaption();
@@ -203,6 +265,7 @@ class MainWindow : public QMainWindow {
     void KeepForRecovery(const QRect& area); // area: what changed
     void ReportRecoveryFailure(const QString& what);
     void RestoreSheet(const SheetRecovery::Sheet& kept);
+    void RestoreOrphan(SheetRecovery::Orphan& orphan);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
     // The preview and the block's size follow the selected tile.
@@ -211,10 +274,17 @@ class MainWindow : public QMainWindow {
     void PickBlock(const QImage& from, const QRect& anchor, QPointF at);
     void StampOrErase(QPoint topLeft);
 
-    TargetSheet sheet_;
-    SheetHistory history_;
+    SheetDocument document_;
     SheetRecovery recovery_;
-    QImage source_; // the opened source image; null before one
+    OpenSources sources_;
+    WatchedFiles sourceFiles_; // the open sources' files
+    int16_t sourceFilter_ = 1; // the filter each open dialog was last left on
+    int16_t targetFilter_ = 1;
+    WatchedFiles watched_; // the files the sheet's cells come from
+    QTimer noteTimer_;     // hides the note
+    std::set<QByteArray> watchedSources_;
+    std::set<QByteArray> changedDuringDrag_;                 // applied once the drag ends
+    std::map<QByteArray, WatchedFiles::Signature> ownFiles_; // as last opened or saved
     SelectedTile tile_;
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };

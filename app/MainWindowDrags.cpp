@@ -28,11 +28,11 @@ void MainWindow::PressTarget(Qt::KeyboardModifiers modifiers, QPointF at) {
     EndDrag();
     if (modifiers & Qt::ControlModifier) {
         const QRect cell = CellAt(at);
-        if (!sheet_.Image().rect().contains(cell.topLeft()))
+        if (!Sheet().Image().rect().contains(cell.topLeft()))
             return;
         drag_ = Drag::SheetPick;
         dragAnchor_ = cell;
-        PickBlock(sheet_.Image(), cell, at);
+        PickBlock(Sheet().Image(), cell, at);
         sourceView->SetMark({});
         return;
     }
@@ -41,7 +41,7 @@ void MainWindow::PressTarget(Qt::KeyboardModifiers modifiers, QPointF at) {
         return;
     drag_ = erase ? Drag::Erase : Drag::Paint;
     stroke_.emplace(at, erase ? QSize(TileSize, TileSize) : tile_.Cells() * TileSize);
-    history_.StartStroke();
+    document_.StartStroke();
     StampOrErase(stroke_->Start());
 }
 
@@ -50,7 +50,7 @@ void MainWindow::DragOnSource(Qt::MouseButtons buttons, QPointF at) {
         return;
     if (buttons == Qt::NoButton) // the release went elsewhere
         return EndDrag();
-    PickBlock(source_, dragAnchor_, at);
+    PickBlock(Source(), dragAnchor_, at);
 }
 
 void MainWindow::DragOnTarget(Qt::MouseButtons buttons, QPointF at) {
@@ -59,7 +59,7 @@ void MainWindow::DragOnTarget(Qt::MouseButtons buttons, QPointF at) {
     if (buttons == Qt::NoButton)
         return EndDrag();
     if (drag_ == Drag::SheetPick)
-        return PickBlock(sheet_.Image(), dragAnchor_, at);
+        return PickBlock(Sheet().Image(), dragAnchor_, at);
     for (const QPoint place : stroke_->MoveTo(at))
         StampOrErase(place);
 }
@@ -68,29 +68,35 @@ void MainWindow::EndDrag() {
     if (drag_ == Drag::SheetPick)
         targetView->SetMark({});
     if (stroke_)
-        history_.EndStroke();
+        document_.EndStroke();
     stroke_.reset();
     drag_ = Drag::None;
+    // Sources that changed while the button was down are stamped again now, as a step of
+    // their own.
+    for (const QByteArray& file : std::exchange(changedDuringDrag_, {}))
+        SourceChangedOnDisk(file);
 }
 
-// The block is copied again only when the pointer reaches another cell.
+// The block is copied again only when the pointer reaches another cell, with the origins of
+// its cells: the source's cells, or those the sheet's cells came from.
 void MainWindow::PickBlock(const QImage& from, const QRect& anchor, QPointF at) {
-    ImageView* view = &from == &source_ ? sourceView : targetView;
+    const SourceImage* shown = sources_.Shown();
+    const bool fromSource = shown && &from == &shown->Picture;
+    ImageView* view = fromSource ? sourceView : targetView;
     const QRect block = BlockBetween(anchor, at, from.size());
     if (block == view->Mark())
         return;
-    tile_.Pick(from, block, sheet_.Blank());
+    tile_.Pick(from, block, TargetSheet::Blank(),
+               fromSource ? OriginGrid::OfSource(shown->File, QRect(block.topLeft() / TileSize,
+                                                                    block.size() / TileSize))
+                          : document_.OriginsOf(block));
     ShowTile();
     view->SetMark(block);
 }
 
 void MainWindow::StampOrErase(QPoint topLeft) {
-    const bool erase = drag_ == Drag::Erase;
-    SheetHistory::Step before =
-        history_.Cell(QRect(topLeft, erase ? QSize(TileSize, TileSize) : tile_.Cells() * TileSize));
-    if (erase)
-        sheet_.Erase(topLeft);
+    if (drag_ == Drag::Erase)
+        document_.Erase(topLeft);
     else
-        sheet_.Stamp(tile_.Picture(), topLeft, tile_.Cells());
-    history_.Record(std::move(before));
+        document_.Stamp(tile_, topLeft);
 }

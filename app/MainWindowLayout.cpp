@@ -83,6 +83,12 @@ void MainWindow::BuildLayout() {
     tileCellsLabel = new QLabel(tileView);
     tileCellsLabel->setAutoFillBackground(true); // readable over any picture
     tileCellsLabel->hide();
+    noteLabel = new QLabel(client);
+    noteLabel->setAutoFillBackground(true); // readable over any sheet
+    noteLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    noteLabel->hide();
+    noteTimer_.setSingleShot(true);
+    connect(&noteTimer_, &QTimer::timeout, noteLabel, &QLabel::hide);
     tileFrame = Place(new QGroupBox(tr("Selected   Tile"), middlePanel), 46, 8, 86, 90);
     sizeLabel = Place(new QLabel(tr("Target Image Size"), middlePanel), 47, 190, 86, 13);
     FitFontToWidth(sizeLabel, sizeLabel->text(), sizeLabel->width());
@@ -139,6 +145,12 @@ void MainWindow::BuildMenus() {
     openTargetAction = fileMenu->addAction(tr("Open Target..."));
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     ListRecent();
+    closeSourceAction = fileMenu->addAction(tr("Close Source"));
+    closeSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    fileMenu->addSeparator();
+    rebuildAction = fileMenu->addAction(tr("Re&build from Sources"));
+    rebuildAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    saveLayoutAsAction = fileMenu->addAction(tr("Save &Layout As..."));
     fileMenu->addSeparator();
     saveTargetAction = fileMenu->addAction(tr("&Save Target"));
     saveTargetAsAction = fileMenu->addAction(tr("Save Target As..."));
@@ -167,6 +179,7 @@ void MainWindow::BuildMenus() {
     rotateAction = editMenu->addAction(tr("&Rotate 90\u00B0 Clockwise"));
     rotateAction->setShortcut(QKeySequence(Qt::Key_Z));
     helpMenu = menuBar()->addMenu(tr("&Help"));
+    handbookAction = helpMenu->addAction(tr("Patchery &Handbook"));
     aboutAction = helpMenu->addAction(tr("&About "));
 
     // Shortcuts, shown beside the items; Quit still asks "Really Quit?".
@@ -207,10 +220,14 @@ void MainWindow::Connect() {
         connect(view, &ImageView::Released, this, &MainWindow::EndDrag);
     connect(openSourceAction, &QAction::triggered, this, &MainWindow::OpenSource);
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
+    connect(rebuildAction, &QAction::triggered, this, &MainWindow::RebuildFromSources);
+    connect(saveLayoutAsAction, &QAction::triggered, this, &MainWindow::SaveLayoutAs);
+    connect(&watched_, &WatchedFiles::Changed, this, &MainWindow::SourceChangedOnDisk);
     connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(quitAction, &QAction::triggered, this, &MainWindow::Quit);
+    connect(handbookAction, &QAction::triggered, this, &MainWindow::ShowHandbook);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
     connect(undoAction, &QAction::triggered, this, &MainWindow::Undo);
     connect(redoAction, &QAction::triggered, this, &MainWindow::Redo);
@@ -221,12 +238,11 @@ void MainWindow::Connect() {
     connect(rotateAction, &QAction::triggered, this, &MainWindow::RotateTile);
 
     // The views draw the documents where they are held; the sheet says what changed.
-    sourceView->Display(&source_);
     tileView->Display(&tile_.Picture());
     composeView->Display(&composed_);
-    targetView->Display(&sheet_.Image());
-    targetView->resize(sheet_.Size());
-    sheet_.OnChanged([this](const QRect& area) {
+    targetView->Display(&Sheet().Image());
+    targetView->resize(Sheet().Size());
+    document_.OnChanged([this](const QRect& area) {
         ShowSheetChange(area);
         KeepForRecovery(area);
     });

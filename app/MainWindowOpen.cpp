@@ -8,19 +8,26 @@
 #include "Failure.h"
 #include "FileDrop.h"
 #include "ImageFile.h"
+#include "Layout.h"
 #include "MessageBox.h"
 #include "Program.h"
 #include "SizeQuestions.h"
 
+#include "SheetLayout.h"
+
 #include <QPushButton>
 
+#include <algorithm>
+#include <sys/stat.h>
+
 namespace {
-void SetUpOpenDialog(FileDialog& dialog) {
+// Each open dialog starts on the filter it was last left on.
+void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex) {
     dialog.Title = MainWindow::tr("Select tga...");
     dialog.DefaultExtension = QStringLiteral("*.tga");
-    dialog.Filter =
-        MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") + OtherImagesFilter();
-    dialog.FilterIndex = 1;
+    dialog.Filter = MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") +
+                    OtherImagesFilter() + QLatin1Char('|') + AllImagesFilter();
+    dialog.FilterIndex = filterIndex;
     dialog.ConfirmOverwrite = false;
 }
 
@@ -35,6 +42,15 @@ QImage LoadInBackground(QWidget* parent, const std::string& path, const QString&
                          }))
         throw SizeDeclined();
     return picture;
+}
+
+// A regular file whose first bytes read as a layout; a FIFO or device is never read here.
+bool IsLayout(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    return file.open(QIODevice::ReadOnly) && SheetLayout::LooksLike(file.read(4096));
 }
 
 void WrongFormat(QWidget* parent) {
@@ -62,9 +78,16 @@ void MainWindow::OpenTargetFile(const QByteArray& path) {
     OpenTargetFrom(path);
 }
 
+void MainWindow::OpenSourceFiles(const QList<QByteArray>& paths) {
+    for (const QByteArray& path : paths)
+        OpenSourceFrom(path);
+}
+
+// Every file dropped on the source side opens, in the drop's order; on the target side, the
+// first.
 void MainWindow::ConnectDrops() {
-    const auto source = [this](const QByteArray& path) { OpenSourceFile(path); };
-    const auto target = [this](const QByteArray& path) { OpenTargetFile(path); };
+    const auto source = [this](const QList<QByteArray>& paths) { OpenSourceFiles(paths); };
+    const auto target = [this](const QList<QByteArray>& paths) { OpenTargetFile(paths.first()); };
     AcceptFileDrops(sourceView, source);
     AcceptFileDrops(sourceButton, source);
     AcceptFileDrops(targetView, target);
@@ -72,18 +95,23 @@ void MainWindow::ConnectDrops() {
 }
 
 // Everything after this is the same for the dialog's choice and for a named file.
-std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named) {
+std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named,
+                                                  int16_t& filterIndex) {
     if (named) {
         fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
         return named->toStdString();
     }
-    SetUpOpenDialog(fileDialog);
-    if (!fileDialog.ShowOpen(this))
+    SetUpOpenDialog(fileDialog, filterIndex);
+    const bool chosen = fileDialog.ShowOpen(this);
+    filterIndex = fileDialog.FilterIndex;
+    if (!chosen)
         return std::nullopt;
     return LocalPath(fileDialog.FileName);
 }
 
 // A cancelled open says "Wrong format" too: the dialog was asked for an image and gave none.
+// A file already open is shown again, as it was last seen; a new one is added and shown where
+// the view stands, as the one shown before was.
 bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     // A failed or cancelled open leaves the image on screen, and the bars that scroll it.
     const bool verticalWasOn = sourceVerticalBar->isEnabled();
@@ -91,24 +119,15 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        const std::optional<std::string> path = ChooseFile(named, sourceFilter_);
         if (!path)
             throw Failure("no file was chosen");
-        // Decoded and drawn aside: a file that cannot be read, or memory that runs out, leaves
-        // the source as it was.
-        source_ = LoadInBackground(this, *path, fileDialog.FileTitle,
-                                   AskBeforeLarge(this, tr("Open it anyway?")));
-        sourceView->resize(sourceView->Zoomed(source_.size()));
-        sourceView->update();
-        sourceButton->setText(fileDialog.FileTitle + QStringLiteral(" - ") +
-                              QString::number(source_.width()) + QLatin1Char('x') +
-                              QString::number(source_.height()));
-        sourceView->SetMark({}); // the last pick was from the previous source
-        sourcePane->FitBars();
-        // The bar may already stand away from 0: place the view where it says, so the view
-        // still reaches the edge of its viewing area.
-        if (sourceView->width() > sourcePane->Area().width())
-            sourcePane->PlaceHorizontally();
+        const QByteArray file = QByteArray::fromStdString(*path);
+        if (const std::optional<int> open = sources_.IndexOf(file)) {
+            ShowSource(*open);
+        } else {
+            AddSource(*path, fileDialog.FileTitle, std::nullopt);
+        }
     } catch (const SizeDeclined&) {
         sourceVerticalBar->setEnabled(verticalWasOn);
         sourceHorizontalBar->setEnabled(horizontalWasOn);
@@ -119,28 +138,78 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, false);
+    RememberRecent(sources_.Shown()->File, false);
     return true;
 }
 
-bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
-    SheetHistory::Step before = history_.Sheet();
+// Decoded aside: a file that cannot be read, or memory that runs out, leaves the sources as
+// they were. Without a place of its own, the new source is shown where the view stands.
+void MainWindow::AddSource(const std::string& path, const QString& title,
+                           std::optional<SourceImage::Place> seen) {
+    QImage picture =
+        LoadInBackground(this, path, title, AskBeforeLarge(this, tr("Open it anyway?")));
+    EndDrag();
+    KeepSourcePlace();
+    if (!seen)
+        seen = {{sourceHorizontalBar->Value(), sourceVerticalBar->Value()},
+                sourceView->Zoom(),
+                QRect(),
+                sourceView->KeyCursor()};
+    // A zoom kept for a file that has grown since stays within the window system's coordinates.
+    while (std::max(picture.width(), picture.height()) * seen->Zoom > 32000 && seen->Zoom > 0.25)
+        seen->Zoom /= 2;
+    const QByteArray file = AbsoluteFile(QByteArray::fromStdString(path));
+    sources_.Add({std::move(picture), file, title, *seen});
+    sourceFiles_.Watch(file);
+    ShowShownSource();
+}
+
+// Read as an open reads it; one that cannot be read now (caught part-way through a write, or
+// declined) keeps its last pixels until its next change.
+void MainWindow::ReloadSource(const QByteArray& path) {
+    const std::optional<int> index = sources_.IndexOf(path);
+    if (!index || sources_.At(*index).File != path)
+        return;
+    SourceImage& source = sources_.At(*index);
     try {
-        const std::optional<std::string> path = ChooseFile(named);
+        QImage picture = LoadInBackground(this, path.toStdString(), source.Title,
+                                          AskBeforeLarge(this, tr("Open it anyway?")));
+        const bool shown = *index == sources_.ShownIndex();
+        if (shown) {
+            EndDrag();
+            KeepSourcePlace();
+        }
+        source.Picture = std::move(picture);
+        source.Deleted = false;
+        if (shown)
+            ShowShownSource();
+    } catch (const SizeDeclined&) {
+    } catch (const std::exception&) {
+    }
+}
+
+bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
+    try {
+        const std::optional<std::string> path = ChooseFile(named, targetFilter_);
         if (!path)
             throw Failure("no file was chosen");
-        sheet_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
-                                     SaveableOrAsk(this, fileDialog.FileTitle)),
-                    fileDialog.FileName);
-        sheet_.SetAutoSize(true);
+        if (IsLayout(*path)) {
+            if (!OpenLayoutFile(QByteArray::fromStdString(*path)))
+                return true; // it said why
+            RememberRecent(QByteArray::fromStdString(*path), true);
+            return true;
+        }
+        document_.Open(LoadInBackground(this, *path, fileDialog.FileTitle,
+                                        SaveableOrAsk(this, fileDialog.FileTitle)),
+                       QByteArray::fromStdString(*path));
         targetPane->FitBars();
-        history_.Record(std::move(before));
+        RememberOwnFiles();
     } catch (const SizeDeclined&) {
         return true; // declined, not unreadable
     } catch (const std::exception&) {
         WrongFormat(this);
         return false;
     }
-    RememberRecent(fileDialog.FileName, true);
+    RememberRecent(Sheet().FilePath(), true);
     return true;
 }

@@ -22,45 +22,30 @@ void MainWindow::ChangeTargetSize() {
 }
 
 void MainWindow::ApplyChosenSize() {
-    SheetHistory::Step before = history_.Sheet();
-    bool sized = false;
     // The list's items in order: the standard heights, then "Custom...".
     constexpr int standardHeights[] = {768, 1024, 1536, 2048};
     const int chosen = sizeList->currentIndex();
     if (chosen >= 0 && chosen < int(std::size(standardHeights))) {
-        if (!ResizeSheet(QSize(StartWidth, standardHeights[chosen]))) // all of it fits, or nothing
-            return;
-        sheet_.SetAutoSize(true);
-        sized = true;
+        // All of it fits, or nothing.
+        ResizeSheet(QSize(StartWidth, standardHeights[chosen]), true);
     } else if (chosen == int(std::size(standardHeights))) {
         CustomSizeDialog dialog(this, customSize_);
         const bool accepted = dialog.exec() == QDialog::Accepted;
         customSize_ = dialog.Size(); // what the boxes held, whether OK or Cancel ended it
-        if (accepted) {
-            if (!ResizeSheet(customSize_))
-                return;
-            sized = true;
-        }
+        if (accepted)
+            ResizeSheet(customSize_, Sheet().AutoSize());
     }
-    if (sized)
-        sheet_.SetTitle(tr("Untitled"));
-
-    targetPane->FitBars();
-    // A cancelled "Custom..." is no change, even where it refitted the bars.
-    if (sized)
-        history_.Record(std::move(before));
+    targetPane->FitBars(); // a cancelled "Custom..." is no change, even where it refitted the bars
 }
 
 // The new sheet is made on a thread of its own, the window repainting meanwhile: past half a
-// second a progress dialog shows, whose Cancel leaves the sheet as it was (false).
-bool MainWindow::ResizeSheet(QSize size) {
-    if (size == sheet_.Size())
-        return true;
+// second a progress dialog shows, whose Cancel leaves the sheet as it was.
+void MainWindow::ResizeSheet(QSize size, bool autoSize) {
     QImage resized;
-    if (!RunInBackground(this, tr("Sizing the sheet..."), [&](const std::atomic<bool>& cancelled) {
-            resized = sheet_.Resized(size, &cancelled);
+    if (size != Sheet().Size() &&
+        !RunInBackground(this, tr("Sizing the sheet..."), [&](const std::atomic<bool>& cancelled) {
+            resized = document_.Resized(size, &cancelled);
         }))
-        return false;
-    sheet_.SetResized(std::move(resized));
-    return true;
+        return;
+    document_.Resize(std::move(resized), tr("Untitled"), autoSize);
 }

@@ -15,12 +15,15 @@
 #include <QLabel>
 #include <QMimeData>
 
+// The pixels and the origin both come from the shown source.
 bool MainWindow::PickTile(QPointF at) {
-    if (source_.isNull() || at.x() * sourceView->Zoom() > sourceView->width())
+    const SourceImage* shown = sources_.Shown();
+    if (!shown || at.x() * sourceView->Zoom() > sourceView->width())
         return false;
     const QRect cell = CellAt(at);
     // A cell that runs past the image's edge shows the blank colour there.
-    tile_.Pick(source_, cell, sheet_.Blank());
+    tile_.Pick(shown->Picture, cell, TargetSheet::Blank(),
+               OriginGrid::OfSource(shown->File, QRect(cell.topLeft() / TileSize, QSize(1, 1))));
     ShowTile();
     sourceView->SetMark(cell);
     return true;
@@ -34,7 +37,7 @@ void MainWindow::StampTile(QPointF at) {
 
 // No outline where a press does nothing: no source image, or beyond the source's width.
 void MainWindow::OutlineSourceCell(QPointF at) {
-    const bool picks = !source_.isNull() && at.x() * sourceView->Zoom() <= sourceView->width();
+    const bool picks = !Source().isNull() && at.x() * sourceView->Zoom() <= sourceView->width();
     sourceView->SetOutline(picks ? CellAt(at) : QRect());
 }
 

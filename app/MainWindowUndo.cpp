@@ -11,18 +11,18 @@ QString MainWindow::NoImageCaption() {
 
 QString MainWindow::TargetCaption() const {
     // Before the first open or size, the button still reads as the window was laid out.
-    if (sheet_.Title().isNull())
+    if (Sheet().Title().isNull())
         return NoImageCaption() + QStringLiteral("   256x2048");
-    return sheet_.Title() + QStringLiteral(" - ") + QString::number(sheet_.Width()) +
-           QLatin1Char('x') + QString::number(sheet_.Height());
+    return Sheet().Title() + QStringLiteral(" - ") + QString::number(Sheet().Width()) +
+           QLatin1Char('x') + QString::number(Sheet().Height());
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
     targetView->update(targetView->OnScreen(area));
     // Only a change of the whole sheet changes its size or title: a stamp costs no caption.
-    if (area != sheet_.Image().rect())
+    if (area != Sheet().Image().rect())
         return;
-    const QSize shown = targetView->Zoomed(sheet_.Size());
+    const QSize shown = targetView->Zoomed(Sheet().Size());
     if (targetView->size() != shown)
         targetView->resize(shown);
     const QString caption = TargetCaption();
@@ -52,9 +52,9 @@ void MainWindow::PutTargetScroll(const ScrollState& state) {
 }
 
 void MainWindow::Undo() {
-    history_.Undo();
+    document_.Undo();
 }
 
 void MainWindow::Redo() {
-    history_.Redo();
+    document_.Redo();
 }

@@ -209,6 +209,27 @@ void RatioReporter::Finalize() {
         Cell(milli("window/question of a 32767x32767 XBM/manual_time"), Goal::AtMost, 100, " ms")
             .c_str(),
         "< 100 ms");
+    std::fprintf(out, "\nWithout a window: a 256x2048 sheet of 128 cells from four 512x512 PNGs\n");
+    std::fprintf(out, "%-38s%-18s-\n", "patchery --build, the whole process",
+                 Cell(milli("build/patchery --build/real_time"), Goal::None, 0, " ms").c_str());
+    std::fprintf(out, "%-38s%-18s-\n", "convert, one command",
+                 Cell(milli("build/convert/real_time"), Goal::None, 0, " ms").c_str());
+    std::fprintf(out, "%-38s%-18s-\n", "decoding the sources and SaveTGA",
+                 Cell(milli("build/decode and SaveTGA/real_time"), Goal::None, 0, " ms").c_str());
+    std::fprintf(out, "%-38s%-18s%s\n", "convert / --build",
+                 Cell(ratio("build/convert/real_time", "build/patchery --build/real_time"),
+                      Goal::AtLeast, 3, "x")
+                     .c_str(),
+                 ">= 3.0x");
+    std::fprintf(
+        out, "%-38s%-18s%s\n", "--build / decoding and SaveTGA",
+        Cell(ratio("build/patchery --build/real_time", "build/decode and SaveTGA/real_time"),
+             Goal::AtMost, 1.5, "x")
+            .c_str(),
+        "<= 1.5x");
+    std::fprintf(out, "%-38s%-18s%s\n", "stamp with its origin (document)",
+                 Cell(micro("document/stamp with origin"), Goal::AtMost, 50, " us").c_str(),
+                 "< 50 us");
     std::fflush(out);
     ConsoleReporter::Finalize();
 }

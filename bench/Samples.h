@@ -61,6 +61,7 @@ class FaultCounter {
 void RegisterFileBenchmarks();
 void RegisterWindowBenchmarks();
 void RegisterLimitBenchmarks();
+void RegisterBuildBenchmarks();
 // The child process of the peak measurements: `patchery_bench --peak-of-open source|target
 // PATH` prints the bytes by which the open raised its peak resident memory.
 int PeakOfOpenChild(const QString& where, const QString& path);

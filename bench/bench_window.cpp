@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
@@ -213,6 +214,34 @@ void RepaintZoomed(benchmark::State& state, double zoom) {
         state.SkipWithError("the view does not show the sheet");
 }
 
+// Ctrl+PgDown between two open 512 x 512 sources, each scrolled elsewhere, from the key to the
+// view repainted; the memory each holds is counted against its pixels.
+void SwitchSources(benchmark::State& state) {
+    Current = std::make_unique<Session>(); // these two sources only
+    MainWindow& window = Current->Window;
+    window.Show();
+    const QString folder = QDir::tempPath();
+    for (int i = 0; i < 2; ++i) {
+        QImage picture(512, 512, QImage::Format_RGB32);
+        picture.fill(i ? qRgb(200, 30, 30) : qRgb(30, 30, 200));
+        const QString path = folder + QStringLiteral("/switch-%1.png").arg(i);
+        picture.save(path, "PNG");
+        window.OpenSourceFile(path);
+        window.sourceVerticalBar->setValue(static_cast<int16_t>(10 + i * 20));
+    }
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        window.nextSourceAction->trigger();
+        window.sourceView->repaint();
+    }
+    qint64 bytes = 0;
+    for (int i = 0; i < window.Sources().Count(); ++i)
+        bytes += window.Sources().At(i).Picture.sizeInBytes();
+    state.counters["held_MB"] = static_cast<double>(bytes) / (1 << 20);
+    if (window.Sources().Count() != 2 || window.sourceView->Displayed() != &window.Source())
+        state.SkipWithError("the two sources are not open and shown");
+}
+
 void Open(benchmark::State& state, SheetSize size, bool png) {
     Session& session = TheSession();
     FaultCounter faults(state);
@@ -291,7 +320,7 @@ void RecoveryHandOver(benchmark::State& state) {
         state.SkipWithError(what.toStdString().c_str());
     });
     QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
-    const QString file = QStringLiteral("/sheets/sheet.tga");
+    const QByteArray file = "/sheets/sheet.tga";
     recovery.Keep(sheet, file);
     int change = 0;
     for (auto _ : state) {
@@ -311,12 +340,12 @@ void RecoveryOnDisk(benchmark::State& state) {
         state.SkipWithError(what.toStdString().c_str());
     });
     QImage sheet = PatternPicture(Sizes[0]).convertToFormat(QImage::Format_RGB32);
-    recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"));
+    recovery.Keep(sheet, QByteArray("/sheets/sheet.tga"));
     recovery.Flush();
     int change = 0;
     for (auto _ : state) {
         sheet.setPixel(0, 0, qRgb(++change, 0, 0));
-        recovery.Keep(sheet, QStringLiteral("/sheets/sheet.tga"), QRect(0, 0, 64, 64));
+        recovery.Keep(sheet, QByteArray("/sheets/sheet.tga"), QRect(0, 0, 64, 64));
         recovery.Flush();
     }
     recovery.Discard();
@@ -376,6 +405,7 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/outline/400%", Outline, 4.0);
     benchmark::RegisterBenchmark("window/repaint view/800%", RepaintZoomed, 8.0);
     benchmark::RegisterBenchmark("window/repaint view/25%", RepaintZoomed, 0.25);
+    benchmark::RegisterBenchmark("window/switch sources 512x512+paint", SwitchSources);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
                                      false)

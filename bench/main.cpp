@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
             RegisterFileBenchmarks();
             RegisterWindowBenchmarks();
             RegisterLimitBenchmarks();
+            RegisterBuildBenchmarks();
             RatioReporter reporter;
             benchmark::RunSpecifiedBenchmarks(&reporter);
         } catch (const std::exception& e) {

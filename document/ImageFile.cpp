@@ -42,10 +42,19 @@ QImage AsPicture(QImage picture) {
     return picture;
 }
 
+namespace {
+const QString OtherPatterns =
+    QStringLiteral("*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm");
+}
+
 QString OtherImagesFilter() {
-    const QString patterns =
-        QStringLiteral("*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm");
-    return QCoreApplication::translate("ImageFile", "Other Images") + QLatin1Char('(') + patterns +
+    return QCoreApplication::translate("ImageFile", "Other Images") + QLatin1Char('(') +
+           OtherPatterns + QStringLiteral(")|") + OtherPatterns;
+}
+
+QString AllImagesFilter() {
+    const QString patterns = QStringLiteral("*.tga;") + OtherPatterns;
+    return QCoreApplication::translate("ImageFile", "All images") + QLatin1Char('(') + patterns +
            QStringLiteral(")|") + patterns;
 }
 

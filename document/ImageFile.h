@@ -3,6 +3,7 @@
 
 #include "ImageData.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -16,6 +17,14 @@ class QMimeData;
 // A path as the file functions take it: in the locale's 8-bit encoding.
 inline std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// The file named from the working folder when the path is relative, kept as bytes: a cell's
+// origin names its source wherever the program runs from.
+inline QByteArray AbsoluteFile(const QByteArray& path) {
+    return path.startsWith('/') || path.isEmpty()
+               ? path
+               : QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
 
 // An image's size as its file declares it, given before any of its pixels is decoded: what
@@ -57,6 +66,8 @@ QImage Drawn(const ImageData& image);
 
 // The open dialog's entry for those formats, "description|patterns".
 QString OtherImagesFilter();
+// Its entry for every format an image opens from, TGA included.
+QString AllImagesFilter();
 
 // A picture in the form the sheet and the views hold it: RGB32, whatever it came as (a
 // one-colour PNG arrives as Format_Mono).

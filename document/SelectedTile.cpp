@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QTransform>
 
-void SelectedTile::Pick(const QImage& from, QRect block, QColor blank) {
+void SelectedTile::Pick(const QImage& from, QRect block, QColor blank, OriginGrid origins) {
     QImage picture(block.size(), QImage::Format_RGB32);
     picture.fill(blank);
     QPainter painter(&picture);
@@ -14,23 +14,28 @@ void SelectedTile::Pick(const QImage& from, QRect block, QColor blank) {
     painter.end();
     picture_ = picture;
     cells_ = block.size() / TileSize;
+    origins_ = std::move(origins);
 }
 
 void SelectedTile::Paste(QImage picture) {
     picture_ = std::move(picture);
     cells_ = picture_.isNull() ? QSize() : QSize(1, 1);
+    origins_ = OriginGrid(cells_, CellOrigin::OfPixels());
 }
 
 void SelectedTile::FlipHorizontally() {
     picture_ = picture_.mirrored(true, false);
+    origins_ = origins_.FlippedHorizontally();
 }
 
 void SelectedTile::FlipVertically() {
     picture_ = picture_.mirrored(false, true);
+    origins_ = origins_.FlippedVertically();
 }
 
 // Qt turns by quarter turns exactly, moving pixels without resampling.
 void SelectedTile::RotateClockwise() {
     picture_ = picture_.transformed(QTransform().rotate(90));
     cells_.transpose();
+    origins_ = origins_.RotatedClockwise();
 }

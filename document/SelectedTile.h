@@ -1,7 +1,9 @@
 #pragma once
 // The selected tile: what a press on the target stamps. A pick gives a block of whole cells;
 // a pasted picture stamps its top-left cell, as far as it reaches. Flips and turns change the
-// picture; a new pick or paste starts untransformed.
+// picture and the origins of its cells alike; a new pick or paste starts untransformed.
+
+#include "OriginGrid.h"
 
 #include <QColor>
 #include <QImage>
@@ -11,15 +13,18 @@
 class SelectedTile {
   public:
     // Picks the block of whole cells from the image; where a cell runs past the image's edge
-    // it holds the blank colour.
-    void Pick(const QImage& from, QRect block, QColor blank);
-    // A picture from the clipboard, of any size; null leaves no tile.
+    // it holds the blank colour. origins: where the block's cells came from.
+    void Pick(const QImage& from, QRect block, QColor blank, OriginGrid origins);
+    // A picture from the clipboard, of any size; null leaves no tile. Its pixels come from no
+    // file.
     void Paste(QImage picture);
 
     bool IsNull() const { return picture_.isNull(); }
     const QImage& Picture() const { return picture_; }
     // The cells a stamp covers; one for a pasted picture, none without a tile.
     QSize Cells() const { return cells_; }
+    // Where each of those cells came from.
+    const OriginGrid& Origins() const { return origins_; }
 
     void FlipHorizontally();
     void FlipVertically();
@@ -29,4 +34,5 @@ class SelectedTile {
   private:
     QImage picture_;
     QSize cells_;
+    OriginGrid origins_;
 };

@@ -1,5 +1,7 @@
 #include "SheetHistory.h"
 
+#include "TileGrid.h"
+
 #include <cstring>
 #include <utility>
 
@@ -15,16 +17,29 @@ SheetHistory::Step SheetHistory::Cell(QRect area) const {
     Step cell;
     Patch patch;
     patch.Area = area.intersected(sheet_.Image().rect());
-    if (!patch.Area.isEmpty())
+    if (!patch.Area.isEmpty()) {
         patch.Pixels = sheet_.Image().copy(patch.Area);
+        patch.Origins = sheet_.Origins().Copy(
+            QRect(patch.Area.topLeft() / TileSize, OriginGrid::CellsOf(patch.Area.size())));
+    }
     cell.Cells.push_back(std::move(patch));
+    cell.Version = sheet_.Version();
     return cell;
+}
+
+SheetHistory::Step SheetHistory::Cells(const std::vector<QRect>& areas) const {
+    Step cells;
+    for (const QRect& area : areas)
+        cells.Cells.push_back(std::move(Cell(area).Cells.front()));
+    cells.Version = sheet_.Version();
+    return cells;
 }
 
 SheetHistory::Step SheetHistory::Sheet() const {
     Step whole;
     whole.Whole = true;
     whole.Sheet = sheet_.Whole();
+    whole.Version = sheet_.Version();
     if (ReadScroll)
         whole.Scroll = ReadScroll();
     return whole;
@@ -36,14 +51,16 @@ SheetHistory::Step SheetHistory::Capture(const Step& like) const {
     Step now;
     for (const Patch& patch : like.Cells)
         now.Cells.push_back(std::move(Cell(patch.Area).Cells.front()));
+    now.Version = sheet_.Version();
     return now;
 }
 
 void SheetHistory::Apply(const Step& step) {
+    sheet_.SetVersion(step.Version); // first: what the sheet reports already reads as it will be
     if (!step.Whole) {
         // Newest first, so that where a stroke came back to a cell, what it first replaced wins.
         for (auto patch = step.Cells.rbegin(); patch != step.Cells.rend(); ++patch)
-            sheet_.Put(patch->Pixels, patch->Area.topLeft());
+            sheet_.Put(patch->Pixels, patch->Origins, patch->Area.topLeft());
         return;
     }
     sheet_.Restore(step.Sheet);
@@ -58,6 +75,10 @@ bool SheetHistory::Unchanged(const Step& before) const {
         const QImage& sheet = sheet_.Image();
         for (const Patch& patch : before.Cells) {
             const QRect& a = patch.Area;
+            if (!a.isEmpty() &&
+                !(patch.Origins == sheet_.Origins().Copy(QRect(a.topLeft() / TileSize,
+                                                               OriginGrid::CellsOf(a.size())))))
+                return false;
             for (int y = 0; y < a.height(); ++y) {
                 if (std::memcmp(patch.Pixels.constScanLine(y),
                                 sheet.constScanLine(a.y() + y) + sizeof(QRgb) * a.x(),
@@ -71,12 +92,16 @@ bool SheetHistory::Unchanged(const Step& before) const {
     const TargetSheet::State &was = before.Sheet, &is = now.Sheet;
     return is.Image.cacheKey() == was.Image.cacheKey() &&
            is.Picture.cacheKey() == was.Picture.cacheKey() && is.AutoSize == was.AutoSize &&
-           is.Title == was.Title && is.FilePath == was.FilePath && now.Scroll == before.Scroll;
+           is.Title == was.Title && is.FilePath == was.FilePath && is.Origins == was.Origins &&
+           is.Background == was.Background && is.LayoutFile == was.LayoutFile &&
+           now.Scroll == before.Scroll;
 }
 
 void SheetHistory::Record(Step before) {
-    if (Unchanged(before))
+    if (Unchanged(before)) {
+        sheet_.SetVersion(before.Version); // nothing changed: still saved, if it was
         return;
+    }
     while (!redo_.empty()) {
         Account(redo_.back(), -1);
         redo_.pop_back();

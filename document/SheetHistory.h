@@ -32,10 +32,11 @@ class SheetHistory {
     // The pixels the steps may keep; the oldest steps go first beyond it.
     static constexpr int64_t DefaultLimit = int64_t{256} << 20;
 
-    // Some pixels of the sheet and their place.
+    // Some pixels of the sheet, the origins of their cells, and their place.
     struct Patch {
         QRect Area;
         QImage Pixels;
+        OriginGrid Origins;
     };
     // What a change replaces, or what an undo puts back. A change to cells holds only their
     // pixels, in the order they were taken (a stroke's first); a whole sheet holds everything.
@@ -44,6 +45,7 @@ class SheetHistory {
         std::vector<Patch> Cells;
         TargetSheet::State Sheet;
         ScrollState Scroll;
+        uint64_t Version = 0; // the sheet's, so that undoing to the saved sheet reads as saved
     };
 
     // changed runs whenever what can be undone or redone may have changed.
@@ -56,6 +58,7 @@ class SheetHistory {
     // Taken before a change: the cell a stamp will draw into (clipped to the sheet), or the
     // whole sheet. Handed to Record once the change has succeeded.
     Step Cell(QRect area) const;
+    Step Cells(const std::vector<QRect>& areas) const; // several cells, as one step
     Step Sheet() const;
     // Keeps a change as the newest step and forgets what could be redone; a stamp or size that
     // left the sheet as it was is not kept. Within a stroke, changes to cells join the stroke's

@@ -2,6 +2,7 @@
 
 #include "DurableFile.h"
 #include "Failure.h"
+#include "SaveableSize.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,7 +24,8 @@ namespace {
 const QByteArray Magic = "Patchery recovery 1";
 const QString SheetSuffix = QStringLiteral(".sheet");
 const QString LockSuffix = QStringLiteral(".lock");
-constexpr int MaxSide = 32767;
+// Pixels are read this many bytes at a time, a cancel taking effect in between.
+constexpr qint64 ReadChunk = qint64{16} << 20;
 
 std::string Local(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -34,8 +36,9 @@ QString LockPathOf(const QString& sheetPath) {
 }
 
 // An open lock file held exclusively, or -1 when another process holds it (or it cannot be had).
+// A link planted in its place is not followed: nothing is made where it leads.
 int TakeLock(const QString& path) {
-    const int fd = ::open(Local(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(Local(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -45,11 +48,22 @@ int TakeLock(const QString& path) {
     return fd;
 }
 
+QByteArray SourceLines(const QList<SheetRecovery::KeptSource>& sources) {
+    QByteArray lines;
+    for (const SheetRecovery::KeptSource& source : sources)
+        lines += (source.Shown ? "shown " : "source ") + QByteArray::number(source.Scroll.x()) +
+                 ' ' + QByteArray::number(source.Scroll.y()) + ' ' +
+                 QByteArray::number(source.ZoomPercent) + ' ' + source.File.toPercentEncoding() +
+                 '\n';
+    return lines;
+}
+
 QByteArray Header(const SheetRecovery::Sheet& sheet) {
     return Magic + "\nsize " + QByteArray::number(sheet.Image.width()) + ' ' +
            QByteArray::number(sheet.Image.height()) + "\nchanged " +
            sheet.Changed.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nfile " +
-           QUrl::toPercentEncoding(sheet.FilePath) + "\n\n";
+           sheet.FilePath.toPercentEncoding() + "\nlinks " + sheet.Links.toPercentEncoding() +
+           '\n' + SourceLines(sheet.Sources) + '\n';
 }
 
 void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
@@ -105,9 +119,10 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRect& area) {
+void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area,
+                         const QByteArray& links, const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
-        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath);
+        return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, links, sources);
     {
         std::lock_guard lock(mutex_);
         Job& job = pending_ ? *pending_ : pending_.emplace();
@@ -129,6 +144,8 @@ void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRe
         }
         job.Remove = false;
         job.FilePath = filePath;
+        job.Links = links;
+        job.Sources = sources;
         job.Changed = QDateTime::currentDateTimeUtc();
     }
     wake_.notify_one();
@@ -137,11 +154,25 @@ void SheetRecovery::Keep(const QImage& image, const QString& filePath, const QRe
 void SheetRecovery::Discard() {
     {
         std::lock_guard lock(mutex_);
+        std::vector<Orphan> replaces;
+        if (pending_)
+            replaces = std::move(pending_->Replaces);
         pending_ = Job{};
         pending_->Remove = true;
+        pending_->Replaces = std::move(replaces);
         handedKey_ = 0; // the worker's copy no longer follows the window's changes
     }
     wake_.notify_one();
+}
+
+void SheetRecovery::Replace(Orphan orphan) {
+    std::lock_guard lock(mutex_);
+    if (pending_)
+        pending_->Replaces.push_back(std::move(orphan));
+    else if (busy_)
+        replacedByBusy_.push_back(std::move(orphan));
+    else
+        orphan.Discard(); // what was handed over is already on the disk
 }
 
 void SheetRecovery::Flush() {
@@ -164,6 +195,7 @@ void SheetRecovery::Work() {
         pending_.reset();
         busy_ = true;
         lock.unlock();
+        bool done = false;
         try {
             if (job.Whole)
                 copy_ = std::move(*job.Whole);
@@ -176,11 +208,25 @@ void SheetRecovery::Work() {
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_, {copy_, job.FilePath, job.Changed});
+                Write(path_,
+                      {copy_, job.FilePath, job.Changed, copy_.size(), job.Links, job.Sources});
             }
+            done = true;
         } catch (const std::exception& e) {
             Fail(QString::fromLocal8Bit(e.what()));
         }
+        lock.lock();
+        std::vector<Orphan> replaced = std::move(replacedByBusy_);
+        replacedByBusy_.clear();
+        lock.unlock();
+        // The sheets they held are now in this instance's file; after a failure they stay.
+        if (done) {
+            for (Orphan& orphan : job.Replaces)
+                orphan.Discard();
+            for (Orphan& orphan : replaced)
+                orphan.Discard();
+        }
+        replaced.clear();
         job = {};
         lock.lock();
         busy_ = false;
@@ -224,16 +270,32 @@ SheetRecovery::Orphan::Orphan(QString path, int lock) : path_(std::move(path)), 
 SheetRecovery::Orphan::Orphan(Orphan&& other) noexcept
     : path_(std::move(other.path_)), lock_(std::exchange(other.lock_, -1)) {}
 
+SheetRecovery::Orphan& SheetRecovery::Orphan::operator=(Orphan&& other) noexcept {
+    if (this != &other) {
+        if (lock_ >= 0)
+            ::close(lock_);
+        path_ = std::move(other.path_);
+        lock_ = std::exchange(other.lock_, -1);
+    }
+    return *this;
+}
+
 SheetRecovery::Orphan::~Orphan() {
     if (lock_ >= 0)
         ::close(lock_);
 }
 
-SheetRecovery::Sheet SheetRecovery::Orphan::Read() const {
+SheetRecovery::Sheet SheetRecovery::Orphan::Read(bool headerOnly,
+                                                 const std::atomic<bool>* cancelled) const {
     const std::string name = Local(path_);
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure("cannot read " + name, file.errorString().toStdString());
+    QFile file;
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const std::string reason = std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        throw Failure("cannot read " + name, reason);
+    }
     const auto broken = [&name] {
         return Failure("cannot read " + name, "not a whole recovery file");
     };
@@ -255,19 +317,44 @@ SheetRecovery::Sheet SheetRecovery::Orphan::Read() const {
             sheet.Changed = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
             dated = sheet.Changed.isValid();
         } else if (key == "file") {
-            sheet.FilePath = QUrl::fromPercentEncoding(value);
+            sheet.FilePath = QByteArray::fromPercentEncoding(value); // the name's own bytes
             named = true;
+        } else if (key == "links") {
+            sheet.Links = QByteArray::fromPercentEncoding(value);
+        } else if (key == "source" || key == "shown") {
+            const QList<QByteArray> parts = value.split(' ');
+            if (parts.size() != 4)
+                throw broken();
+            sheet.Sources.append({QByteArray::fromPercentEncoding(parts[3]),
+                                  QPoint(parts[0].toInt(), parts[1].toInt()), parts[2].toInt(),
+                                  key == "shown"});
         }
     }
-    if (width < 1 || height < 1 || width > MaxSide || height > MaxSide || !dated || !named)
+    if (width < 1 || height < 1 || !dated || !named)
         throw broken();
+    sheet.Size = QSize(width, height);
+    // As an opened target: a sheet no save could write is never restored.
+    if (!SaveableSize(sheet.Size))
+        throw Failure("cannot read " + name, "a sheet of " + std::to_string(width) + " x " +
+                                                 std::to_string(height) +
+                                                 " pixels could never be saved");
+    const qint64 bytes = qint64{4} * width * height;
+    if (file.size() - file.pos() != bytes)
+        throw broken();
+    if (headerOnly)
+        return sheet;
     sheet.Image = QImage(width, height, QImage::Format_RGB32);
     if (sheet.Image.isNull())
         throw std::bad_alloc();
-    const qint64 bytes = sheet.Image.sizeInBytes();
-    if (file.size() - file.pos() != bytes ||
-        file.read(reinterpret_cast<char*>(sheet.Image.bits()), bytes) != bytes)
-        throw broken();
+    auto* pixels = reinterpret_cast<char*>(sheet.Image.bits());
+    for (qint64 done = 0; done < bytes;) {
+        if (cancelled && *cancelled)
+            throw Cancelled();
+        const qint64 got = file.read(pixels + done, std::min(ReadChunk, bytes - done));
+        if (got <= 0)
+            throw broken();
+        done += got;
+    }
     return sheet;
 }
 

@@ -4,13 +4,14 @@
 // kernel lets go of it however the program ends, kill -9 included. A worker thread keeps its own
 // copy of the sheet and writes it durably and atomically; the window's thread hands over only
 // the pixels that changed, so a large sheet is never copied while the window draws into it.
-// Recovery files whose instance no longer runs are found at the next
-// start and offered, one at a time, each locked while it is offered.
+// Recovery files whose instance no longer runs are found at the next start and offered, each
+// locked while it is offered. The state folder's files are never opened through a link.
 
 #include <QDateTime>
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -20,11 +21,22 @@
 
 class SheetRecovery {
   public:
+    // A source open beside the sheet: its file and where its view stood. Kept as a header line
+    // "source X Y ZOOM FILE" ("shown" for the one shown), the file percent-encoded.
+    struct KeptSource {
+        QByteArray File;
+        QPoint Scroll; // image pixels
+        int ZoomPercent = 100;
+        bool Shown = false; // the one the view showed
+    };
     // What a recovery file holds.
     struct Sheet {
-        QImage Image;     // RGB32, at the sheet's size
-        QString FilePath; // the sheet's own file; empty when untitled
+        QImage Image;        // RGB32, at the sheet's size
+        QByteArray FilePath; // the sheet's own file, its name's bytes; empty when untitled
         QDateTime Changed;
+        QSize Size;                // as the header says, also when the pixels are not read
+        QByteArray Links;          // where its cells come from, as the document writes it
+        QList<KeptSource> Sources; // in the order they were opened
     };
 
     // A recovery file of an instance that no longer runs, locked by this one while it lives.
@@ -32,11 +44,13 @@ class SheetRecovery {
       public:
         Orphan(QString path, int lock);
         Orphan(Orphan&& other) noexcept;
-        Orphan& operator=(Orphan&&) = delete;
+        Orphan& operator=(Orphan&& other) noexcept;
         ~Orphan(); // lets go of the lock, leaving the files
         const QString& Path() const { return path_; }
-        // Read as it was kept; a Failure when the file is not a whole recovery file.
-        Sheet Read() const;
+        // Read as it was kept; a Failure when the file is not a whole recovery file or holds a
+        // sheet no save could write. Only the header, without the pixels, when header is set.
+        // Stops with SheetRecovery::Cancelled once cancelled is set.
+        Sheet Read(bool headerOnly = false, const std::atomic<bool>* cancelled = nullptr) const;
         // Removes the recovery file.
         void Discard();
         // Renames it aside, "<name>.unreadable", and gives the new name.
@@ -46,6 +60,9 @@ class SheetRecovery {
         QString path_;
         int lock_ = -1;
     };
+
+    // Thrown by a read that was cancelled.
+    struct Cancelled {};
 
     // $XDG_STATE_HOME/Patchery, else ~/.local/state/Patchery.
     static QString DefaultFolder();
@@ -61,10 +78,15 @@ class SheetRecovery {
 
     // The sheet as it now is, changed within area since the last call (a null area: anywhere).
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
-    // Written as soon as the worker is free; only the newest sheet is written.
-    void Keep(const QImage& image, const QString& filePath, const QRect& area = {});
+    // Written as soon as the worker is free; only the newest sheet is written. Handing over an
+    // unchanged image again, with other links or sources, copies no pixels.
+    void Keep(const QImage& image, const QByteArray& filePath, const QRect& area = {},
+              const QByteArray& links = {}, const QList<KeptSource>& sources = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
+    // The orphan's sheet was handed over by the last Keep: its file goes once what was handed
+    // over is on the disk (or the sheet is saved), never before.
+    void Replace(Orphan orphan);
     // Waits until everything handed over is done.
     void Flush();
     // Whether something handed over is not yet done.
@@ -86,8 +108,11 @@ class SheetRecovery {
         std::optional<QImage> Whole;
         std::vector<Patch> Patches;
         qsizetype PatchBytes = 0;
-        QString FilePath;
+        QByteArray FilePath;
         QDateTime Changed;
+        QByteArray Links;
+        std::vector<Orphan> Replaces; // to go once this is done
+        QList<KeptSource> Sources;
     };
     void Work();
     void Fail(const QString& what);
@@ -110,6 +135,7 @@ class SheetRecovery {
     QSize handedSize_;     // guarded by mutex_
     QImage copy_;          // the worker's own copy of the sheet; touched by the worker only
     bool busy_ = false;
+    std::vector<Orphan> replacedByBusy_; // to go once the job in hand is done; guarded by mutex_
     bool stopping_ = false;
     std::thread worker_;
 };

@@ -2,6 +2,7 @@
 
 #include "TileGrid.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 
@@ -34,21 +35,57 @@ QImage AtSize(QSize size, QColor blank, const QImage& picture, const QImage& dra
     }
     return grown;
 }
+
+// Versions are never used twice, so that a new change after an undo never reads as saved.
+uint64_t NextVersion() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
+// The origins at a new size: each cell keeps its own where it still lies on the sheet; what
+// the size adds shows the picture, else the blank colour. A cell cut at the old edge that the
+// new size completes holds two kinds of pixels: it counts as pixels of no file.
+OriginGrid OriginsAtSize(const OriginGrid& old, QSize oldSize, QSize size, QSize picture) {
+    const QSize cells = OriginGrid::CellsOf(size);
+    const QRect pictureCells(QPoint(0, 0), OriginGrid::CellsOf(picture));
+    OriginGrid grid(cells);
+    for (int y = 0; y < cells.height(); ++y)
+        for (int x = 0; x < cells.width(); ++x) {
+            const QRect cell(x * TileSize, y * TileSize, TileSize, TileSize);
+            const QRect kept = cell.intersected(QRect(QPoint(0, 0), oldSize));
+            const QRect now = cell.intersected(QRect(QPoint(0, 0), size));
+            const bool onPicture = pictureCells.contains(x, y);
+            CellOrigin origin = onPicture ? CellOrigin::OfPicture({x, y}) : CellOrigin::Blank();
+            if (!kept.isEmpty()) {
+                origin = old.At({x, y});
+                const bool completed = !kept.contains(now);
+                if (completed && !(origin == CellOrigin::OfPicture({x, y})) &&
+                    !(origin.Type == CellOrigin::Kind::Blank && !onPicture))
+                    origin = CellOrigin::OfPixels();
+            }
+            grid.Set({x, y}, origin);
+        }
+    return grid;
+}
 } // namespace
 
-TargetSheet::TargetSheet(QSize size) : image_(AtSize(size, Blank(), {}, {})) {}
+QString TargetSheet::FileName(const QByteArray& path) {
+    return QFileInfo(QFile::decodeName(path)).fileName();
+}
 
-void TargetSheet::SetTitle(const QString& title, const QString& filePath) {
+TargetSheet::TargetSheet(QSize size)
+    : image_(AtSize(size, Blank(), {}, {})), origins_(OriginGrid::CellsOf(size)) {}
+
+void TargetSheet::SetTitle(const QString& title) {
     title_ = title;
-    filePath_ = filePath;
     ChangedWhole();
 }
 
-void TargetSheet::Saved(const QString& filePath) {
-    title_ = QFileInfo(filePath).fileName();
+void TargetSheet::Saved(const QByteArray& filePath) {
+    title_ = FileName(filePath);
     filePath_ = filePath;
-    savedRevision_ = revision_ + 1; // this change is the one saved
-    ChangedWhole();
+    savedVersion_ = version_;
+    Notify(image_.rect());
 }
 
 void TargetSheet::Resize(QSize size) {
@@ -61,23 +98,32 @@ QImage TargetSheet::Resized(QSize size, const std::atomic<bool>* cancelled) cons
 }
 
 void TargetSheet::SetResized(QImage resized) {
+    OriginGrid origins = OriginsAtSize(origins_, image_.size(), resized.size(), picture_.size());
     image_ = std::move(resized);
+    origins_ = std::move(origins);
     ChangedWhole();
 }
 
-void TargetSheet::Open(const QImage& picture, const QString& filePath) {
+void TargetSheet::Open(const QImage& picture, const QByteArray& filePath) {
     QImage image = picture.copy(); // stamps go into the drawing, never into the picture
     if (image.isNull() && !picture.isNull())
         throw std::bad_alloc();
-    QString title = QFileInfo(filePath).fileName();
+    QString title = FileName(filePath);
+    OriginGrid origins = OriginGrid::OfPicture(OriginGrid::CellsOf(picture.size()));
     image_.swap(image);
     picture_ = picture;
     title_.swap(title);
     filePath_ = filePath;
-    ChangedWhole();
+    background_ = filePath;
+    layoutFile_.clear();
+    origins_ = std::move(origins);
+    version_ = NextVersion();
+    savedVersion_ = version_;
+    Notify(image_.rect());
 }
 
-QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells) {
+QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells,
+                         const OriginGrid& origins) {
     const QRect block(topLeft, cells * TileSize);
     if (tile.isNull() || image_.isNull())
         return {};
@@ -85,6 +131,9 @@ QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(block, tile, QRect(QPoint(0, 0), block.size()));
     painter.end();
+    OriginGrid placed(cells, CellOrigin::OfPixels());
+    placed.Put(origins, {0, 0});
+    origins_.Put(placed, CellAt(topLeft).topLeft() / TileSize);
     const QRect drawn = block.intersected(image_.rect());
     Changed(drawn);
     return drawn;
@@ -98,11 +147,12 @@ QRect TargetSheet::Erase(QPoint topLeft) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(drawn, Blank());
     painter.end();
+    origins_.Put(OriginGrid(QSize(1, 1)), CellAt(topLeft).topLeft() / TileSize);
     Changed(drawn);
     return drawn;
 }
 
-void TargetSheet::Put(const QImage& pixels, QPoint topLeft) {
+void TargetSheet::Put(const QImage& pixels, const OriginGrid& origins, QPoint topLeft) {
     if (pixels.isNull())
         return;
     const QRect area(topLeft, pixels.size());
@@ -110,11 +160,17 @@ void TargetSheet::Put(const QImage& pixels, QPoint topLeft) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(area, pixels, pixels.rect());
     painter.end();
-    Changed(area.intersected(image_.rect()));
+    origins_.Put(origins, CellAt(topLeft).topLeft() / TileSize);
+    Notify(area.intersected(image_.rect()));
+}
+
+void TargetSheet::SavedLayout(const QByteArray& layoutFile, const QByteArray& sheetFile) {
+    layoutFile_ = layoutFile;
+    Saved(sheetFile);
 }
 
 TargetSheet::State TargetSheet::Whole() const {
-    return {image_, picture_, autoSize_, title_, filePath_};
+    return {image_, picture_, autoSize_, title_, filePath_, origins_, background_, layoutFile_};
 }
 
 void TargetSheet::Restore(const State& state) {
@@ -123,19 +179,30 @@ void TargetSheet::Restore(const State& state) {
     autoSize_ = state.AutoSize;
     title_ = state.Title;
     filePath_ = state.FilePath;
+    origins_ = state.Origins;
+    background_ = state.Background;
+    layoutFile_ = state.LayoutFile;
+    Notify(image_.rect());
+}
+
+void TargetSheet::Replace(const State& state) {
+    Restore(state);
     ChangedWhole();
 }
 
 void TargetSheet::Changed(const QRect& area) {
     if (area.isEmpty())
         return;
-    ++revision_;
-    if (changed_)
-        changed_(area);
+    version_ = NextVersion();
+    Notify(area);
 }
 
 void TargetSheet::ChangedWhole() {
-    ++revision_;
-    if (changed_)
-        changed_(image_.rect());
+    version_ = NextVersion();
+    Notify(image_.rect());
+}
+
+void TargetSheet::Notify(const QRect& area) {
+    if (changed_ && !area.isEmpty())
+        changed_(area);
 }

@@ -145,13 +145,9 @@ void LoadTGA(const std::string& path, ImageData& image,
         throw Failure("width " + std::to_string(width));
     if (height <= 0)
         throw Failure("height " + std::to_string(height));
-    int32_t size = 0;
-    try {
-        size = checked::Mul32({3, width, height});
-    } catch (const Failure&) {
-        throw Failure("image of " + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels is too large");
-    }
+    // Each side is at most 32767: the pixels' size fits 64 bits. Whether so many can be held
+    // is the caller's to say (and why not), as for any other format.
+    const size_t size = size_t{3} * size_t(width) * size_t(height);
 
     off_t pixelOffset = HeaderSize + idLength;
     if (mapType == 1)
@@ -162,7 +158,7 @@ void LoadTGA(const std::string& path, ImageData& image,
     if (info.st_size < pixelOffset)
         throw Failure("file ends inside its ID field or colour map");
     const auto present = static_cast<uint64_t>(info.st_size - pixelOffset);
-    const auto wanted = static_cast<uint64_t>(size);
+    const uint64_t wanted = size;
     if (present < wanted && wanted - present > MaxMissingBytes)
         throw Failure("file holds " + std::to_string(present) + " of the " + std::to_string(size) +
                       " bytes of its pixels");
@@ -182,14 +178,19 @@ void LoadTGA(const std::string& path, ImageData& image,
     image.Pixels.swap(pixels);
 }
 
+std::array<uint8_t, 18> SavedTgaHeader(int32_t width, int32_t height) {
+    std::array<uint8_t, HeaderSize> header{0, 0, TrueColour};
+    PutLe16(header.data() + 12, static_cast<int16_t>(width));
+    PutLe16(header.data() + 14, static_cast<int16_t>(height));
+    header[16] = 24;
+    header[17] = TopOrigin;
+    return header;
+}
+
 void SaveTGA(const std::string& path, const ImageData& image) {
     CheckSaveable(path, image);
 
-    uint8_t header[HeaderSize] = {0, 0, TrueColour};
-    PutLe16(header + 12, static_cast<int16_t>(image.Width));
-    PutLe16(header + 14, static_cast<int16_t>(image.Height));
-    header[16] = 24;
-    header[17] = TopOrigin;
+    std::array<uint8_t, HeaderSize> header = SavedTgaHeader(image.Width, image.Height);
 
     // 8-bit pixels become the blue, green, red of their palette entries.
     std::vector<uint8_t> converted;
@@ -208,7 +209,8 @@ void SaveTGA(const std::string& path, const ImageData& image) {
     const std::vector<uint8_t>& body = image.Bits == 8 ? converted : image.Pixels;
 
     DurableFile file(path);
-    iovec parts[2] = {{header, HeaderSize}, {const_cast<uint8_t*>(body.data()), body.size()}};
+    iovec parts[2] = {{header.data(), HeaderSize},
+                      {const_cast<uint8_t*>(body.data()), body.size()}};
     file.Write(parts, 2);
     file.Commit();
 }

@@ -3,6 +3,8 @@
 
 #include "ImageData.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,3 +23,7 @@ void LoadTGA(const std::string& path, ImageData& image,
 // link; one that is not a regular file (a FIFO, a device) is refused. A failure's Action is
 // "cannot save <path>".
 void SaveTGA(const std::string& path, const ImageData& image);
+
+// The 18 bytes SaveTGA writes before the pixels of a width x height image: what a sheet on disk
+// is compared with, byte for byte.
+std::array<uint8_t, 18> SavedTgaHeader(int32_t width, int32_t height);

@@ -4,9 +4,12 @@ replays it): valid TGA and BMP files of several widths and both origins, and the
 a reader must refuse or read without harm. Run again after changing it; files it no longer
 makes are removed."""
 
+import base64
+import json
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -133,8 +136,53 @@ def draw_corpus():
     return files
 
 
+def png(width, height, seed=1):
+    """An 8-bit RGB PNG of the pattern."""
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    rows = b"".join(b"\0" + pattern(3 * width, seed + y) for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def layout_corpus():
+    """Layout files: as the program writes them, as a person might, and ones to refuse."""
+    pixels = base64.b64encode(png(64, 64)).decode()
+    cells = [{"at": [0, 0], "from": "grass", "cell": [2, 3]},
+             {"at": [1, 0], "from": "grass", "cell": [2, 3], "orient": "flip-h"},
+             {"at": [2, 0], "from": "rock", "cell": [0, 1], "orient": "rotate-90"},
+             {"at": [3, 0], "blank": True},
+             {"at": [0, 1], "pixels": pixels}]
+    full = {"patchery": 1, "size": [256, 1024], "sheet": "wall.tga", "background": "old-wall.tga",
+            "sources": {"grass": "art/grass.png", "rock": "../shared/rock.tga"}, "cells": cells}
+    orients = ["none", "rotate-90", "rotate-180", "rotate-270", "flip-h", "flip-v",
+               "flip-h-rotate-90", "flip-v-rotate-90"]
+    turned = dict(full, cells=[{"at": [i % 4, i // 4], "from": "grass", "cell": [i, 0],
+                                "orient": o} for i, o in enumerate(orients)])
+    files = {
+        "example.patchery": json.dumps(full, indent=2),
+        "orientations.patchery": json.dumps(turned),
+        "empty-cells.patchery": '{"patchery": 1, "size": [1, 1], "sheet": "s.tga", "cells": []}',
+        "odd-size.patchery": '{"patchery": 1, "size": [100, 70], "sheet": "s.tga", "cells": '
+                             '[{"at": [1, 1], "blank": true}]}',
+        "newer.patchery": json.dumps(dict(full, patchery=2)),
+        "duplicate.patchery": json.dumps(dict(full, cells=cells + cells[:1])),
+        "unknown-orient.patchery": json.dumps(dict(full, cells=[dict(cells[1], orient="twist")])),
+        "outside.patchery": json.dumps(dict(full, cells=[{"at": [4, 0], "blank": True}])),
+        "pixels-8x8.patchery": json.dumps(dict(full, cells=[
+            {"at": [0, 0], "pixels": base64.b64encode(png(8, 8)).decode()}])),
+        "size-too-large.patchery": json.dumps(dict(full, size=[32767, 32767])),
+        "truncated.patchery": json.dumps(full)[:200],
+        "not-an-object.patchery": "[1, 2, 3]",
+        "deep.patchery": "[" * 2000 + "]" * 2000,
+    }
+    return {name: text.encode() for name, text in files.items()}
+
+
 def main():
-    corpora = {"tga": tga_corpus(), "bmp": bmp_corpus(), "draw": draw_corpus()}
+    corpora = {"tga": tga_corpus(), "bmp": bmp_corpus(), "draw": draw_corpus(),
+               "layout": layout_corpus()}
     total = 0
     for target, files in corpora.items():
         folder = os.path.join(HERE, "corpus", target)

@@ -1,11 +1,13 @@
-// The About box, opened from Help > "&About ".
+// The Help menu: the About box, opened from Help > "&About ", and the handbook.
 
 #include "TestSupport.h"
 
 #include "AboutDialog.h"
 #include "Application.h"
+#include "Installation.h"
 #include "MainWindow.h"
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
@@ -49,6 +51,20 @@ class TestAbout : public QObject {
     void closes_data();
     void closes();
     void secondOpeningUnchanged();
+    void handbook();
+};
+
+// Receives the desktop's requests to show a file, as its viewer would.
+class FileViewer : public QObject {
+    Q_OBJECT
+
+  public:
+    FileViewer() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Show"); }
+    ~FileViewer() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> Shown;
+
+  public slots:
+    void Show(const QUrl& url) { Shown << url; }
 };
 
 // Showing the window reads opt.cfg: none left over may launch anything.
@@ -137,6 +153,34 @@ void TestAbout::secondOpeningUnchanged() {
     QVERIFY(!first.isEmpty());
     QCOMPARE(second, first);
     QVERIFY(secondLook == firstLook);
+}
+
+// Help > "Patchery Handbook" shows the README in the desktop's viewer: the installed one for an
+// installed copy, the source tree's for this build; with no viewer, a message says where it is.
+void TestAbout::handbook() {
+    const QString readme = QStringLiteral(PATCHERY_SOURCE_DIR "/README.md");
+    QCOMPARE(HandbookPath(), readme);
+    const TestFolder installed;
+    for (const char* folder : {"/bin", "/share/applications"})
+        QVERIFY(QDir().mkpath(installed.path() + QLatin1String(folder)));
+    installed.Put(QStringLiteral("share/applications/org.patchery.Patchery.desktop"), {});
+    QCOMPARE(HandbookPath(installed.path() + QStringLiteral("/bin")),
+             installed.path() + QStringLiteral("/share/doc/patchery/README.md"));
+
+    MainWindow frm;
+    frm.Show();
+    {
+        ScriptedUser user;
+        FileViewer viewer;
+        frm.handbookAction->trigger();
+        QCOMPARE(viewer.Shown, QList<QUrl>{QUrl::fromLocalFile(readme)});
+        QCOMPARE(user.MessageTexts(), QStringList());
+    }
+    ScriptedUser user; // offscreen, nothing can show a file
+    frm.handbookAction->trigger();
+    QCOMPARE(user.MessageTexts(),
+             QStringList{QStringLiteral("No program could show the handbook. It is the file ") +
+                         readme});
 }
 
 PATCHERY_WIDGET_TEST(TestAbout)

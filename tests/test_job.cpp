@@ -8,12 +8,15 @@
 #include "CustomSizeDialog.h"
 #include "ImageData.h"
 #include "ImageFile.h"
+#include "LayoutBuild.h"
 #include "MainWindow.h"
+#include "SheetBuild.h"
 #include "SheetRecovery.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -191,6 +194,7 @@ class TestJob : public QObject {
     void saveTargetToOwnFile_data();
     void saveTargetToOwnFile();
     void unsavedSheetOfferedAtNextStart();
+    void layoutBuildsTheBytesTheWindowSaved();
 };
 
 // The window writes opt.cfg beside the executable when it closes; no run may see another's.
@@ -393,6 +397,35 @@ void TestJob::blocksStrokesSheetPicksAndErases() {
     VERIFY_NO_MISMATCH(
         ImageDifference(sheetAt(QRect(0, 192, 256, 256)), painted.copy(0, 192, 256, 256)));
     frm.undoAction->trigger();
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // A 2 x 1 block dragged three cells to the right: whole copies, a block's width apart.
+    pointer.Drag(frm.sourceView, {{5, 5}, {70, 5}});
+    QCOMPARE(frm.TileCells(), QSize(2, 1));
+    pointer.Drag(frm.targetView, {{10, 10}, {74, 10}, {138, 10}, {202, 10}});
+    QImage twice = blank;
+    Paint(twice, frm.Tile(), QPoint(0, 0));
+    Paint(twice, frm.Tile(), QPoint(128, 0));
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), twice));
+    frm.undoAction->trigger();
+    QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
+
+    // The release went elsewhere (a box took the pointer): a move with no button held stamps
+    // nothing more, and the stroke is one step.
+    pointer.Drag(frm.sourceView, {{5, 5}});
+    pointer.Press(frm.targetView, {10, 10});
+    {
+        QDialog box(&frm);
+        box.setModal(true);
+        box.show();
+        pointer.Release(frm.targetView, {10, 10});
+    }
+    for (const QPoint at : {QPoint(10, 100), QPoint(10, 300), QPoint(200, 300)})
+        pointer.Move(frm.targetView, at);
+    QImage once = blank;
+    Paint(once, frm.Tile(), QPoint(0, 0));
+    VERIFY_NO_MISMATCH(ImageDifference(sheetAt(QRect(0, 0, 256, 448)), once));
     frm.undoAction->trigger();
     QCOMPARE(sheetAt(QRect(0, 0, 256, 448)), blank);
 }
@@ -623,6 +656,43 @@ void TestJob::oddWidthCustomSheetSaves() {
     VERIFY_NO_MISMATCH(sheet.FileMismatch(ReadFile(saved)));
 }
 
+// A sheet stamped in the window with a turned block, a flip and a pick from the sheet itself,
+// over an opened PNG: its layout, built without the window, writes exactly the bytes Save Target
+// wrote.
+void TestJob::layoutBuildsTheBytesTheWindowSaved() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    QVERIFY(
+        PatternImage(QSize(256, 768), QPoint(7, 3)).save(dir.filePath(QStringLiteral("old.png"))));
+    user.Files.push_back(dir.filePath(QStringLiteral("old.png")));
+    frm.openTargetAction->trigger();
+    OpenSource(frm, user, dir.Put(QStringLiteral("art.tga"), PatternTga(200, 256)));
+    Pointer pointer{frm};
+    pointer.Drag(frm.sourceView, {{70, 10}, {190, 70}});
+    frm.rotateAction->trigger();
+    PressAt(frm.targetView, QPointF(10, 10), Qt::LeftButton, {});
+    frm.flipHorizontallyAction->trigger();
+    PressAt(frm.targetView, QPointF(130, 260), Qt::LeftButton, {});
+    PressAt(frm.targetView, QPointF(70, 70), Qt::LeftButton, Qt::ControlModifier);
+    PressAt(frm.targetView, QPointF(200, 600), Qt::LeftButton, {});
+    const QString saved = dir.filePath(QStringLiteral("saved.tga"));
+    Save(frm, user, saved);
+    QVERIFY2(user.Messages.empty(), qPrintable(user.MessageTexts().join(u'|')));
+
+    const QByteArray layout = QFile::encodeName(dir.filePath(QStringLiteral("wall.patchery")));
+    const QString built = dir.filePath(QStringLiteral("built.tga"));
+    QVERIFY(WriteFile(QFile::decodeName(layout),
+                      LayoutOf(frm.Sheet(), layout, QFile::encodeName(built)).Text()));
+    const SheetBuildResult result = BuildSheetFile({layout, {}, false});
+    QCOMPARE(result.Lines, std::vector<std::string>());
+    QCOMPARE(result.Status, 0);
+    const QByteArray expected = ReadFile(saved);
+    QCOMPARE(expected.size(), 18 + 3 * 256 * 768);
+    QVERIFY(ReadFile(built) == expected);
+}
+
 PATCHERY_WIDGET_TEST(TestJob)
 #include "test_job.moc"
 
@@ -723,7 +793,7 @@ void TestJob::unsavedSheetOfferedAtNextStart() {
                      .match(user.Messages.back().Text)
                      .hasMatch(),
                  qPrintable(user.Messages.back().Text));
-        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNo);
+        QCOMPARE(user.Messages.back().Buttons, MessageButtons::YesNoOrLater);
         user.Messages.clear();
         if (answer == MessageAnswer::Yes) {
             // As an opened target: its file, its pixels, changed, undoable.

@@ -34,6 +34,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 #include <optional>
 
@@ -155,6 +156,7 @@ class TestMainWindow : public QObject {
     void resizableWindow();
     void captions();
     void menus();
+    void screenshotShowsTheMenus();
     void translatedTexts();
     void qtTextsInTheSameLanguage_data();
     void qtTextsInTheSameLanguage();
@@ -173,6 +175,7 @@ class TestMainWindow : public QObject {
     void signalsReachTheLoop();
     void commandLine_data();
     void commandLine();
+    void layoutOpensAsTarget();
 
   private:
     std::optional<QByteArray> savedOptions_;
@@ -399,25 +402,31 @@ void TestMainWindow::menus() {
     } expected[] = {
         {frm.fileMenu,
          {frm.openSourceAction, frm.openTargetAction, frm.recentMenu->menuAction(),
-          frm.saveTargetAction, frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
+          frm.closeSourceAction, frm.rebuildAction, frm.saveLayoutAsAction, frm.saveTargetAction,
+          frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
          {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."),
-          QStringLiteral("Open &Recent"), separator, QStringLiteral("&Save Target"),
-          QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
-          QStringLiteral("Quit")}},
+          QStringLiteral("Open &Recent"), QStringLiteral("Close Source"), separator,
+          QStringLiteral("Re&build from Sources"), QStringLiteral("Save &Layout As..."), separator,
+          QStringLiteral("&Save Target"), QStringLiteral("Save Target As..."), separator,
+          QStringLiteral("Options..."), separator, QStringLiteral("Quit")}},
         {frm.viewMenu,
          {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction,
           frm.resizableAction},
          {QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"),
           QStringLiteral("&Fit"), separator, QStringLiteral("Show &Grid"), separator,
           QStringLiteral("Resizable Window")}},
-        {frm.helpMenu, {frm.aboutAction}, {QStringLiteral("&About ")}},
+        {frm.helpMenu,
+         {frm.handbookAction, frm.aboutAction},
+         {QStringLiteral("Patchery &Handbook"), QStringLiteral("&About ")}},
     };
     const QHash<QAction*, QKeySequence> shortcuts = {
         {frm.openSourceAction, QKeySequence(QStringLiteral("Ctrl+O"))},
         {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
         {frm.saveTargetAction, QKeySequence(QStringLiteral("Ctrl+S"))},
+        {frm.rebuildAction, QKeySequence(QStringLiteral("Ctrl+R"))},
         {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {frm.closeSourceAction, QKeySequence(QStringLiteral("Ctrl+W"))},
         {frm.aboutAction, QKeySequence(QStringLiteral("F1"))},
         {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
         {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
@@ -431,7 +440,8 @@ void TestMainWindow::menus() {
         for (QAction* action : actions) {
             captions << (action->isSeparator() ? separator : action->text());
             QCOMPARE(action->shortcut(), shortcuts.value(action));
-            QVERIFY(action->isEnabled());
+            // Close Source waits for a source to close.
+            QCOMPARE(action->isEnabled(), action != frm.closeSourceAction);
             QVERIFY(action->isVisible());
             QVERIFY(!action->isChecked());
         }
@@ -787,28 +797,47 @@ void TestMainWindow::signalsReachTheLoop() {
 void TestMainWindow::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status"); // -1: the program goes on
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("sources");
     QTest::addColumn<QString>("target");
     const QString cwd = QDir::currentPath() + QLatin1Char('/');
-    QTest::newRow("nothing") << QStringList() << -1 << QString() << QString();
+    QTest::newRow("nothing") << QStringList() << -1 << QStringList() << QString();
     QTest::newRow("source and sheet")
         << QStringList{QStringLiteral("a.tga"), QStringLiteral("--target"),
                        QStringLiteral("/s.tga")}
-        << -1 << cwd + QStringLiteral("a.tga") << QStringLiteral("/s.tga");
-    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QString()
+        << -1 << QStringList{cwd + QStringLiteral("a.tga")} << QStringLiteral("/s.tga");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringList()
                                << QString();
-    QTest::newRow("two sources") << QStringList{QStringLiteral("a.tga"), QStringLiteral("b.tga")}
-                                 << 2 << QString() << QString();
+    QTest::newRow("three sources, in order")
+        << QStringList{QStringLiteral("c.tga"), QStringLiteral("/a.tga"), QStringLiteral("b.tga")}
+        << -1
+        << QStringList{cwd + QStringLiteral("c.tga"), QStringLiteral("/a.tga"),
+                       cwd + QStringLiteral("b.tga")}
+        << QString();
     QTest::newRow("--target without a sheet")
-        << QStringList{QStringLiteral("--target")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--target")} << 2 << QStringList() << QString();
     QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--bogus")} << 2 << QString() << QString();
+        << QStringList{QStringLiteral("--bogus")} << 2 << QStringList() << QString();
+    QTest::newRow("--build, no window")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("--output"), QStringLiteral("s.tga")}
+        << -1 << QStringList() << QString();
+    QTest::newRow("--build with a source")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("a.tga")}
+        << 2 << QStringList() << QString();
+    QTest::newRow("--build and --check")
+        << QStringList{QStringLiteral("--build"), QStringLiteral("l.patchery"),
+                       QStringLiteral("--check"), QStringLiteral("l.patchery")}
+        << 2 << QStringList() << QString();
+    QTest::newRow("--output without --build")
+        << QStringList{QStringLiteral("--output"), QStringLiteral("s.tga")} << 2 << QStringList()
+        << QString();
 }
 
 void TestMainWindow::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
-    QFETCH(QString, source);
+    QFETCH(QStringList, sources);
     QFETCH(QString, target);
     QList<QByteArray> bytes{"patchery"};
     for (const QString& argument : arguments)
@@ -818,8 +847,67 @@ void TestMainWindow::commandLine() {
         argv.push_back(argument.data());
     CommandLine named;
     QCOMPARE(ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1), status);
-    QCOMPARE(QFile::decodeName(named.Source.value_or(QByteArray())), source);
+    QStringList namedSources;
+    for (const QByteArray& source : named.Sources)
+        namedSources << QFile::decodeName(source);
+    QCOMPARE(namedSources, sources);
     QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), target);
+}
+
+// A file manager names a double-clicked file as SOURCE: a layout, known by its first key
+// whatever its name, becomes the target; anything else stays the source, unread if it is not
+// a regular file (a FIFO would otherwise block the start).
+void TestMainWindow::layoutOpensAsTarget() {
+    const TestFolder folder;
+    const QString layout = folder.Put(QStringLiteral("walls.patchery"),
+                                      "{\n  \"patchery\": 1,\n  \"size\": [256, 1024]\n}\n");
+    const QString unnamed =
+        folder.Put(QStringLiteral("walls"), "\xEF\xBB\xBF \r\n{ \"patchery\" :1}");
+    const QString otherJson =
+        folder.Put(QStringLiteral("other.patchery"), "{\"size\": [256, 1024], \"cells\": []}");
+    const QString sheet = folder.Put(QStringLiteral("sheet.tga"), PatternTga(64, 64));
+    const QString fifo = folder.path() + QStringLiteral("/fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto parse = [](const QStringList& arguments, CommandLine& named) {
+        QList<QByteArray> bytes{"patchery"};
+        for (const QString& argument : arguments)
+            bytes << QFile::encodeName(argument);
+        std::vector<char*> argv;
+        for (QByteArray& argument : bytes)
+            argv.push_back(argument.data());
+        return ParseCommandLine(int(argv.size()), argv.data(), named).value_or(-1);
+    };
+    for (const QString& path : {layout, unnamed}) {
+        CommandLine named;
+        QCOMPARE(parse({path}, named), -1);
+        QVERIFY2(named.Sources.isEmpty(), qPrintable(path));
+        QCOMPARE(QFile::decodeName(named.Target.value_or(QByteArray())), path);
+    }
+    for (const QString& path : {otherJson, sheet, fifo}) {
+        CommandLine named;
+        QCOMPARE(parse({path}, named), -1);
+        QCOMPARE(QFile::decodeName(named.Sources.value(0)), path);
+        QVERIFY2(!named.Target, qPrintable(path));
+    }
+    CommandLine both; // two targets: said, not one of them dropped
+    QCOMPARE(parse({QStringLiteral("--target"), sheet, layout}, both), 2);
+}
+
+// The README's screenshot must show the program's menus: the list beside it, which `make
+// screenshot` reads from the picture, against the menu bar's titles.
+void TestMainWindow::screenshotShowsTheMenus() {
+    QFile list(QStringLiteral(PATCHERY_SOURCE_DIR "/docs/screenshot.menus"));
+    QVERIFY2(list.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(list.fileName()));
+    const QStringList shown =
+        QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    MainWindow frm;
+    QStringList titles;
+    for (const QAction* menu : frm.menuBar()->actions())
+        titles << menu->text().remove(QLatin1Char('&'));
+    QVERIFY2(shown == titles,
+             qPrintable(QStringLiteral("the screenshot shows %1, the window has %2; "
+                                       "run make screenshot")
+                            .arg(shown.join(QLatin1Char(' ')), titles.join(QLatin1Char(' ')))));
 }
 
 // Every text with words in it that the window, its menus and its dialogs show, in a fixed order.

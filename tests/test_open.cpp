@@ -18,6 +18,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
@@ -27,10 +28,13 @@
 #include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
 
+#include <fstream>
+
 #include <memory>
 #include <tuple>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -274,6 +278,7 @@ class TestOpen : public QObject {
     void cancelledOpenLeavesEverything_data();
     void cancelledOpenLeavesEverything();
     void openRecent();
+    void ownFileKeptAndProtected();
 
   private:
     QString Put(const QString& name, const QByteArray& bytes) const {
@@ -339,7 +344,10 @@ void TestOpen::dialogProperties() {
         QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga|Other Images(*.png;*.jpg;"
                                              "*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;"
                                              "*.xpm)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
-                                             "*.ppm;*.pnm;*.xbm;*.xpm"));
+                                             "*.ppm;*.pnm;*.xbm;*.xpm|All images(*.tga;*.png;"
+                                             "*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;"
+                                             "*.xbm;*.xpm)|*.tga;*.png;*.jpg;*.jpeg;*.bmp;*.gif;"
+                                             "*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm"));
         QCOMPARE(call.FilterIndex, int16_t(1));
         QVERIFY(!call.ConfirmOverwrite);
         QCOMPARE(call.FileNameOffered, offered[i]);
@@ -599,8 +607,9 @@ void TestOpen::dropTakesOneLocalFile_data() {
     QTest::newRow("move proposed") << QStringLiteral("move proposed") << true;
 }
 
-// On the views and their buttons: two files open the first; anything else is refused and
-// changes nothing.
+// On the views and their buttons: two files open both on the source side, in order, the last
+// shown (dropped again, each is shown again, not opened twice), and the first on the target
+// side; anything else is refused and changes nothing.
 void TestOpen::dropTakesOneLocalFile() {
     QFETCH(QString, what);
     QFETCH(bool, taken);
@@ -625,12 +634,17 @@ void TestOpen::dropTakesOneLocalFile() {
                                                         : Qt::CopyAction | Qt::MoveAction,
                      what == QLatin1String("move proposed") ? Qt::ShiftModifier : Qt::NoModifier),
                 taken);
-            if (taken)
+            if (taken && button == frm.targetButton)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
+            else if (taken)
+                QCOMPARE(button->text(), Caption(QStringLiteral("second.tga"), 128, 64));
             else
                 COMPARE_VIEW(StateOf(frm, button == frm.sourceButton), before);
         }
     }
+    QCOMPARE(frm.Sources().Files(),
+             taken ? (QList<QByteArray>{QFile::encodeName(first), QFile::encodeName(files[1])})
+                   : QList<QByteArray>{});
     QCOMPARE(user.MessageTexts(), QStringList());
 }
 
@@ -1078,7 +1092,7 @@ void TestOpen::keyboardPicksAndStamps() {
         for (int i = 0; i < times; ++i)
             QTest::keyClick(QApplication::focusWidget(), k);
     };
-    frm.sizeList->setFocus();
+    frm.sourceList->setFocus(); // the last control before the views
     const QRgb highlight = frm.palette().color(QPalette::Highlight).rgb() & RGB_MASK;
     QVERIFY(RgbAt(Shown(frm), {100, 20}) != highlight);
     key(Qt::Key_Tab);
@@ -1330,7 +1344,7 @@ void TestOpen::namedByItsBytes() {
 
 void TestOpen::largeImageAsksFirst_data() {
     QTest::addColumn<Route>("route");
-    QTest::addColumn<QByteArray>("file"); // empty: a sparse TGA of 9000 x 10000
+    QTest::addColumn<QByteArray>("file"); // a TGA header alone: a sparse TGA that size
     QTest::addColumn<QString>("message");
     const QString ask = QStringLiteral("The image's %1 \u00d7 %2 pixels need %3 GB of memory. Open "
                                        "it anyway?");
@@ -1342,16 +1356,18 @@ void TestOpen::largeImageAsksFirst_data() {
                                          << ask.arg(32767).arg(32767).arg(QStringLiteral("3.0"));
     QTest::newRow("source, JPEG") << Route::SourceDrop << JpegDeclaring({20000, 30000})
                                   << ask.arg(20000).arg(30000).arg(QStringLiteral("1.7"));
-    QTest::newRow("source, TGA") << Route::SourceNamed << QByteArray()
+    QTest::newRow("source, TGA") << Route::SourceNamed << TgaBytes(9000, 10000, {})
                                  << ask.arg(9000).arg(10000).arg(QStringLiteral("0.3"));
     QTest::newRow("target, JPEG") << Route::TargetNamed << JpegDeclaring({20000, 20000})
                                   << ask.arg(20000).arg(20000).arg(QStringLiteral("1.1"));
-    QTest::newRow("target, TGA") << Route::TargetDrop << QByteArray()
+    QTest::newRow("target, TGA") << Route::TargetDrop << TgaBytes(9000, 10000, {})
                                  << ask.arg(9000).arg(10000).arg(QStringLiteral("0.3"));
     QTest::newRow("target that could never be saved")
         << Route::TargetNamed << XbmDeclaring({26755, 26755}) << never.arg(26755);
     QTest::newRow("target, 79-byte XBM")
         << Route::TargetNamed << XbmDeclaring({32767, 32767}) << never.arg(32767);
+    QTest::newRow("target TGA that could never be saved")
+        << Route::TargetNamed << TgaBytes(27000, 27000, {}) << never.arg(27000);
 }
 
 // An image needing more than 256 MB asks before any of its pixels is decoded, and No (the
@@ -1361,9 +1377,10 @@ void TestOpen::largeImageAsksFirst() {
     QFETCH(QByteArray, file);
     QFETCH(QString, message);
     const QString path = Put(QStringLiteral("bomb"), file);
-    if (file.isEmpty()) // a sparse file: the declared pixels cost no disk
-        QVERIFY(WriteFile(path, TgaBytes(9000, 10000, {})) &&
-                QFile::resize(path, 18 + 3LL * 9000 * 10000));
+    if (file.size() == 18) { // a sparse file: the declared pixels cost no disk
+        const auto side = [&file](int at) { return uchar(file[at]) | uchar(file[at + 1]) << 8; };
+        QVERIFY(QFile::resize(path, 18 + qint64{3} * side(12) * side(14)));
+    }
     ScriptedUser user;
     MainWindow frm;
     frm.Show();
@@ -1389,14 +1406,17 @@ void TestOpen::largeImageAsksFirst() {
 
 void TestOpen::cancelledOpenLeavesEverything_data() {
     QTest::addColumn<Route>("route");
-    QTest::newRow("source") << Route::SourceNamed;
-    QTest::newRow("target") << Route::TargetMenu;
+    QTest::addColumn<bool>("escape"); // Esc on the progress dialog instead of its button
+    QTest::newRow("source") << Route::SourceNamed << false;
+    QTest::newRow("target") << Route::TargetMenu << false;
+    QTest::newRow("target, Esc") << Route::TargetMenu << true;
 }
 
 // Yes to the question, then Cancel while the pixels are read: nothing changes, no message
 // follows, and the memory taken for them is given back.
 void TestOpen::cancelledOpenLeavesEverything() {
     QFETCH(Route, route);
+    QFETCH(bool, escape);
     const QString path = Put(QStringLiteral("large.tga"), TgaBytes(9000, 10000, {}));
     QVERIFY(QFile::resize(path, 18 + 3LL * 9000 * 10000)); // sparse: costs no disk
     ScriptedUser user;
@@ -1406,11 +1426,14 @@ void TestOpen::cancelledOpenLeavesEverything() {
     const ViewState source = StateOf(frm, true);
     const qint64 before = DataBytes();
     user.Answers = {MessageAnswer::Yes};
-    user.Seen = [&frm](const MessageCall&) {
+    user.Seen = [&frm, escape](const MessageCall&) {
         // Cancel pressed as the reading starts: the progress dialog waits, hidden, meanwhile.
         auto* progress = frm.findChild<QProgressDialog*>();
         QVERIFY(progress);
-        progress->findChild<QPushButton*>()->click();
+        if (escape)
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            progress->findChild<QPushButton*>()->click();
     };
 
     Open(frm, user, route, path);
@@ -1427,6 +1450,74 @@ PATCHERY_WIDGET_TEST(TestOpen)
 
 // Open Recent: newest first, each marked and opened again as it was; a file that has gone says
 // "Wrong format" and leaves the list; Clear Menu empties it, in this window and the next.
+// A name that is not UTF-8 and holds an &: saved to as its bytes, listed as it reads, opened
+// again from Open Recent. A read-only sheet is never replaced; a hard-linked one only once the
+// user agrees that its other name keeps the old sheet.
+void TestOpen::ownFileKeptAndProtected() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const QByteArray own = QFile::encodeName(dir_->path()) + "/caf\xe9&x.tga";
+    const QByteArray opened = TgaBytes(256, 768, QByteArray(3 * 256 * 768, 'a'));
+    {
+        std::ofstream out(own.toStdString(), std::ios::binary);
+        out.write(opened.constData(), opened.size());
+        QVERIFY(out.good());
+    }
+    const auto bytesOf = [](const QByteArray& path) {
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        return QByteArray::fromStdString(
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    };
+    frm.OpenTargetFile(own);
+    QCOMPARE(user.MessageTexts(), QStringList());
+    ChooseSize(frm, QStringLiteral("256x1024"));
+    frm.saveTargetAction->trigger();
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QVERIFY(user.Dialogs.empty()); // saved to its own file, without asking where
+    QVERIFY(bytesOf(own) != opened);
+    const QByteArray saved = bytesOf(own);
+    QVERIFY(QDir(dir_->path()).entryList(QDir::Files).filter(QChar(0xFFFD)).isEmpty());
+    QCOMPARE(frm.recentMenu->actions()[0]->text(),
+             QStringLiteral("&1 ") + QFile::decodeName(own).replace(u'&', QStringLiteral("&&")) +
+                 QStringLiteral(" (target)"));
+    ChooseSize(frm, QStringLiteral("256x768"));
+    frm.recentMenu->actions()[0]->trigger();
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(frm.Sheet().Size(), QSize(256, 1024));
+    MainWindow again; // the name kept in the settings as its bytes
+    again.recentMenu->actions()[0]->trigger();
+    QCOMPARE(user.MessageTexts(), QStringList());
+    QCOMPARE(again.Sheet().FilePath(), own);
+
+    // Write-protected: said, Save As offered (declined), the file as it was.
+    ChooseSize(frm, QStringLiteral("256x1536"));
+    QVERIFY(::chmod(own.constData(), 0444) == 0);
+    user.Answers.push_back(MessageAnswer::No);
+    frm.saveTargetAction->trigger();
+    QCOMPARE(user.MessageTexts().size(), 1);
+    QVERIFY2(user.MessageTexts()[0].endsWith(
+                 QStringLiteral("is write-protected. Save the sheet under another name?")),
+             qPrintable(user.MessageTexts()[0]));
+    QCOMPARE(bytesOf(own), saved);
+    QVERIFY(::chmod(own.constData(), 0644) == 0);
+    user.Messages.clear();
+
+    // Hard-linked: No leaves both names as they were; Yes saves, the other name keeps the old.
+    const QByteArray other = QFile::encodeName(dir_->path()) + "/other.tga";
+    QVERIFY(::link(own.constData(), other.constData()) == 0);
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        user.Answers.push_back(answer);
+        frm.saveTargetAction->trigger();
+        QCOMPARE(user.MessageTexts().size(), 1);
+        QVERIFY(user.MessageTexts()[0].contains(QStringLiteral("(hard links)")));
+        QCOMPARE(user.Messages[0].Buttons, MessageButtons::YesNoDefaultNo);
+        QCOMPARE(bytesOf(other), saved);
+        QCOMPARE(bytesOf(own) == saved, answer == MessageAnswer::No);
+        user.Messages.clear();
+    }
+}
+
 void TestOpen::openRecent() {
     ScriptedUser user;
     auto frm = std::make_unique<MainWindow>();

@@ -65,10 +65,10 @@ bool FileDialog::Show(bool save, QWidget* parent) {
         if (!ConfirmOverwrite)
             dialog.setOption(QFileDialog::DontConfirmOverwrite);
         // Programs and files on this system often have no extension: offer them too.
-        const QStringList filters = NameFilters();
-        dialog.setNameFilters(filters +
-                              QStringList{QCoreApplication::translate("FileDialog", "All files") +
-                                          QStringLiteral(" (*)")});
+        const QStringList filters =
+            NameFilters() + QStringList{QCoreApplication::translate("FileDialog", "All files") +
+                                        QStringLiteral(" (*)")};
+        dialog.setNameFilters(filters);
         if (FilterIndex >= 1 && FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[FilterIndex - 1]);
         // The save dialog adds the extension itself, so that its overwrite question asks
@@ -79,6 +79,10 @@ bool FileDialog::Show(bool save, QWidget* parent) {
             dialog.selectFile(FileName);
         if (dialog.exec() == QDialog::Accepted && !dialog.Chosen.isEmpty())
             chosen = dialog.Chosen;
+        // The filter the user left the dialog on, for the caller to offer again.
+        if (const qsizetype chosenFilter = filters.indexOf(dialog.selectedNameFilter());
+            chosenFilter >= 0)
+            FilterIndex = static_cast<int16_t>(chosenFilter + 1);
         // An existing file is opened as named, extension or not.
         if (chosen && !save && QFileInfo(*chosen).suffix().isEmpty() &&
             !QFileInfo::exists(*chosen) && !DefaultSuffix().isEmpty())

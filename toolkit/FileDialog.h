@@ -15,7 +15,7 @@ class FileDialog {
     QString Title;
     QString DefaultExtension; // "*.tga": a name typed without an extension gets ".tga"
     QString Filter; // "description|patterns|description|patterns...", patterns split by ";"
-    int16_t FilterIndex = 1;
+    int16_t FilterIndex = 1;       // from 1; after a use, the filter the user left the dialog on
     bool ConfirmOverwrite = false; // the save dialog asks before replacing a file
     QString FileName;              // kept from one use to the next
     QString FileTitle;

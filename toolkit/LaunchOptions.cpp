@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "FileIO.h"
+#include "Installation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,13 +18,6 @@
 namespace {
 QString BesideExecutable(const QString& folder) {
     return folder + QStringLiteral("/opt.cfg");
-}
-
-// Installed: the desktop entry lies in the share folder beside bin/. Such a copy never writes
-// into its installation: that belongs to the package, and removing it would leave the file.
-bool Installed(const QString& folder) {
-    return QFileInfo::exists(
-        folder + QStringLiteral("/../share/applications/org.patchery.Patchery.desktop"));
 }
 
 // The XDG rules ignore a folder that is not given as an absolute path.
@@ -57,7 +51,7 @@ QByteArray WithoutLineEnd(QByteArray line) {
 QString OptionsFilePath(const QString& executableFolder) {
     // A copy run from its build or a portable folder keeps its options beside itself, where it
     // may write there.
-    if (!Installed(executableFolder) && QFileInfo(executableFolder).isWritable())
+    if (!IsInstalledCopy(executableFolder) && QFileInfo(executableFolder).isWritable())
         return BesideExecutable(executableFolder);
     return UserOptionsFile();
 }
@@ -67,8 +61,8 @@ LaunchOptions ReadLaunchOptions(const QString& executableFolder) {
     // system's configuration folders, for another one beside the executable.
     QString chosen = OptionsFilePath(executableFolder);
     if (!QFileInfo::exists(chosen))
-        chosen =
-            Installed(executableFolder) ? AdministratorsFile() : BesideExecutable(executableFolder);
+        chosen = IsInstalledCopy(executableFolder) ? AdministratorsFile()
+                                                   : BesideExecutable(executableFolder);
     if (chosen.isEmpty())
         return {};
     const std::string path = QFile::encodeName(chosen).toStdString();

@@ -1,6 +1,8 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include <new>
@@ -10,6 +12,20 @@ MessageResponder& Responder() {
     static MessageResponder responder;
     return responder;
 }
+
+// Esc closes the box as its close box does, instead of pressing No.
+class EscapeCloses : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+            static_cast<QWidget*>(watched)->close();
+            return true;
+        }
+        return false;
+    }
+};
 } // namespace
 
 QString FailureText(const std::exception& failure) {
@@ -33,9 +49,23 @@ MessageAnswer ShowMessage(const QString& text, MessageButtons buttons, const QSt
     const bool question = buttons != MessageButtons::OK;
     if (question) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(buttons == MessageButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
+        box.setDefaultButton(buttons == MessageButtons::YesNoDefaultNo ? QMessageBox::No
+                                                                       : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+    }
+    // Only a press of a button answers; the box closed any other way records none.
+    QAbstractButton* pressed = nullptr;
+    EscapeCloses escape;
+    if (buttons == MessageButtons::YesNoOrLater) {
+        box.installEventFilter(&escape);
+        QObject::connect(&box, &QMessageBox::buttonClicked,
+                         [&pressed](QAbstractButton* button) { pressed = button; });
+        box.exec();
+        if (pressed == box.button(QMessageBox::Yes))
+            return MessageAnswer::Yes;
+        return pressed == box.button(QMessageBox::No) ? MessageAnswer::No
+                                                      : MessageAnswer::Unanswered;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:

@@ -8,10 +8,12 @@
 
 class QWidget;
 
-// YesNoDefaultNo: for a question where Enter or a slip must not say yes.
-enum class MessageButtons { OK, YesNo, YesNoDefaultNo };
+// YesNoDefaultNo: for a question where Enter or a slip must not say yes. YesNoOrLater: Yes the
+// default, and a box closed any other way than by Yes or No (its close box, Esc, the program
+// ending) answers Unanswered, for a question only an explicit No may decline.
+enum class MessageButtons { OK, YesNo, YesNoDefaultNo, YesNoOrLater };
 enum class MessageIcon { None, Critical };
-enum class MessageAnswer { OK, Yes, No };
+enum class MessageAnswer { OK, Yes, No, Unanswered };
 
 struct MessageCall {
     QString Text;

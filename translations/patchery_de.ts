@@ -70,6 +70,10 @@
         <source>Other Images</source>
         <translation>Andere Bilder</translation>
     </message>
+    <message>
+        <source>All images</source>
+        <translation>Alle Bilder</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>
@@ -244,10 +248,6 @@
         <translation>Den ungesicherten Bogen %1 (%2x%3, zuletzt geändert %4) wiederherstellen?</translation>
     </message>
     <message>
-        <source>There is not enough memory to restore the unsaved sheet; it is offered again next time.</source>
-        <translation>Der Speicher reicht nicht, um den ungesicherten Bogen wiederherzustellen; er wird beim nächsten Mal erneut angeboten.</translation>
-    </message>
-    <message>
         <source>Save tga...</source>
         <translation>TGA speichern...</translation>
     </message>
@@ -343,6 +343,131 @@
         <source>Resizable Window</source>
         <translation>Größenveränderbares Fenster</translation>
     </message>
+    <message>
+        <source>Re&amp;build from Sources</source>
+        <translation>Aus den &amp;Quellen neu aufbauen</translation>
+    </message>
+    <message>
+        <source>Save &amp;Layout As...</source>
+        <translation>&amp;Layout speichern unter...</translation>
+    </message>
+    <message>
+        <source>Some sources of %1 could not be read; their cells keep the sheet&apos;s pixels and are filled when they can be read again:
+%2</source>
+        <translation>Einige Quellen von %1 konnten nicht gelesen werden; ihre Zellen behalten die Pixel des Blattes und werden gefüllt, sobald sie wieder lesbar sind:
+%2</translation>
+    </message>
+    <message>
+        <source>Save layout...</source>
+        <translation>Layout speichern...</translation>
+    </message>
+    <message>
+        <source>Patchery layout</source>
+        <translation>Patchery-Layout</translation>
+    </message>
+    <message>
+        <source>%1 has changed on disk since it was opened. Replace it?</source>
+        <translation>%1 wurde seit dem Öffnen auf der Festplatte geändert. Ersetzen?</translation>
+    </message>
+    <message>
+        <source>%1 changed but could not be read: %2</source>
+        <translation>%1 wurde geändert, konnte aber nicht gelesen werden: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 changed: %n cell(s) updated</source>
+        <translation>
+            <numerusform>%1 geändert: %n Zelle aktualisiert</numerusform>
+            <numerusform>%1 geändert: %n Zellen aktualisiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n cell(s) no longer in it kept as they were</source>
+        <translation>
+            <numerusform>%n Zelle, die nicht mehr darin ist, blieb unverändert</numerusform>
+            <numerusform>%n Zellen, die nicht mehr darin sind, blieben unverändert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>These sources could not be read; their cells keep their pixels:
+%1</source>
+        <translation>Diese Quellen konnten nicht gelesen werden; ihre Zellen behalten ihre Pixel:
+%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n cell(s) no longer in their sources kept as they were</source>
+        <translation>
+            <numerusform>%n Zelle, die nicht mehr in ihrer Quelle ist, blieb unverändert</numerusform>
+            <numerusform>%n Zellen, die nicht mehr in ihren Quellen sind, blieben unverändert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2x%3, last changed %4)</source>
+        <translation>%1 (%2x%3, zuletzt geändert %4)</translation>
+    </message>
+    <message>
+        <source>Reading the unsaved sheet...</source>
+        <translation>Das ungespeicherte Blatt wird gelesen...</translation>
+    </message>
+    <message>
+        <source>%1 is write-protected. Save the sheet under another name?</source>
+        <translation>%1 ist schreibgeschützt. Das Blatt unter einem anderen Namen speichern?</translation>
+    </message>
+    <message>
+        <source>%1 has other names (hard links). Saving makes it a new file; the other names keep the old sheet. Save anyway?</source>
+        <translation>%1 hat weitere Namen (harte Links). Beim Speichern wird es eine neue Datei; die anderen Namen behalten das alte Blatt. Trotzdem speichern?</translation>
+    </message>
+    <message>
+        <source>The handbook is missing: it should be the file %1</source>
+        <translation>Das Handbuch fehlt: Es sollte die Datei %1 sein</translation>
+    </message>
+    <message>
+        <source>No program could show the handbook. It is the file %1</source>
+        <translation>Kein Programm konnte das Handbuch anzeigen. Es ist die Datei %1</translation>
+    </message>
+    <message>
+        <source>Patchery Handbook</source>
+        <translation>Patchery-Handbuch</translation>
+    </message>
+    <message>
+        <source>Patchery &amp;Handbook</source>
+        <translation>Patchery-&amp;Handbuch</translation>
+    </message>
+    <message>
+        <source>Close Source</source>
+        <translation>Quelle schließen</translation>
+    </message>
+    <message>
+        <source>Open Sources</source>
+        <translation>Offene Quellen</translation>
+    </message>
+    <message>
+        <source>Open sources</source>
+        <translation>Offene Quellen</translation>
+    </message>
+    <message>
+        <source>Next Source</source>
+        <translation>Nächste Quelle</translation>
+    </message>
+    <message>
+        <source>Previous Source</source>
+        <translation>Vorige Quelle</translation>
+    </message>
+    <message>
+        <source>Source %1</source>
+        <translation>Quelle %1</translation>
+    </message>
+    <message>
+        <source>The source %1 has been deleted; its last pixels stay open.</source>
+        <translation>Die Quelle %1 wurde gelöscht; ihre letzten Pixel bleiben geöffnet.</translation>
+    </message>
+    <message>
+        <source>These sources could not be opened again: %1</source>
+        <translation>Diese Quellen konnten nicht wieder geöffnet werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -380,6 +505,25 @@
     <message>
         <source>Executable</source>
         <translation>Programm</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryDialog</name>
+    <message>
+        <source>Earlier runs of Patchery left %1 unsaved sheets. Restore one, discard those selected, or keep them all for later.</source>
+        <translation>Frühere Läufe von Patchery haben %1 ungespeicherte Blätter hinterlassen. Stellen Sie eines wieder her, verwerfen Sie die ausgewählten oder heben Sie alle für später auf.</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Discard</source>
+        <translation>&amp;Verwerfen</translation>
+    </message>
+    <message>
+        <source>Keep for &amp;Later</source>
+        <translation>Für &amp;später aufheben</translation>
     </message>
 </context>
 <context>

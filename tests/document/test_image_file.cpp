@@ -5,6 +5,8 @@
 #include "ImageFile.h"
 
 #include <QBuffer>
+#include <QImageReader>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,7 +20,25 @@ class TestImageFile : public QObject {
     void otherFormatsOpen_data();
     void otherFormatsOpen();
     void fifoHoldingAPictureRefused();
+    void sideBeyondBoundRefused();
+    void deepPngOpensPastTheBound();
+    void cancelledOpenReadsNoFurther();
 };
+
+namespace {
+QString Written(const QTemporaryDir& dir, const QImage& image) {
+    const QString path = dir.filePath(QStringLiteral("picture.png"));
+    return image.save(path, "PNG", 0) ? path : QString();
+}
+
+// Bytes the process has read so far, from any file.
+qint64 BytesRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    io.open(QIODevice::ReadOnly);
+    const QByteArray text = io.readAll();
+    return text.mid(text.indexOf("rchar:") + 6).split('\n').value(0).trimmed().toLongLong();
+}
+} // namespace
 
 void TestImageFile::otherFormatsOpen_data() {
     QTest::addColumn<QByteArray>("format"); // as Qt writes it; empty: the bytes below
@@ -90,6 +110,63 @@ void TestImageFile::fifoHoldingAPictureRefused() {
         QCOMPARE(QString::fromStdString(e.Reason), QStringLiteral("not a regular file"));
     }
     ::close(writer);
+}
+
+// A side past 32767 is refused on its declared size: the size check never sees it.
+void TestImageFile::sideBeyondBoundRefused() {
+    QTemporaryDir dir;
+    for (const QSize size : {QSize(1, 32768), QSize(32768, 1)}) {
+        QImage image(size, QImage::Format_Grayscale8);
+        image.fill(0);
+        const QString path = Written(dir, image);
+        bool checked = false;
+        try {
+            LoadPicture(LocalPath(path), [&](QSize) { checked = true; });
+            QFAIL("opened");
+        } catch (const Failure& e) {
+            QCOMPARE(QString::fromStdString(e.Reason),
+                     QStringLiteral("wider or higher than 32767"));
+        }
+        QVERIFY(!checked);
+    }
+}
+
+// A 16-bit PNG decodes at 8 bytes a pixel: the bound is raised for that much, not for half.
+void TestImageFile::deepPngOpensPastTheBound() {
+    QImage image(QSize(2048, 1536), QImage::Format_RGBX64); // 24 MB decoded, 12 MB at 4 a pixel
+    image.fill(QColor(10, 200, 30));
+    QTemporaryDir dir;
+    const QString path = Written(dir, image);
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(16);
+    const auto restore = qScopeGuard([&] { QImageReader::setAllocationLimit(limit); });
+    QCOMPARE(QImageReader(path).imageFormat(), QImage::Format_RGBX64);
+    QImage opened;
+    try {
+        opened = LoadPicture(LocalPath(path));
+    } catch (const Failure& e) {
+        QFAIL(e.Reason.c_str());
+    }
+    QCOMPARE(opened.size(), image.size());
+    QCOMPARE(opened.pixel(2047, 1535), qRgb(10, 200, 30));
+}
+
+// An open already cancelled stops at its first read, not after reading the whole file.
+void TestImageFile::cancelledOpenReadsNoFurther() {
+    QImage noise(2048, 2048, QImage::Format_Grayscale8);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.scanLine(y)[x] = uchar((x * 7919 + y * 104729) ^ (x * y) >> 3);
+    QTemporaryDir dir;
+    const QString path = Written(dir, noise);
+    const qint64 size = QFileInfo(path).size();
+    QVERIFY(size > 1 << 20);
+    const std::atomic<bool> cancelled{true};
+    const qint64 before = BytesRead();
+    QVERIFY_THROWS_EXCEPTION(Failure, LoadPicture(LocalPath(path), {}, &cancelled));
+    const qint64 read = BytesRead() - before;
+    QVERIFY2(read < size / 8,
+             qPrintable(QStringLiteral("%1 of %2 bytes read").arg(read).arg(size)));
 }
 
 QTEST_GUILESS_MAIN(TestImageFile)

@@ -69,7 +69,7 @@ class TestSheet : public QObject {
     Q_OBJECT
   private slots:
     void stampsAndSizes();
-    void outOfMemoryChangesNothing();
+    void outOfMemoryOrCancelChangesNothing();
     void undoAndRedo_data();
     void undoAndRedo();
     void historyBounded();
@@ -108,7 +108,7 @@ void TestSheet::stampsAndSizes() {
     QCOMPARE(At(sheet, 0, 960), B);
 
     const QImage picture = Pattern(QSize(128, 128));
-    sheet.Open(picture, QStringLiteral("/art/wall.tga"));
+    sheet.Open(picture, "/art/wall.tga");
     QCOMPARE(sheet.Title(), QStringLiteral("wall.tga"));
     sheet.Stamp(Filled(QSize(64, 64), qRgb(1, 2, 3)), QPoint(64, 64));
     sheet.Resize(QSize(64, 64));
@@ -118,7 +118,7 @@ void TestSheet::stampsAndSizes() {
     QVERIFY(sheet.Picture() == picture); // stamps never reach the picture
 }
 
-void TestSheet::outOfMemoryChangesNothing() {
+void TestSheet::outOfMemoryOrCancelChangesNothing() {
     TargetSheet sheet(QSize(256, 1024));
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(64, 64));
     const TargetSheet::State before = sheet.Whole();
@@ -130,6 +130,10 @@ void TestSheet::outOfMemoryChangesNothing() {
     }
     QVERIFY(SameState(sheet.Whole(), before));
     QVERIFY(!told);
+    // Cancelled before it starts, a size change makes nothing and leaves the sheet.
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(sheet.Resized(QSize(4096, 4096), &cancelled).isNull());
+    QVERIFY(SameState(sheet.Whole(), before));
 }
 
 enum Change { Stamp, EdgeStamp, SameStamp, Size, SameSize, Open };
@@ -175,7 +179,7 @@ void TestSheet::undoAndRedo() {
     else if (change == Size || change == SameSize)
         sheet.Resize(change == Size ? QSize(256, 768) : QSize(300, 700));
     else
-        sheet.Open(Pattern(QSize(320, 500)), QStringLiteral("/t/b.tga"));
+        sheet.Open(Pattern(QSize(320, 500)), "/t/b.tga");
     if (change == Size || change == Open)
         scroll = {{true, 23, 23}, {false, 0, 0}};
     const TargetSheet::State after = sheet.Whole();
@@ -208,7 +212,7 @@ void TestSheet::historyBounded() {
     SheetHistory history(sheet, [] {});
     const QImage picture = Filled(QSize(1024, 1024), qRgb(5, 6, 7)); // 4 MB
     SheetHistory::Step step = history.Sheet();
-    sheet.Open(picture, QStringLiteral("/p.tga"));
+    sheet.Open(picture, "/p.tga");
     history.Record(step);
     for (const int height : {1000, 900}) {
         step = history.Sheet();
@@ -282,7 +286,7 @@ void TestSheet::blocksAndErase() {
 void TestSheet::flipsAndTurns() {
     const QImage block = Pattern(QSize(128, 64));
     SelectedTile tile;
-    tile.Pick(block, block.rect(), Blank);
+    tile.Pick(block, block.rect(), Blank, {});
     QCOMPARE(tile.Cells(), QSize(2, 1));
     tile.FlipHorizontally();
     QCOMPARE(tile.Picture(), block.mirrored(true, false));
@@ -297,12 +301,12 @@ void TestSheet::flipsAndTurns() {
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 64; ++x)
             QCOMPARE(tile.Picture().pixel(x, y), block.pixel(y, 63 - x));
-    tile.Pick(block, block.rect(), Blank);
+    tile.Pick(block, block.rect(), Blank, {});
     QCOMPARE(tile.Picture(), block);
     QCOMPARE(tile.Cells(), QSize(2, 1));
     // A block that runs past the image's edges: the blank colour beyond them.
     const QImage odd = Pattern(QSize(100, 150));
-    tile.Pick(odd, QRect(64, 64, 128, 128), Blank);
+    tile.Pick(odd, QRect(64, 64, 128, 128), Blank, {});
     QImage expected = Filled(QSize(128, 128), Blank.rgb());
     for (int y = 0; y < 86; ++y)
         for (int x = 0; x < 36; ++x)
@@ -382,13 +386,13 @@ void TestSheet::recoveryKeptAndOffered() {
     QImage image = Pattern(QSize(256, 128));
 
     auto first = std::make_unique<SheetRecovery>(folder.path(), failed);
-    first->Keep(image, QStringLiteral("/sheets/a b.tga"));
+    first->Keep(image, "/sheets/a b caf\xe9.tga"); // not UTF-8
     first->Flush();
     // A stamp hands over only its area; what is written is still the whole sheet as it is.
     for (int y = 10; y < 74; ++y)
         for (int x = 70; x < 134; ++x)
             image.setPixel(x, y, qRgb(x, y, 7));
-    first->Keep(image, QStringLiteral("/sheets/a b.tga"), QRect(70, 10, 64, 64));
+    first->Keep(image, "/sheets/a b caf\xe9.tga", QRect(70, 10, 64, 64));
     first->Flush();
     const QString kept = first->FilePath();
     QVERIFY(QFileInfo::exists(kept));
@@ -403,7 +407,7 @@ void TestSheet::recoveryKeptAndOffered() {
     QVERIFY(!third.NextOrphan()); // offered by the second
     const SheetRecovery::Sheet sheet = orphan->Read();
     QCOMPARE(sheet.Image, image);
-    QCOMPARE(sheet.FilePath, QStringLiteral("/sheets/a b.tga"));
+    QCOMPARE(sheet.FilePath, QByteArray("/sheets/a b caf\xe9.tga"));
     QVERIFY(qAbs(sheet.Changed.secsTo(QDateTime::currentDateTimeUtc())) < 60);
 
     // Cut anywhere, a recovery file is refused, and set aside rather than lost.
@@ -433,6 +437,32 @@ void TestSheet::recoveryKeptAndOffered() {
     QVERIFY(!QFileInfo::exists(third.FilePath()));
     QCOMPARE(failures, QStringList());
 
+    // A sheet no save could write is refused from its header, before its pixels are read.
+    const QString huge = folder.filePath(QStringLiteral("huge.sheet"));
+    QFile hugeFile(huge);
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly));
+    const QByteArray header = "Patchery recovery 1\nsize 27000 27000\nchanged "
+                              "2026-01-02T03:04:05.000Z\nfile \n\n";
+    hugeFile.write(header);
+    QVERIFY(hugeFile.resize(header.size() + qint64{4} * 27000 * 27000)); // sparse
+    hugeFile.close();
+    try {
+        SheetRecovery::Orphan(huge, -1).Read();
+        QFAIL("a 27000 x 27000 sheet was read");
+    } catch (const Failure& failure) {
+        QVERIFY2(std::string(failure.what()).find("could never be saved") != std::string::npos,
+                 failure.what());
+    }
+    QFile::remove(huge);
+
+    // A lock file that is a link planted by someone else is not followed.
+    const QString planted = folder.filePath(QStringLiteral("planted"));
+    QVERIFY(QFile(folder.filePath(QStringLiteral("linked.sheet"))).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(planted, folder.filePath(QStringLiteral("linked.lock"))));
+    SheetRecovery fourth(folder.path(), failed);
+    QVERIFY(!fourth.NextOrphan());
+    QVERIFY(!QFileInfo::exists(planted));
+
     // A state folder that is a file: said once, however many changes follow.
     SheetRecovery blocked(folder.filePath(QStringLiteral("cut.sheet.unreadable/inner")), failed);
     blocked.Keep(image, {});
@@ -448,10 +478,10 @@ void TestSheet::savedSheetIsUnchanged() {
     QVERIFY(!sheet.Unsaved());
     sheet.Stamp(Pattern(QSize(64, 64)), QPoint(0, 0));
     QVERIFY(sheet.Unsaved());
-    sheet.Saved(QStringLiteral("/s/own.tga"));
+    sheet.Saved("/s/own.tga");
     QVERIFY(!sheet.Unsaved());
     QCOMPARE(sheet.Title(), QStringLiteral("own.tga"));
-    QCOMPARE(sheet.FilePath(), QStringLiteral("/s/own.tga"));
+    QCOMPARE(sheet.FilePath(), QByteArray("/s/own.tga"));
     sheet.Resize(QSize(256, 1024));
     QVERIFY(sheet.Unsaved());
 }

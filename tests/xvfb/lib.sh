@@ -424,22 +424,24 @@ xv_wait_popup() {
 # Chooses an item of the File menu by keyboard: open-source, open-target, save-target, save
 # (Save Target As...), options or quit. Opened from the keyboard, the menu starts on its first item; Down skips separators.
 xv_file_menu() {
-    local downs keys=()
+    # The first items counted from the top, the last four from the bottom (Up from the first
+    # item wraps to the last), so that items added between them move none of these.
+    local key=Down count keys=()
     case "$1" in
-    open-source) downs=0 ;;
-    open-target) downs=1 ;;
-    save-target) downs=3 ;;
-    save) downs=4 ;;
-    options) downs=5 ;;
-    quit) downs=6 ;;
+    open-source) count=0 ;;
+    open-target) count=1 ;;
+    save-target) key=Up count=4 ;;
+    save) key=Up count=3 ;;
+    options) key=Up count=2 ;;
+    quit) key=Up count=1 ;;
     *) xv_fail "no File menu item '$1'" ;;
     esac
     xv_main_focus
     xv_key alt+f
     xv_wait_popup
-    while [ "$downs" -gt 0 ]; do
-        keys+=(Down)
-        downs=$((downs - 1))
+    while [ "$count" -gt 0 ]; do
+        keys+=("$key")
+        count=$((count - 1))
     done
     xv_key "${keys[@]}" Return
 }

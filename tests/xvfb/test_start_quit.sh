@@ -138,4 +138,17 @@ for signal in QUIT USR1 USR2; do
     end_by_signal "$signal"
     expect_shutdown_left "$frame_x" "$frame_y"
 done
+
+xv_step "relative XDG folders are ignored: nothing is kept under the working folder"
+home="$XV_TMP/home"
+mkdir -p "$home"
+XV_RUN_AS=(env HOME="$home" XDG_CONFIG_HOME=relcfg XDG_STATE_HOME=relstate XDG_CACHE_HOME=relcache)
+xv_start_app
+xv_key ctrl+q
+xv_answer_quit yes
+xv_wait_app_end
+XV_RUN_AS=()
+[ -f "$home/.config/Patchery/Patchery.conf" ] || xv_fail "no settings in ~/.config/Patchery"
+left=$(ls -A "$XV_TMP/files" | grep '^rel' || true)
+[ -z "$left" ] || xv_fail "written under the working folder: $left"
 xv_log "passed"
