@@ -213,8 +213,8 @@ class MainWindow : public QMainWindow {
     void AddSource(const std::string& path, const QString& title,
                    std::optional<SourceImage::Place> seen);
     QList<SheetRecovery::KeptSource> KeptSources() const;
-    // An open source's file changed on disk: read again, keeping its place; or it was deleted.
-    void ReloadSource(const QByteArray& path);
+    // An open source's new pixels shown, keeping its place; or its file was deleted.
+    void ReplaceSourcePicture(int index, QImage picture);
     void SourceDeleted(const QByteArray& path);
     // Reopens the files in order, each where it was seen; names those that cannot be read.
     void ReopenSources(const QList<SheetRecovery::KeptSource>& kept);
@@ -251,10 +251,11 @@ class MainWindow : public QMainWindow {
     // if so, whether the user wants them replaced.
     bool ReplaceChangedOnDisk();
     void RememberOwnFiles();
-    // Live sources: the files the sheet's cells come from (and the shown source) are watched;
-    // a change stamps their cells again as one step, with a note in the window.
+    // Live sources: the files the sheet's cells come from (and the open sources) are watched;
+    // a change shows an open source's new pixels and stamps the sheet's cells from it again as
+    // one step, with a note in the window.
     void WatchSources();
-    void SourceChangedOnDisk(const QByteArray& file);
+    void FileChangedOnDisk(const QByteArray& file);
     void ShowNote(const QString& note);
     bool MayReplace(const QByteArray& path);
     void ComposeAndSave(const std::string& path);
@@ -277,11 +278,11 @@ class MainWindow : public QMainWindow {
     SheetDocument document_;
     SheetRecovery recovery_;
     OpenSources sources_;
-    WatchedFiles sourceFiles_; // the open sources' files
     int16_t sourceFilter_ = 1; // the filter each open dialog was last left on
     int16_t targetFilter_ = 1;
-    WatchedFiles watched_; // the files the sheet's cells come from
-    QTimer noteTimer_;     // hides the note
+    // The open sources' files and those the sheet's cells come from, each watched once.
+    WatchedFiles watched_;
+    QTimer noteTimer_; // hides the note
     std::set<QByteArray> watchedSources_;
     std::set<QByteArray> changedDuringDrag_;                 // applied once the drag ends
     std::map<QByteArray, WatchedFiles::Signature> ownFiles_; // as last opened or saved

@@ -74,7 +74,7 @@ void MainWindow::EndDrag() {
     // Sources that changed while the button was down are stamped again now, as a step of
     // their own.
     for (const QByteArray& file : std::exchange(changedDuringDrag_, {}))
-        SourceChangedOnDisk(file);
+        FileChangedOnDisk(file);
 }
 
 // The block is copied again only when the pointer reaches another cell, with the origins of

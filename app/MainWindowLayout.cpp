@@ -222,7 +222,8 @@ void MainWindow::Connect() {
     connect(openTargetAction, &QAction::triggered, this, &MainWindow::OpenTarget);
     connect(rebuildAction, &QAction::triggered, this, &MainWindow::RebuildFromSources);
     connect(saveLayoutAsAction, &QAction::triggered, this, &MainWindow::SaveLayoutAs);
-    connect(&watched_, &WatchedFiles::Changed, this, &MainWindow::SourceChangedOnDisk);
+    connect(&watched_, &WatchedFiles::Changed, this, &MainWindow::FileChangedOnDisk);
+    connect(&watched_, &WatchedFiles::Removed, this, &MainWindow::SourceDeleted);
     connect(saveTargetAction, &QAction::triggered, this, &MainWindow::SaveTarget);
     connect(saveTargetAsAction, &QAction::triggered, this, &MainWindow::SaveTargetAs);
     connect(optionsAction, &QAction::triggered, this, &MainWindow::ShowOptions);

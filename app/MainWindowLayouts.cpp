@@ -165,21 +165,39 @@ void MainWindow::WatchSources() {
     watchedSources_ = std::move(files);
 }
 
-// Without a box: the window says what happened for a few seconds.
-void MainWindow::SourceChangedOnDisk(const QByteArray& file) {
+// Read once for both. An open source is read as an open reads it (asked about when large); for
+// the cells alone, without a box: the window says what happened for a few seconds. A file that
+// cannot be read now (caught part-way through a write, or declined) keeps its last pixels until
+// its next change.
+void MainWindow::FileChangedOnDisk(const QByteArray& file) {
     if (drag_ != Drag::None) {
         changedDuringDrag_.insert(file);
         return;
     }
-    if (!watchedSources_.count(file))
+    std::optional<int> open = sources_.IndexOf(file);
+    if (open && sources_.At(*open).File != file)
+        open.reset();
+    const bool linked = watchedSources_.count(file) != 0;
+    if (!open && !linked)
         return;
     QImage picture;
     try {
-        picture = ReadQuietly(file);
+        picture = open ? LoadInBackground(this, file.toStdString(), sources_.At(*open).Title,
+                                          AskBeforeLarge(this, tr("Open it anyway?")))
+                       : ReadQuietly(file);
+    } catch (const SizeDeclined&) {
+        return;
     } catch (const std::exception& e) {
-        ShowNote(tr("%1 changed but could not be read: %2").arg(Named(file), FailureText(e)));
+        if (linked)
+            ShowNote(tr("%1 changed but could not be read: %2").arg(Named(file), FailureText(e)));
         return;
     }
+    // The reading may have let other input in: the sources are looked up again.
+    open = sources_.IndexOf(file);
+    if (open && sources_.At(*open).File == file)
+        ReplaceSourcePicture(*open, picture);
+    if (!linked)
+        return;
     const SheetDocument::Restamped done = document_.Restamp({{file, picture}});
     QString note = tr("%1 changed: %n cell(s) updated", nullptr, done.Cells).arg(Named(file));
     if (done.Outside > 0)

@@ -31,19 +31,6 @@ void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex) {
     dialog.ConfirmOverwrite = false;
 }
 
-// Decoded on a thread of its own, the window repainting meanwhile; Cancel throws SizeDeclined,
-// the picture dropped.
-QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
-                        const SizeCheck& check) {
-    QImage picture;
-    if (!RunInBackground(parent, MainWindow::tr("Opening %1...").arg(title),
-                         [&](const std::atomic<bool>& cancelled) {
-                             picture = LoadPicture(path, check, &cancelled);
-                         }))
-        throw SizeDeclined();
-    return picture;
-}
-
 // A regular file whose first bytes read as a layout; a FIFO or device is never read here.
 bool IsLayout(const std::string& path) {
     struct stat st {};
@@ -160,32 +147,19 @@ void MainWindow::AddSource(const std::string& path, const QString& title,
         seen->Zoom /= 2;
     const QByteArray file = AbsoluteFile(QByteArray::fromStdString(path));
     sources_.Add({std::move(picture), file, title, *seen});
-    sourceFiles_.Watch(file);
+    watched_.Watch(file);
     ShowShownSource();
 }
 
-// Read as an open reads it; one that cannot be read now (caught part-way through a write, or
-// declined) keeps its last pixels until its next change.
-void MainWindow::ReloadSource(const QByteArray& path) {
-    const std::optional<int> index = sources_.IndexOf(path);
-    if (!index || sources_.At(*index).File != path)
-        return;
-    SourceImage& source = sources_.At(*index);
-    try {
-        QImage picture = LoadInBackground(this, path.toStdString(), source.Title,
-                                          AskBeforeLarge(this, tr("Open it anyway?")));
-        const bool shown = *index == sources_.ShownIndex();
-        if (shown) {
-            EndDrag();
-            KeepSourcePlace();
-        }
-        source.Picture = std::move(picture);
-        source.Deleted = false;
-        if (shown)
-            ShowShownSource();
-    } catch (const SizeDeclined&) {
-    } catch (const std::exception&) {
-    }
+void MainWindow::ReplaceSourcePicture(int index, QImage picture) {
+    SourceImage& source = sources_.At(index);
+    const bool shown = index == sources_.ShownIndex();
+    if (shown)
+        KeepSourcePlace();
+    source.Picture = std::move(picture);
+    source.Deleted = false;
+    if (shown)
+        ShowShownSource();
 }
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {

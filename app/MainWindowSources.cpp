@@ -65,8 +65,6 @@ void MainWindow::BuildSourceList() {
     }
     connect(closeSourceAction, &QAction::triggered, this, &MainWindow::CloseSource);
     closeSourceAction->setEnabled(false); // until a source opens
-    connect(&sourceFiles_, &WatchedFiles::Changed, this, &MainWindow::ReloadSource);
-    connect(&sourceFiles_, &WatchedFiles::Removed, this, &MainWindow::SourceDeleted);
     ListSources();
 }
 
@@ -94,7 +92,7 @@ void MainWindow::CloseSource() {
     if (sources_.IsEmpty())
         return;
     EndDrag();
-    sourceFiles_.Unwatch(sources_.Shown()->File);
+    watched_.Unwatch(sources_.Shown()->File);
     sources_.CloseShown();
     ShowShownSource();
 }

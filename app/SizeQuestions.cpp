@@ -52,3 +52,15 @@ SizeCheck SaveableOrAsk(QWidget* parent, const QString& what) {
             ask(size);
         });
 }
+
+QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
+                        const SizeCheck& check) {
+    QImage picture;
+    if (!RunInBackground(parent,
+                         QCoreApplication::translate("MainWindow", "Opening %1...").arg(title),
+                         [&](const std::atomic<bool>& cancelled) {
+                             picture = LoadPicture(path, check, &cancelled);
+                         }))
+        throw SizeDeclined();
+    return picture;
+}

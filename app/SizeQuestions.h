@@ -18,3 +18,8 @@ SizeCheck AskBeforeLarge(QWidget* parent, const QString& question);
 // For a target: a size no save could write is refused with a message saying why; then the
 // question of AskBeforeLarge.
 SizeCheck SaveableOrAsk(QWidget* parent, const QString& what);
+
+// Decoded on a thread of its own with the check, the window repainting meanwhile (progress
+// past half a second, titled with the file's title); Cancel throws SizeDeclined.
+QImage LoadInBackground(QWidget* parent, const std::string& path, const QString& title,
+                        const SizeCheck& check);

@@ -1,7 +1,7 @@
 // Layouts in the window: Save Layout As writes the layout and its sheet, a source changed on
-// disk (by a rename, as editors save) stamps its cells again once as one undo step, the layout
-// opens again as the target with its links, and Save Target asks before replacing a sheet that
-// another program changed.
+// disk (by a rename, as editors save) stamps its cells again once as one undo step and shows in
+// the source view, the layout opens again as the target with its links, and Save Target asks
+// before replacing a sheet that another program changed.
 
 #include "TestSupport.h"
 
@@ -57,6 +57,8 @@ void TestLayouts::liveSourcesAndLayout() {
     QTRY_VERIFY(frm.Sheet().Image().copy(0, 0, 64, 64) != stamped);
     QTest::qWait(800); // a second report would come within this
     QCOMPARE(frm.History().UndoSteps(), steps + 1);
+    // The file is watched once for both uses: the source view shows what the cell now holds.
+    QVERIFY(frm.Source().copy(64, 0, 64, 64) == frm.Sheet().Image().copy(0, 0, 64, 64));
     QVERIFY(frm.noteLabel->isVisible() && frm.noteLabel->text().contains(QStringLiteral("a.tga")));
     frm.Undo();
     QVERIFY(frm.Sheet().Image().copy(0, 0, 64, 64) == stamped);
