@@ -258,6 +258,8 @@ class MainWindow : public QMainWindow {
     void FileChangedOnDisk(const QByteArray& file);
     void ShowNote(const QString& note);
     bool MayReplace(const QByteArray& path);
+    std::optional<QByteArray> ChooseSaveFile(const QString& title, const QString& filter,
+                                             const QString& extension, const QByteArray& own);
     void ComposeAndSave(const std::string& path);
     // The sheet changed: the view follows its size and repaints the area, the button its title.
     void ShowSheetChange(const QRect& area);

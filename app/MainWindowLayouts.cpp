@@ -87,19 +87,12 @@ bool MainWindow::OpenLayoutFile(const QByteArray& path) {
 }
 
 void MainWindow::SaveLayoutAs() {
-    fileDialog.Title = tr("Save layout...");
-    fileDialog.DefaultExtension = QStringLiteral("*.patchery");
-    fileDialog.Filter = tr("Patchery layout") + QStringLiteral(" (*.patchery)|*.patchery");
-    fileDialog.FilterIndex = 1;
-    fileDialog.ConfirmOverwrite = true;
     const QByteArray& own =
         Sheet().LayoutFile().isEmpty() ? Sheet().FilePath() : Sheet().LayoutFile();
-    const QFileInfo info(QFile::decodeName(own));
-    fileDialog.Choose(
-        own.isEmpty() ? QString()
-                      : info.dir().filePath(info.completeBaseName() + QStringLiteral(".patchery")));
-    if (fileDialog.ShowSave(this))
-        SaveLayoutTo(QFile::encodeName(fileDialog.FileName));
+    if (const std::optional<QByteArray> chosen = ChooseSaveFile(
+            tr("Save layout..."), tr("Patchery layout") + QStringLiteral(" (*.patchery)"),
+            QStringLiteral("patchery"), own))
+        SaveLayoutTo(*chosen);
 }
 
 // The sheet first, then the layout that names it: a failed save of the sheet leaves the old

@@ -44,19 +44,31 @@ void MainWindow::SaveTarget() {
 }
 
 void MainWindow::SaveTargetAs() {
-    fileDialog.Title = tr("Save tga...");
-    fileDialog.DefaultExtension = QStringLiteral("*.tga");
-    fileDialog.Filter = tr("tga Image") + QStringLiteral("(*.tga)|*.tga");
-    fileDialog.FilterIndex = 1;
-    fileDialog.ConfirmOverwrite = true;
     // The dialog starts from the sheet's own file, as a TGA, never from a file opened as a
     // source; an untitled sheet starts from no name.
-    const QFileInfo own(QFile::decodeName(Sheet().FilePath()));
-    fileDialog.Choose(Sheet().FilePath().isEmpty()
-                          ? QString()
-                          : own.dir().filePath(own.completeBaseName() + QStringLiteral(".tga")));
-    if (fileDialog.ShowSave(this))
-        SaveTargetTo(QFile::encodeName(fileDialog.FileName));
+    if (const std::optional<QByteArray> chosen =
+            ChooseSaveFile(tr("Save tga..."), tr("tga Image") + QStringLiteral("(*.tga)"),
+                           QStringLiteral("tga"), Sheet().FilePath()))
+        SaveTargetTo(*chosen);
+}
+
+// The save dialog with one filter, asking before it overwrites; it starts from `own` with the
+// extension in place of its own, or from no name.
+std::optional<QByteArray> MainWindow::ChooseSaveFile(const QString& title, const QString& filter,
+                                                     const QString& extension,
+                                                     const QByteArray& own) {
+    fileDialog.Title = title;
+    fileDialog.DefaultExtension = QStringLiteral("*.") + extension;
+    fileDialog.Filter = filter + QStringLiteral("|*.") + extension;
+    fileDialog.FilterIndex = 1;
+    fileDialog.ConfirmOverwrite = true;
+    const QFileInfo info(QFile::decodeName(own));
+    fileDialog.Choose(own.isEmpty() ? QString()
+                                    : info.dir().filePath(info.completeBaseName() +
+                                                          QLatin1Char('.') + extension));
+    if (!fileDialog.ShowSave(this))
+        return std::nullopt;
+    return QFile::encodeName(fileDialog.FileName);
 }
 
 // Whether a save may replace the file there (the file at the end of its links): a file made
