@@ -109,6 +109,8 @@ class MainWindow : public QMainWindow {
     QAction* redoAction = nullptr;
     QAction* copyTileAction = nullptr;
     QAction* pasteTileAction = nullptr;
+    QAction* pasteBlockAction = nullptr; // Paste as Block
+    QAction* newSheetAction = nullptr;
     QAction* flipHorizontallyAction = nullptr;
     QAction* flipVerticallyAction = nullptr;
     QAction* rotateAction = nullptr;
@@ -156,6 +158,11 @@ class MainWindow : public QMainWindow {
     void ChangeTargetSize(); // the size list was chosen from
     void CopyTile();
     void PasteTile();
+    // The clipboard's whole picture becomes the tile, a block of whole cells; the clipboard
+    // keeps it.
+    void PasteAsBlock();
+    // A blank untitled sheet of the current size, as one undo step.
+    void NewSheet();
     void SaveTarget(); // to the sheet's own file; an untitled sheet asks where
     void SaveTargetAs();
     // Layouts: the sheet's cells drawn again from every source as it is now; the sheet saved
@@ -271,6 +278,9 @@ class MainWindow : public QMainWindow {
     void RestoreOrphan(SheetRecovery::Orphan& orphan);
     ScrollState TargetScroll() const;
     void PutTargetScroll(const ScrollState& state);
+    // The clipboard's picture, bounded and asked about, grown to whole cells if wanted; null
+    // when it holds none that can be read. False when declined or cancelled.
+    bool FetchClipboardPicture(QImage& picture, bool wholeCells);
     // The preview and the block's size follow the selected tile.
     void ShowTile();
     // Picks the block of cells from the anchor cell to the one under at, within the image.

@@ -145,6 +145,8 @@ void MainWindow::BuildMenus() {
     openTargetAction = fileMenu->addAction(tr("Open Target..."));
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     ListRecent();
+    newSheetAction = fileMenu->addAction(tr("New Sheet"));
+    newSheetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     closeSourceAction = fileMenu->addAction(tr("Close Source"));
     closeSourceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     fileMenu->addSeparator();
@@ -171,6 +173,10 @@ void MainWindow::BuildMenus() {
     copyTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     pasteTileAction = editMenu->addAction(tr("&Paste Tile"));
     pasteTileAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    pasteBlockAction = editMenu->addAction(tr("Paste as Block"));
+    pasteBlockAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    connect(pasteBlockAction, &QAction::triggered, this, &MainWindow::PasteAsBlock);
+    connect(newSheetAction, &QAction::triggered, this, &MainWindow::NewSheet);
     editMenu->addSeparator();
     flipHorizontallyAction = editMenu->addAction(tr("Flip &Horizontally"));
     flipHorizontallyAction->setShortcut(QKeySequence(Qt::Key_X));

@@ -1,4 +1,5 @@
-// Choosing the target's size from the list: a standard sheet or a custom size.
+// Choosing the target's size from the list: a standard sheet or a custom size; a new blank sheet
+// of the size it has.
 
 #include "MainWindow.h"
 
@@ -48,4 +49,15 @@ void MainWindow::ResizeSheet(QSize size, bool autoSize) {
         }))
         return;
     document_.Resize(std::move(resized), tr("Untitled"), autoSize);
+}
+
+// The sources, the tile and the zoom stay. The old sheet's files stay known as they were seen,
+// for an undo back to it.
+void MainWindow::NewSheet() {
+    try {
+        document_.New(tr("Untitled"));
+    } catch (const std::bad_alloc&) {
+        ShowMessage(tr("There is not enough memory for a new sheet."), MessageButtons::OK,
+                    ProgramName(), MessageIcon::None, this);
+    }
 }

@@ -1,7 +1,8 @@
 // A press on the source picks the 64 x 64 cell under the pointer; a press on the target
 // stamps the selected tile into the cell under the pointer. While the pointer is over a view,
 // the cell a press there would take or fill is outlined. The tile is traded with other
-// programs through the system clipboard.
+// programs through the system clipboard: a paste takes its top-left cell or, as a block, all of
+// it.
 
 #include "MainWindow.h"
 
@@ -57,29 +58,44 @@ void MainWindow::CopyTile() {
 
 // Paste moves the picture: the clipboard is emptied afterwards, whatever it held.
 void MainWindow::PasteTile() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
     QImage picture;
+    if (!FetchClipboardPicture(picture, false))
+        return;
+    tile_.Paste(std::move(picture));
+    ShowTile();
+    QGuiApplication::clipboard()->clear();
+}
+
+// The whole picture, and the clipboard keeps it; with no picture there, the tile stays.
+void MainWindow::PasteAsBlock() {
+    QImage picture;
+    if (!FetchClipboardPicture(picture, true) || picture.isNull())
+        return;
+    tile_.PasteBlock(picture, TargetSheet::Blank());
+    ShowTile();
+}
+
+bool MainWindow::FetchClipboardPicture(QImage& picture, bool wholeCells) {
     // Bounded as an opened file is, and decoded as one is, on a thread of its own; a picture
     // declined, or a paste cancelled, leaves the tile and the clipboard.
     try {
         ClipboardEntry entry;
-        if (const QMimeData* data = clipboard->mimeData()) {
+        if (const QMimeData* data = QGuiApplication::clipboard()->mimeData()) {
             const BusyCursor busy; // another program may take its time to hand it over
             entry = ClipboardImageEntry(*data);
         }
         const SizeCheck check = AskBeforeLarge(this, tr("Paste it anyway?"));
-        if (!RunInBackground(this, tr("Pasting..."), [&](const std::atomic<bool>& cancelled) {
-                picture = ClipboardPicture(entry, check, &cancelled);
-            }))
-            return;
+        return RunInBackground(this, tr("Pasting..."), [&](const std::atomic<bool>& cancelled) {
+            picture = ClipboardPicture(entry, check, &cancelled);
+            if (wholeCells)
+                picture = SelectedTile::InWholeCells(picture, TargetSheet::Blank());
+        });
     } catch (const SizeDeclined&) {
-        return;
+        return false;
     } catch (const std::exception&) {
         picture = QImage(); // what cannot be read is no picture, as before
     }
-    tile_.Paste(std::move(picture));
-    ShowTile();
-    clipboard->clear();
+    return true;
 }
 
 void MainWindow::FlipTileHorizontally() {

@@ -1,6 +1,7 @@
 #pragma once
 // The selected tile: what a press on the target stamps. A pick gives a block of whole cells;
-// a pasted picture stamps its top-left cell, as far as it reaches. Flips and turns change the
+// a pasted picture stamps its top-left cell, as far as it reaches, or, pasted as a block, all of
+// it in whole cells. Flips and turns change the
 // picture and the origins of its cells alike; a new pick or paste starts untransformed.
 
 #include "OriginGrid.h"
@@ -18,6 +19,13 @@ class SelectedTile {
     // A picture from the clipboard, of any size; null leaves no tile. Its pixels come from no
     // file.
     void Paste(QImage picture);
+    // A picture from the clipboard as a block of whole cells, ceil(width / 64) x
+    // ceil(height / 64), the blank colour beyond its edges; null leaves no tile. Its pixels come
+    // from no file. Throws std::bad_alloc, the tile unchanged, without the memory.
+    void PasteBlock(const QImage& picture, QColor blank);
+    // The picture as PasteBlock takes it: grown to whole cells with the blank colour (the
+    // picture itself when it is whole cells already), so that another thread may make it.
+    static QImage InWholeCells(const QImage& picture, QColor blank);
 
     bool IsNull() const { return picture_.isNull(); }
     const QImage& Picture() const { return picture_; }

@@ -21,6 +21,15 @@ void SheetDocument::Resize(QImage resized, const QString& title, bool autoSize) 
     history_.Record(std::move(before));
 }
 
+void SheetDocument::New(const QString& untitledTitle) {
+    SheetHistory::Step before = history_.Sheet();
+    TargetSheet::State state = TargetSheet(sheet_.Size()).Whole();
+    state.AutoSize = sheet_.AutoSize();
+    state.Title = untitledTitle;
+    sheet_.Replace(state, true);
+    history_.Record(std::move(before));
+}
+
 void SheetDocument::Stamp(const SelectedTile& tile, QPoint topLeft) {
     if (tile.IsNull())
         return;

@@ -46,6 +46,10 @@ class SheetDocument {
     // A new size, from Resized (null: the size stays), and the title it takes; autoSize: whether
     // the sheet follows an opened picture's size from now on.
     void Resize(QImage resized, const QString& title, bool autoSize);
+    // A blank sheet of the size the sheet has now, titled untitledTitle, with no file, layout,
+    // background or links; like the sheet at start-up it reads as saved. Throws std::bad_alloc
+    // with nothing changed.
+    void New(const QString& untitledTitle);
     // The tile (a block, as far as it reaches) with its origins at topLeft, a cell's corner.
     void Stamp(const SelectedTile& tile, QPoint topLeft);
     // The cell at topLeft back to the blank colour.

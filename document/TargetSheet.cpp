@@ -174,6 +174,20 @@ TargetSheet::State TargetSheet::Whole() const {
 }
 
 void TargetSheet::Restore(const State& state) {
+    Assign(state);
+    Notify(image_.rect());
+}
+
+// Saved before it is told, so that whoever is told sees the sheet as saved.
+void TargetSheet::Replace(const State& state, bool saved) {
+    Assign(state);
+    version_ = NextVersion();
+    if (saved)
+        savedVersion_ = version_;
+    Notify(image_.rect());
+}
+
+void TargetSheet::Assign(const State& state) {
     image_ = state.Image;
     picture_ = state.Picture;
     autoSize_ = state.AutoSize;
@@ -182,12 +196,6 @@ void TargetSheet::Restore(const State& state) {
     origins_ = state.Origins;
     background_ = state.Background;
     layoutFile_ = state.LayoutFile;
-    Notify(image_.rect());
-}
-
-void TargetSheet::Replace(const State& state) {
-    Restore(state);
-    ChangedWhole();
 }
 
 void TargetSheet::Changed(const QRect& area) {

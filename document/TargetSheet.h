@@ -102,14 +102,15 @@ class TargetSheet {
     State Whole() const;
     // Everything back as it was; the version is the caller's to set.
     void Restore(const State& state);
-    // Everything as given, as a change.
-    void Replace(const State& state);
+    // Everything as given, as a change; saved: the sheet reads as saved from then on.
+    void Replace(const State& state, bool saved = false);
 
     // Called after every change with the area that changed (the whole sheet when its size,
     // picture or title may have changed).
     void OnChanged(std::function<void(const QRect&)> changed) { changed_ = std::move(changed); }
 
   private:
+    void Assign(const State& state);
     void Changed(const QRect& area);
     void ChangedWhole();
     void Notify(const QRect& area);

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
@@ -58,6 +59,7 @@ class TestClipboard : public QObject {
     void smallPictureStampsOnlyItsPixels();
     void pasteOfTextLeavesNoTile();
     void pastedBombAsksFirst();
+    void pasteAsBlockKeepsTheClipboard();
 };
 
 void TestClipboard::init() {
@@ -276,6 +278,39 @@ void TestClipboard::pastedBombAsksFirst() {
     VERIFY_NO_MISMATCH(ImageDifference(frm.Tile(), PatternCell(64, 0)));
     QVERIFY(ClipboardEmpty());
     QCOMPARE(user.Messages.size(), size_t(2)); // no question for the small one
+}
+
+// The whole picture, in whole cells with blank beyond a partial edge, stamped as one block; the
+// clipboard keeps it. A picture too large asks as any paste; no picture keeps the tile.
+void TestClipboard::pasteAsBlockKeepsTheClipboard() {
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    const QImage picture = PatternImage(QSize(130, 70), QPoint(300, 40));
+    Clipboard()->setImage(picture);
+    frm.pasteBlockAction->trigger();
+    QCOMPARE(frm.TileCells(), QSize(3, 2));
+    VERIFY_NO_MISMATCH(ImageDifference(Clipboard()->image(), picture));
+
+    QImage expected = frm.Sheet().Image();
+    QPainter painter(&expected);
+    painter.fillRect(QRect(64, 64, 192, 128), TargetSheet::Blank());
+    painter.drawImage(QPoint(64, 64), picture);
+    painter.end();
+    QTest::mousePress(frm.targetView, Qt::LeftButton, {}, QPoint(70, 70));
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Sheet().Image(), expected));
+
+    auto* bomb = new QMimeData;
+    bomb->setData(QStringLiteral("image/jpeg"), JpegDeclaring({32767, 32767}));
+    Clipboard()->setMimeData(bomb);
+    frm.pasteBlockAction->trigger();
+    QCOMPARE(user.MessageTexts(),
+             QStringList{QStringLiteral("The image's 32767 \u00d7 32767 pixels "
+                                        "need 3.0 GB of memory. Paste it anyway?")});
+    Clipboard()->setText(QStringLiteral("just words"));
+    frm.pasteBlockAction->trigger();
+    QCOMPARE(frm.TileCells(), QSize(3, 2));
+    QCOMPARE(Clipboard()->text(), QStringLiteral("just words"));
 }
 
 PATCHERY_WIDGET_TEST(TestClipboard)

@@ -1,7 +1,8 @@
 // Layouts in the window: Save Layout As writes the layout and its sheet, a source changed on
 // disk (by a rename, as editors save) stamps its cells again once as one undo step and shows in
 // the source view, the layout opens again as the target with its links, and Save Target asks
-// before replacing a sheet that another program changed.
+// before replacing a sheet that another program changed; New Sheet starts a blank one beside the
+// sources.
 
 #include "TestSupport.h"
 
@@ -9,6 +10,7 @@
 #include "MainWindow.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -88,6 +90,30 @@ void TestLayouts::liveSourcesAndLayout() {
     QVERIFY(!again.Sheet().Unsaved());
     QVERIFY(WriteFile(source, PatternTga(128, 128)));
     QTRY_VERIFY(again.Sheet().Image().copy(0, 0, 64, 64) == stamped);
+
+    // New Sheet: blank and untitled, the source, the tile and the zoom kept; its (no) links are
+    // followed: a change to the source reaches the layout's sheet, not the new one.
+    frm.ZoomView(frm.targetView, 2.0, {});
+    frm.newSheetAction->trigger();
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("Untitled - 256x2048"));
+    QImage blank(256, 2048, QImage::Format_RGB32);
+    blank.fill(TargetSheet::BlankRgb);
+    QVERIFY(frm.Sheet().Image() == blank);
+    QVERIFY(!frm.Tile().isNull());
+    QCOMPARE(frm.Sources().Count(), 1);
+    QCOMPARE(frm.targetView->Zoom(), 2.0);
+    QVERIFY(WriteFile(source, flipped));
+    QTRY_VERIFY(again.Sheet().Image().copy(0, 0, 64, 64) != stamped);
+    QTest::qWait(300);
+    QVERIFY(frm.Sheet().Image() == blank);
+    // Untitled: Save Target asks where.
+    const QString fresh = dir.filePath(QStringLiteral("fresh.tga"));
+    user.Files.push_back(fresh);
+    frm.saveTargetAction->trigger();
+    QCOMPARE(user.Dialogs.back().Title, QStringLiteral("Save tga..."));
+    QVERIFY(QFileInfo::exists(fresh));
+    frm.Undo(); // the save changed nothing to undo: the new sheet goes
+    QCOMPARE(frm.targetButton->text(), QStringLiteral("wall.tga - 256x2048"));
 }
 
 PATCHERY_WIDGET_TEST(TestLayouts)

@@ -402,13 +402,14 @@ void TestMainWindow::menus() {
     } expected[] = {
         {frm.fileMenu,
          {frm.openSourceAction, frm.openTargetAction, frm.recentMenu->menuAction(),
-          frm.closeSourceAction, frm.rebuildAction, frm.saveLayoutAsAction, frm.saveTargetAction,
-          frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
+          frm.newSheetAction, frm.closeSourceAction, frm.rebuildAction, frm.saveLayoutAsAction,
+          frm.saveTargetAction, frm.saveTargetAsAction, frm.optionsAction, frm.quitAction},
          {QStringLiteral("Open Source..."), QStringLiteral("Open Target..."),
-          QStringLiteral("Open &Recent"), QStringLiteral("Close Source"), separator,
-          QStringLiteral("Re&build from Sources"), QStringLiteral("Save &Layout As..."), separator,
-          QStringLiteral("&Save Target"), QStringLiteral("Save Target As..."), separator,
-          QStringLiteral("Options..."), separator, QStringLiteral("Quit")}},
+          QStringLiteral("Open &Recent"), QStringLiteral("New Sheet"),
+          QStringLiteral("Close Source"), separator, QStringLiteral("Re&build from Sources"),
+          QStringLiteral("Save &Layout As..."), separator, QStringLiteral("&Save Target"),
+          QStringLiteral("Save Target As..."), separator, QStringLiteral("Options..."), separator,
+          QStringLiteral("Quit")}},
         {frm.viewMenu,
          {frm.zoomInAction, frm.zoomOutAction, frm.actualSizeAction, frm.fitAction, frm.gridAction,
           frm.resizableAction},
@@ -424,6 +425,7 @@ void TestMainWindow::menus() {
         {frm.openTargetAction, QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
         {frm.saveTargetAction, QKeySequence(QStringLiteral("Ctrl+S"))},
         {frm.rebuildAction, QKeySequence(QStringLiteral("Ctrl+R"))},
+        {frm.newSheetAction, QKeySequence(QStringLiteral("Ctrl+N"))},
         {frm.saveTargetAsAction, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
         {frm.quitAction, QKeySequence(QStringLiteral("Ctrl+Q"))},
         {frm.closeSourceAction, QKeySequence(QStringLiteral("Ctrl+W"))},
@@ -455,23 +457,23 @@ void TestMainWindow::menus() {
     }
 
     // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.
-    QCOMPARE(
-        WithoutSeparators(frm.editMenu->actions()),
-        (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction, frm.pasteTileAction,
-                         frm.flipHorizontallyAction, frm.flipVerticallyAction, frm.rotateAction}));
+    QCOMPARE(WithoutSeparators(frm.editMenu->actions()),
+             (QList<QAction*>{frm.undoAction, frm.redoAction, frm.copyTileAction,
+                              frm.pasteTileAction, frm.pasteBlockAction, frm.flipHorizontallyAction,
+                              frm.flipVerticallyAction, frm.rotateAction}));
     QStringList edit;
     for (QAction* a : frm.editMenu->actions())
         edit << (a->isSeparator()
                      ? separator
                      : a->text() + QLatin1Char('|') + QKeySequence::listToString(a->shortcuts()) +
                            (a->isEnabled() ? QString() : QStringLiteral("|off")));
-    QCOMPARE(edit,
-             (QStringList{QStringLiteral("&Undo|Ctrl+Z|off"),
-                          QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
-                          QStringLiteral("&Copy Tile|Ctrl+C"), QStringLiteral("&Paste Tile|Ctrl+V"),
-                          separator, QStringLiteral("Flip &Horizontally|X"),
-                          QStringLiteral("Flip &Vertically|Y"),
-                          QStringLiteral("&Rotate 90\u00B0 Clockwise|Z")}));
+    QCOMPARE(edit, (QStringList{
+                       QStringLiteral("&Undo|Ctrl+Z|off"),
+                       QStringLiteral("&Redo|Ctrl+Y; Ctrl+Shift+Z|off"), separator,
+                       QStringLiteral("&Copy Tile|Ctrl+C"), QStringLiteral("&Paste Tile|Ctrl+V"),
+                       QStringLiteral("Paste as Block|Ctrl+Shift+V"), separator,
+                       QStringLiteral("Flip &Horizontally|X"), QStringLiteral("Flip &Vertically|Y"),
+                       QStringLiteral("&Rotate 90\u00B0 Clockwise|Z")}));
 }
 
 void TestMainWindow::focusOrder() {

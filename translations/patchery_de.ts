@@ -468,6 +468,18 @@
         <source>These sources could not be opened again: %1</source>
         <translation>Diese Quellen konnten nicht wieder geöffnet werden: %1</translation>
     </message>
+    <message>
+        <source>New Sheet</source>
+        <translation>Neues Blatt</translation>
+    </message>
+    <message>
+        <source>Paste as Block</source>
+        <translation>Als Block einfügen</translation>
+    </message>
+    <message>
+        <source>There is not enough memory for a new sheet.</source>
+        <translation>Für ein neues Blatt ist nicht genug Speicher vorhanden.</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>

@@ -48,6 +48,8 @@ class TestDocument : public QObject {
     void originsFollowFlipsAndTurns();
     void sheetPicksStrokesAndUndo();
     void savedAfterUndoToSaved();
+    void newSheetIsOneStep();
+    void pastedBlockInWholeCells();
     void layoutBuildsWhatWasStamped();
     void badLayoutsRefused_data();
     void badLayoutsRefused();
@@ -155,6 +157,80 @@ void TestDocument::savedAfterUndoToSaved() {
     document.Undo();
     document.Stamp(tile, QPoint(64, 0)); // a new change after an undo is never the saved sheet
     QVERIFY(document.Sheet().Unsaved());
+}
+
+// New: blank, untitled, of the same size, linked to nothing, read as saved by the time anyone is
+// told; one undo brings the sheet back with its file, layout and links.
+void TestDocument::newSheetIsOneStep() {
+    SheetDocument document(QSize(256, 768), [] {});
+    document.Open(Pattern(QSize(256, 700)), "/w/old.tga");
+    SelectedTile tile;
+    tile.Pick(Pattern(QSize(128, 128)), QRect(64, 0, 64, 64), TargetSheet::Blank(),
+              OriginGrid::OfSource("/w/a.png", QRect(1, 0, 1, 1)));
+    document.Stamp(tile, QPoint(64, 128));
+    document.SavedLayout("/w/wall.patchery", "/w/wall.tga");
+    document.Stamp(tile, QPoint(0, 0));
+    const TargetSheet::State was = document.Sheet().Whole();
+    const size_t steps = document.History().UndoSteps();
+
+    bool savedWhenTold = false;
+    document.OnChanged([&](const QRect&) { savedWhenTold = !document.Sheet().Unsaved(); });
+    document.New(QStringLiteral("Untitled"));
+    QVERIFY(savedWhenTold);
+    const TargetSheet& sheet = document.Sheet();
+    QImage blank(QSize(256, 700), QImage::Format_RGB32);
+    blank.fill(TargetSheet::BlankRgb);
+    QCOMPARE(sheet.Image(), blank);
+    QVERIFY(sheet.Picture().isNull());
+    QCOMPARE(sheet.Title(), QStringLiteral("Untitled"));
+    QVERIFY(sheet.FilePath().isEmpty() && sheet.LayoutFile().isEmpty() &&
+            sheet.Background().isEmpty());
+    QVERIFY(sheet.Origins() == OriginGrid(QSize(4, 11)));
+    QVERIFY(document.SourceFiles().empty());
+    QCOMPARE(document.History().UndoSteps(), steps + 1);
+
+    document.Undo();
+    const TargetSheet::State back = sheet.Whole();
+    QCOMPARE(back.Image, was.Image);
+    QCOMPARE(back.Title, was.Title);
+    QCOMPARE(back.FilePath, QByteArray("/w/wall.tga"));
+    QCOMPARE(back.LayoutFile, QByteArray("/w/wall.patchery"));
+    QCOMPARE(back.Background, QByteArray("/w/old.tga"));
+    QVERIFY(back.Origins == was.Origins);
+    QCOMPARE(document.SourceFiles(), std::set<QByteArray>{"/w/a.png"});
+    QVERIFY(sheet.Unsaved());
+    document.Redo();
+    QCOMPARE(sheet.Image(), blank);
+    QVERIFY(!sheet.Unsaved());
+}
+
+// A picture pasted as a block: whole cells, its pixels in place, blank beyond its edges, in
+// every cell a partial edge adds; a stamp of it records pixels of no file in each.
+void TestDocument::pastedBlockInWholeCells() {
+    const QImage picture = Pattern(QSize(130, 64));
+    SelectedTile tile;
+    tile.PasteBlock(picture, TargetSheet::Blank());
+    QCOMPARE(tile.Cells(), QSize(3, 1));
+    QCOMPARE(tile.Picture().size(), QSize(192, 64));
+    QCOMPARE(tile.Picture().copy(picture.rect()), picture);
+    QImage beyond(QSize(62, 64), QImage::Format_RGB32);
+    beyond.fill(TargetSheet::BlankRgb);
+    QCOMPARE(tile.Picture().copy(QRect(130, 0, 62, 64)), beyond);
+    tile.PasteBlock(Pattern(QSize(1, 65)), TargetSheet::Blank());
+    QCOMPARE(tile.Cells(), QSize(1, 2));
+    tile.PasteBlock(picture, TargetSheet::Blank());
+
+    SheetDocument document(QSize(256, 768), [] {});
+    document.Stamp(tile, QPoint(64, 64));
+    QCOMPARE(document.Sheet().Image().copy(QRect(64, 64, 192, 64)), tile.Picture());
+    for (const int x : {1, 2, 3})
+        QCOMPARE(document.Sheet().Origins().At({x, 1}).Type, CellOrigin::Kind::Pixels);
+    QCOMPARE(document.Sheet().Origins().At({0, 1}).Type, CellOrigin::Kind::Blank);
+    QCOMPARE(document.Sheet().Origins().At({1, 2}).Type, CellOrigin::Kind::Blank);
+
+    tile.PasteBlock(QImage(), TargetSheet::Blank());
+    QVERIFY(tile.IsNull());
+    QCOMPARE(tile.Cells(), QSize());
 }
 
 // A sheet made of an opened picture, source cells turned, a sheet pick, a pasted picture and an
