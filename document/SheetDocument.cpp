@@ -141,8 +141,7 @@ void SheetDocument::OpenLayout(const BuiltSheet& built, const QByteArray& layout
     state.Origins = built.Origins;
     state.Background = built.Background;
     state.LayoutFile = layoutFile;
-    sheet_.Replace(state);
-    sheet_.MarkSaved();
+    sheet_.Replace(state, true); // what the layout builds is what is on disk
     history_.Record(std::move(before));
 }
 

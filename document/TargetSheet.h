@@ -64,8 +64,6 @@ class TargetSheet {
     bool Unsaved() const { return version_ != savedVersion_; }
     uint64_t Version() const { return version_; }
     void SetVersion(uint64_t version) { version_ = version; }
-    // The sheet as it is now is what its file holds.
-    void MarkSaved() { savedVersion_ = version_; }
 
     // Where each cell's pixels came from, a cell at a partial edge counted.
     const OriginGrid& Origins() const { return origins_; }

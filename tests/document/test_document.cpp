@@ -285,9 +285,13 @@ void TestDocument::layoutBuildsWhatWasStamped() {
     QVERIFY(CellOf(missing.Image, {1, 1}) == CellOf(fallback, {1, 1}));
     QCOMPARE(missing.Origins.At({1, 1}).File, QByteArray("/w/art/a.png"));
 
-    // Kept for recovery and restored: the same links, so the sheet still follows its sources
-    // and saves its layout.
+    // Opened, it is what is on disk already when the window hears of it: nothing to keep for
+    // recovery. Kept anyway and restored: the same links, so the sheet still follows its
+    // sources and saves its layout.
+    bool savedWhenTold = false;
+    document.OnChanged([&](const QRect&) { savedWhenTold = !document.Sheet().Unsaved(); });
     document.OpenLayout(built, "/w/wall.patchery");
+    QVERIFY(savedWhenTold);
     SheetDocument restored(QSize(256, 768), [] {});
     restored.Restore(document.Sheet().Image(), "/w/wall.tga", QStringLiteral("Untitled"),
                      document.Links());
