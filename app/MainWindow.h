@@ -254,6 +254,9 @@ class MainWindow : public QMainWindow {
     bool SaveTargetTo(const QByteArray& path);
     void SaveLayoutTo(const QByteArray& layoutFile);
     bool OpenLayoutFile(const QByteArray& path);
+    // The sources a layout was built from, already read, opened beside the others; the shown
+    // one stays shown, else the first of them is.
+    void OpenLayoutSources(const std::vector<std::pair<QByteArray, QImage>>& read);
     // Whether another program changed the sheet's own files since they were opened or saved;
     // if so, whether the user wants them replaced.
     bool ReplaceChangedOnDisk();

@@ -65,13 +65,18 @@ bool MainWindow::OpenLayoutFile(const QByteArray& path) {
             fallback = LoadPicture(LayoutPath(path, layout.Sheet).toStdString(), check);
         } catch (const std::exception&) {
         }
+        std::vector<std::pair<QByteArray, QImage>> read;
         const BuiltSheet built = ::BuildLayout(
             layout, path,
-            [&](const QByteArray& source) { return LoadPicture(source.toStdString(), check); },
+            [&](const QByteArray& source) {
+                return read.emplace_back(source, LoadPicture(source.toStdString(), check)).second;
+            },
             fallback);
         document_.OpenLayout(built, AbsoluteFile(path));
         targetPane->FitBars();
         RememberOwnFiles();
+        std::erase_if(read, [&](const auto& file) { return file.first == built.Background; });
+        OpenLayoutSources(read);
         if (!built.Problems.empty())
             ShowMessage(tr("Some sources of %1 could not be read; their cells keep the sheet's "
                            "pixels and are filled when they can be read again:\n%2")
@@ -84,6 +89,25 @@ bool MainWindow::OpenLayoutFile(const QByteArray& path) {
         return false;
     }
     return true;
+}
+
+// Their pixels are those the sheet was just built from: nothing is read twice.
+void MainWindow::OpenLayoutSources(const std::vector<std::pair<QByteArray, QImage>>& read) {
+    const int shown = sources_.ShownIndex();
+    std::optional<int> first;
+    KeepSourcePlace();
+    for (const auto& [file, picture] : read) {
+        if (sources_.IndexOf(file))
+            continue;
+        sources_.Add({picture, file, Named(file), SourceImage::Place{}});
+        watched_.Watch(file);
+        if (!first)
+            first = sources_.ShownIndex();
+    }
+    if (!first)
+        return;
+    sources_.Show(shown >= 0 ? shown : *first);
+    ShowShownSource();
 }
 
 void MainWindow::SaveLayoutAs() {

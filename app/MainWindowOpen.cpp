@@ -21,12 +21,13 @@
 #include <sys/stat.h>
 
 namespace {
-// Each open dialog starts on the filter it was last left on.
-void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex) {
+// Each open dialog starts on the filter it was last left on. A target may also be a layout.
+void SetUpOpenDialog(FileDialog& dialog, int16_t filterIndex, bool target) {
     dialog.Title = MainWindow::tr("Select tga...");
     dialog.DefaultExtension = QStringLiteral("*.tga");
     dialog.Filter = MainWindow::tr("tga Image") + QStringLiteral("(*.tga)|*.tga|") +
-                    OtherImagesFilter() + QLatin1Char('|') + AllImagesFilter();
+                    OtherImagesFilter() + QLatin1Char('|') +
+                    AllImagesFilter(target ? QStringLiteral("*.patchery") : QString());
     dialog.FilterIndex = filterIndex;
     dialog.ConfirmOverwrite = false;
 }
@@ -88,7 +89,7 @@ std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray
         fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
         return named->toStdString();
     }
-    SetUpOpenDialog(fileDialog, filterIndex);
+    SetUpOpenDialog(fileDialog, filterIndex, &filterIndex == &targetFilter_);
     const bool chosen = fileDialog.ShowOpen(this);
     filterIndex = fileDialog.FilterIndex;
     if (!chosen)

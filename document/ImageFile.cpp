@@ -52,8 +52,10 @@ QString OtherImagesFilter() {
            OtherPatterns + QStringLiteral(")|") + OtherPatterns;
 }
 
-QString AllImagesFilter() {
-    const QString patterns = QStringLiteral("*.tga;") + OtherPatterns;
+QString AllImagesFilter(const QString& extra) {
+    QString patterns = QStringLiteral("*.tga;") + OtherPatterns;
+    if (!extra.isEmpty())
+        patterns += QLatin1Char(';') + extra;
     return QCoreApplication::translate("ImageFile", "All images") + QLatin1Char('(') + patterns +
            QStringLiteral(")|") + patterns;
 }

@@ -66,8 +66,9 @@ QImage Drawn(const ImageData& image);
 
 // The open dialog's entry for those formats, "description|patterns".
 QString OtherImagesFilter();
-// Its entry for every format an image opens from, TGA included.
-QString AllImagesFilter();
+// Its entry for every format an image opens from, TGA included; extra patterns (the target's
+// layouts) are added after them.
+QString AllImagesFilter(const QString& extra = {});
 
 // A picture in the form the sheet and the views hold it: RGB32, whatever it came as (a
 // one-colour PNG arrives as Format_Mono).

@@ -81,13 +81,22 @@ void TestLayouts::liveSourcesAndLayout() {
     frm.saveTargetAction->trigger();
     QVERIFY(!frm.Sheet().Unsaved());
 
-    // Opened again as the target: the same pixels, and its cells still follow the source.
+    // Opened again as the target: the same pixels, and its cells still follow the source,
+    // which opens beside the one shown, once, however often it is opened.
     MainWindow again;
     again.Show();
+    const QString other = dir.Put(QStringLiteral("b.tga"), PatternTga(64, 64));
+    again.OpenSourceFile(other);
+    again.OpenTargetFile(layout);
     again.OpenTargetFile(layout);
     VERIFY_NO_MISMATCH(ImageDifference(again.Sheet().Image(), updated));
     QCOMPARE(again.targetButton->text(), QStringLiteral("wall.tga - 256x2048"));
     QVERIFY(!again.Sheet().Unsaved());
+    QCOMPARE(again.Sources().Files(),
+             (QList<QByteArray>{QFile::encodeName(other), QFile::encodeName(source)}));
+    QCOMPARE(again.sourceButton->text(), QStringLiteral("b.tga - 64x64"));
+    again.ShowNextSource();
+    QVERIFY(again.Source() == frm.Source());
     QVERIFY(WriteFile(source, PatternTga(128, 128)));
     QTRY_VERIFY(again.Sheet().Image().copy(0, 0, 64, 64) == stamped);
 

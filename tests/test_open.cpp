@@ -341,13 +341,16 @@ void TestOpen::dialogProperties() {
         QVERIFY(!call.Save);
         QCOMPARE(call.Title, QStringLiteral("Select tga..."));
         QCOMPARE(call.DefaultExtension, QStringLiteral("*.tga"));
+        // A target may also be a layout.
+        const QString all =
+            QStringLiteral("*.tga;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
+                           "*.ppm;*.pnm;*.xbm;*.xpm") +
+            (IsSource(i == 0 ? other : route) ? QString() : QStringLiteral(";*.patchery"));
         QCOMPARE(call.Filter, QStringLiteral("tga Image(*.tga)|*.tga|Other Images(*.png;*.jpg;"
                                              "*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;"
                                              "*.xpm)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;"
-                                             "*.ppm;*.pnm;*.xbm;*.xpm|All images(*.tga;*.png;"
-                                             "*.jpg;*.jpeg;*.bmp;*.gif;*.pbm;*.pgm;*.ppm;*.pnm;"
-                                             "*.xbm;*.xpm)|*.tga;*.png;*.jpg;*.jpeg;*.bmp;*.gif;"
-                                             "*.pbm;*.pgm;*.ppm;*.pnm;*.xbm;*.xpm"));
+                                             "*.ppm;*.pnm;*.xbm;*.xpm|All images(") +
+                                  all + QStringLiteral(")|") + all);
         QCOMPARE(call.FilterIndex, int16_t(1));
         QVERIFY(!call.ConfirmOverwrite);
         QCOMPARE(call.FileNameOffered, offered[i]);
@@ -601,20 +604,21 @@ void TestOpen::failedOpenKeepsEverything() {
 void TestOpen::dropTakesOneLocalFile_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<bool>("taken");
-    for (const char* what : {"two files", "text", "web address", "folder", "move only"})
-        QTest::newRow(what) << QString::fromLatin1(what) << (what == QByteArrayView("two files"));
+    for (const char* what : {"three files", "text", "web address", "folder", "move only"})
+        QTest::newRow(what) << QString::fromLatin1(what) << (what == QByteArrayView("three files"));
     // Shift in a file manager proposes a move: taken as a copy, the file stays where it was.
     QTest::newRow("move proposed") << QStringLiteral("move proposed") << true;
 }
 
-// On the views and their buttons: two files open both on the source side, in order, the last
+// On the views and their buttons: three files open all on the source side, in order, the last
 // shown (dropped again, each is shown again, not opened twice), and the first on the target
 // side; anything else is refused and changes nothing.
 void TestOpen::dropTakesOneLocalFile() {
     QFETCH(QString, what);
     QFETCH(bool, taken);
     const QString first = Put(QStringLiteral("first.tga"), Tga(64, 128));
-    QStringList files{first, Put(QStringLiteral("second.tga"), Tga(128, 64, true))};
+    QStringList files{first, Put(QStringLiteral("second.tga"), Tga(128, 64, true)),
+                      Put(QStringLiteral("third.tga"), Tga(64, 64))};
     if (what == QLatin1String("text"))
         files.clear();
     else if (what == QLatin1String("web address"))
@@ -637,13 +641,14 @@ void TestOpen::dropTakesOneLocalFile() {
             if (taken && button == frm.targetButton)
                 QCOMPARE(button->text(), Caption(QStringLiteral("first.tga"), 64, 128));
             else if (taken)
-                QCOMPARE(button->text(), Caption(QStringLiteral("second.tga"), 128, 64));
+                QCOMPARE(button->text(), Caption(QStringLiteral("third.tga"), 64, 64));
             else
                 COMPARE_VIEW(StateOf(frm, button == frm.sourceButton), before);
         }
     }
     QCOMPARE(frm.Sources().Files(),
-             taken ? (QList<QByteArray>{QFile::encodeName(first), QFile::encodeName(files[1])})
+             taken ? (QList<QByteArray>{QFile::encodeName(first), QFile::encodeName(files[1]),
+                                        QFile::encodeName(files[2])})
                    : QList<QByteArray>{});
     QCOMPARE(user.MessageTexts(), QStringList());
 }

@@ -5,7 +5,9 @@
 # open as far as the new ranges allow, and a 32-bit or run-length-encoded file, or a FIFO with
 # no writer, answers "Wrong format" and leaves the view, and for the source its bars, as they
 # were. Then the shortcuts: Ctrl+O opens a PNG as the source, shown pixel for pixel and
-# scrolled by the wheel (down, right, Shift+down), Ctrl+Shift+O the same PNG as the target;
+# scrolled by the wheel (down, right, Shift+down); the three open sources are shown by Ctrl+PgUp,
+# Ctrl+PgDown, Ctrl+3 and a click on a name, each where it was left, and Ctrl+W closes one;
+# Ctrl+Shift+O the same PNG as the target;
 # Ctrl+S and F1 bring up their windows, Ctrl+Q asks "Really Quit?". Files named on the command
 # line by names that are not UTF-8 open. A 79-byte XBM bomb asks before it is decoded, Enter
 # meaning No; a large TGA accepted shows its progress dialog, whose Esc leaves the view; so does
@@ -132,6 +134,22 @@ xv_wheel 100 300 7
 xdotool keydown shift && xv_wheel 100 300 5 && xdotool keyup shift
 xdotool mousemove $((XV_CX + 300)) $((XV_CY + 100)) # off the view: its outline goes
 xv_expect_region "PNG source scrolled by the wheel" 0 20 256 477 --png "$f/photo.png" 96 208
+
+xv_step "three sources open: each key, and a click on a name, shows one where it was left"
+xv_main_focus
+xv_key ctrl+Prior
+xv_expect_source "Ctrl+PgUp: the second source" "$f/source2.tga" 0 112
+xv_click 300 288 # the first name in the list of open sources
+xv_expect_source "the first source, clicked in the list" "$f/source.tga" 16 96
+xv_main_focus
+xv_key ctrl+3
+xv_expect_region "Ctrl+3: the PNG" 0 20 256 477 --png "$f/photo.png" 96 208
+xv_key ctrl+Next
+xv_expect_source "Ctrl+PgDown from the last: the first" "$f/source.tga" 16 96
+xv_key ctrl+3 ctrl+w
+xv_expect_source "Ctrl+W closed the PNG: the first is shown" "$f/source.tga" 16 96
+xv_key ctrl+3
+xv_expect_source "two left: Ctrl+3 shows nothing new" "$f/source.tga" 16 96
 
 xv_step "Ctrl+Shift+O: the PNG as target; Ctrl+S and F1 show their windows; Ctrl+Q asks"
 xv_key ctrl+shift+o
