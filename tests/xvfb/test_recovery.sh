@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unsaved work survives kill -9: a session of stamps is killed with SIGKILL at a random moment,
 # several times over; each next start offers the sheet in a message box, and Yes shows every
-# stamp made more than a second before the kill. A start after a saved session, or after the
+# stamp made more than a second before the kill, and the sources open beside it come back, the
+# one shown then shown again. A start after a saved session, or after the
 # offer was answered, offers nothing. The question closed by its close box, Esc or a signal keeps
 # the sheet; a kill right after Yes still leaves it; many left sheets come in one box.
 source "$(dirname "$0")/lib.sh"
@@ -11,6 +12,8 @@ xv_start_wm
 f="$XV_TMP/files"
 src="$f/source.tga"
 python3 "$XV_IMG" pattern "$src" 512 1024 1
+src2="$f/second.tga"
+python3 "$XV_IMG" pattern "$src2" 256 600 2 --bottom-left
 state="$XV_TMP/state/Patchery"
 
 now() { date +%s.%N; }
@@ -38,6 +41,17 @@ for round in 1 2 3 4; do
     fi
     xv_main_focus
     xv_expect_source "source shown" "$src" 0 0
+    if [ "$round" -eq 1 ]; then # a second source, open beside it
+        xv_key ctrl+o
+        xv_answer_file_dialog '^Select tga\.\.\.$' "$src2"
+        xv_expect_source "the second source" "$src2" 0 0
+        xv_key ctrl+1
+        xv_expect_source "source shown again" "$src" 0 0
+    else
+        xv_key ctrl+2
+        xv_expect_source "the second source, reopened by the restore" "$src2" 0 0
+        xv_key ctrl+1
+    fi
     [ "$round" -lt 4 ] || break
 
     xv_step "round $round: stamps, then SIGKILL at a random moment"
