@@ -430,6 +430,7 @@ xv_file_menu() {
     case "$1" in
     open-source) count=0 ;;
     open-target) count=1 ;;
+    save-layout) key=Up count=5 ;;
     save-target) key=Up count=4 ;;
     save) key=Up count=3 ;;
     options) key=Up count=2 ;;

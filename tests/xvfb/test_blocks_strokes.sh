@@ -3,7 +3,11 @@
 # left, bottom to top) and stamped whole; a drag stroke on the target that jumps several cells
 # in one move; a horizontally flipped tile; a block picked from the sheet with Ctrl held (which
 # stamps nothing and takes the source's frame away); cells erased with Shift held. Each is
-# taken back by one Ctrl+Z; the sheet left is saved and compared byte for byte.
+# taken back by one Ctrl+Z; the sheet left is saved and compared byte for byte. Then layouts:
+# Save Layout As... names the stroke's cells; the source replaced on disk by a rename reloads in
+# the view and stamps those cells again, one Ctrl+Z taking that back; Ctrl+S writes the sheet
+# that --check accepts and --build, without a display, writes byte for byte; a deleted source
+# is said once and keeps its last pixels.
 source "$(dirname "$0")/lib.sh"
 xv_init "$@"
 xv_start_wm
@@ -110,6 +114,47 @@ xv_answer_file_dialog '^Save tga\.\.\.$' "$out"
 xv_wait_file "$out"
 python3 "$XV_IMG" sheet "$out" 256 1024 "$back" "${stamps[@]}" ||
     xv_fail "the saved sheet is not the stroke's"
+
+xv_step "Save Layout As... writes the layout and the sheet beside it"
+layout="$f/sheet.patchery"
+xv_file_menu save-layout
+xv_answer_file_dialog '^Save layout\.\.\.$' "$layout"
+xv_wait_file "$layout"
+grep -q '{ "at": \[3, 6\], "from": "source", "cell": \[0, 0\] }' "$layout" ||
+    xv_fail "the layout does not name the stroke's cells: $(cat "$layout")"
+
+xv_step "the source replaced by a rename, as editors save: the view and the cells follow"
+cp "$src" "$f/old.tga"
+python3 "$XV_IMG" pattern "$f/new.tga" 512 1024 7
+cp "$f/new.tga" "$src.part" && mv "$src.part" "$src"
+xv_expect_source "the source view reloaded in place" "$f/new.tga" 0 0
+target_cell 0 384 --tga "$f/new.tga" 0 0
+target_cell 192 384 --tga "$f/new.tga" 0 0
+undo
+target_cell 0 384 --tga "$f/old.tga" 0 0
+target_cell 192 384 --tga "$f/old.tga" 0 0
+xv_key ctrl+y
+target_cell 0 0 --tga "$f/new.tga" 0 0
+
+xv_step "Ctrl+S writes both; --build and --check without a display agree byte for byte"
+check() { env -u DISPLAY -u XAUTHORITY "$XV_APP" --check "$layout"; }
+check && xv_fail "--check accepted the sheet saved before the source changed"
+xv_main_focus
+xv_key ctrl+s
+xv_poll check || xv_fail "--check: the sheet saved by Ctrl+S is not what the layout builds"
+env -u DISPLAY -u XAUTHORITY "$XV_APP" --build "$layout" --output "$f/built.tga" ||
+    xv_fail "--build failed"
+cmp "$f/built.tga" "$out" || xv_fail "--build wrote other bytes than the window saved"
+
+xv_step "the source deleted: said once, its last pixels stay"
+rm "$src"
+xv_wait_dialog '^Patchery$' >/dev/null
+xv_key Return
+xv_wait_gone '^Patchery$'
+xv_main_focus
+xv_expect_source "the deleted source's last pixels" "$f/new.tga" 0 0
+sleep 1
+xv_window_gone '^Patchery$' || xv_fail "the deletion was said twice"
 
 xv_step "quit"
 xv_file_menu quit
