@@ -52,7 +52,7 @@ void MainWindow::BuildViewMenu() {
     actualSizeAction = viewMenu->addAction(tr("&Actual Size"));
     actualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     fitAction = viewMenu->addAction(tr("&Fit"));
-    fitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_9));
+    fitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     viewMenu->addSeparator();
     gridAction = viewMenu->addAction(tr("Show &Grid"));
     gridAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));

@@ -433,7 +433,7 @@ void TestMainWindow::menus() {
         {frm.zoomInAction, QKeySequence(QStringLiteral("Ctrl++"))},
         {frm.zoomOutAction, QKeySequence(QStringLiteral("Ctrl+-"))},
         {frm.actualSizeAction, QKeySequence(QStringLiteral("Ctrl+0"))},
-        {frm.fitAction, QKeySequence(QStringLiteral("Ctrl+9"))},
+        {frm.fitAction, QKeySequence(QStringLiteral("Ctrl+Shift+F"))},
         {frm.gridAction, QKeySequence(QStringLiteral("Ctrl+G"))}};
     for (const auto& menu : expected) {
         const QList<QAction*> actions = menu.menu->actions();
@@ -454,6 +454,17 @@ void TestMainWindow::menus() {
         QCOMPARE(frm.sourceVerticalBar->accessibleName(),
                  QStringLiteral("Source image, vertical scroll"));
         QCOMPARE(captions, menu.captions);
+    }
+
+    // A key held by two actions does neither: each shortcut of the window is one action's.
+    QHash<QKeySequence, QString> held;
+    for (QAction* action : frm.findChildren<QAction*>()) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            QVERIFY2(!held.contains(key), qPrintable(key.toString() + QStringLiteral(": ") +
+                                                     held.value(key) + QStringLiteral(", ") +
+                                                     action->text()));
+            held.insert(key, action->text());
+        }
     }
 
     // Edit: shortcuts shown; Undo and Redo off while there is nothing to undo or redo.

@@ -406,6 +406,39 @@ xv_drag_window() {
     xv_measure
 }
 
+# The window's inside is W x H: the client area below the menu bar (MENU_H high) measured from
+# now on; xv_grown MENU_H. Sets where a grown window puts the target view: XV_TARGET_LEFT, its
+# width XV_TARGET_W and the views' height XV_GROWN_H (the extra width shared, the middle panel
+# kept), and XV_FIT, the percentage Fit shows a 256 x 2048 sheet at there.
+xv_grown() {
+    local x y w h extra
+    read -r x y w h < <(xv_geometry "$XV_WIN")
+    XV_CLIENT_W=$w
+    XV_CLIENT_H=$((h - $1))
+    extra=$((XV_CLIENT_W - 721))
+    XV_TARGET_LEFT=$((256 + extra / 2 + 15 + 179))
+    XV_TARGET_W=$((256 + extra - extra / 2))
+    XV_GROWN_H=$((477 + XV_CLIENT_H - 512))
+    XV_FIT=$(awk -v w="$XV_TARGET_W" -v h="$XV_GROWN_H" 'BEGIN {
+        f = w / 256; if (h / 2048 < f) f = h / 2048; p = int(f * 100 + 1e-9)
+        print (p > 800 ? 800 : p < 10 ? 10 : p) }')
+    xv_measure
+}
+
+# With no tile yet, a press on the target (stamping nothing) and Ctrl+Shift+F fit it; then the tile
+# is the source's cell 0,0, pressed on the sheet's column 0, rows ROW...: at the Fit
+# percentage each must land in its row, which the caller checks in the saved sheet.
+xv_press_rows_at_fit() {
+    xv_click $((XV_TARGET_LEFT + 5)) 25
+    xv_key ctrl+shift+f
+    xv_click 10 30
+    local row
+    for row in "$@"; do
+        # Two screen pixels into the row's first screen row at that zoom.
+        xv_click $((XV_TARGET_LEFT + 5)) $((20 + (64 * row * XV_FIT + 99) / 100 + 2))
+    done
+}
+
 # Whether a menu or list popup of the program is showing (an untitled window, not a dialog).
 xv_popup_showing() {
     local id

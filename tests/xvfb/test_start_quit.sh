@@ -4,7 +4,11 @@
 # Yes ends the program), the position and the options written at the end, and the private
 # temporary folder of a save removed at exit. SIGTERM (and SIGQUIT, SIGUSR1, SIGUSR2) after a
 # save, and SIGINT while "Really Quit?" asks, end the program in the same order without asking.
+# With Resizable Window ticked, the window maximised on a 1920 x 1080 screen fits a 256 x 2048
+# sheet whole near 50 %, presses landing on its first and last rows, and stays maximised.
 source "$(dirname "$0")/lib.sh"
+XV_SCREEN_W=1920
+XV_SCREEN_H=1080
 xv_init "$@"
 xv_start_wm
 xv_start_app
@@ -151,4 +155,26 @@ XV_RUN_AS=()
 [ -f "$home/.config/Patchery/Patchery.conf" ] || xv_fail "no settings in ~/.config/Patchery"
 left=$(ls -A "$XV_TMP/files" | grep '^rel' || true)
 [ -z "$left" ] || xv_fail "written under the working folder: $left"
+xv_step "Resizable Window, maximised on the 1920 x 1080 screen: Fit shows 256x2048 at nearly 50 %"
+rm -rf "$XDG_STATE_HOME"
+printf '[Settings]\nResizableWindow=1\n' >"$settings"
+python3 "$XV_IMG" pattern "$XV_TMP/files/source.tga" 256 256 4
+xv_start_app "$XV_TMP/files/source.tga"
+read -r fx fy < <(xv_frame_position)
+xdotool mousemove $((fx + 150)) $((fy + 8)) click --repeat 2 --delay 80 1 # the title bar
+maximised() { read -r _ _ w _ < <(xv_geometry "$XV_WIN") && [ "$w" -eq 1920 ]; }
+xv_poll maximised || xv_fail "a double click on the title bar did not maximise the window"
+xv_grown "$menu_h"
+[ "$XV_FIT" -ge 45 ] || xv_fail "Fit would show 256x2048 at $XV_FIT % only"
+xv_press_rows_at_fit 0 31
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$XV_TMP/files/fit.tga"
+xv_wait_file "$XV_TMP/files/fit.tga"
+python3 "$XV_IMG" sheet "$XV_TMP/files/fit.tga" 256 2048 "$back" \
+    --tga "$XV_TMP/files/source.tga" 0 0 0 0 --tga "$XV_TMP/files/source.tga" 0 0 0 1984 ||
+    xv_fail "the presses at $XV_FIT % missed the first and the last row"
+xv_key ctrl+q
+xv_answer_quit yes
+xv_wait_app_end
+grep -qx 'MainMaximized=1' "$settings" || xv_fail "the maximised window was not remembered"
 xv_log "passed"

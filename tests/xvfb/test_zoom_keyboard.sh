@@ -5,7 +5,9 @@
 # cell; the grid comes and goes; the arrows and Space or Return pick and stamp. At
 # QT_SCALE_FACTOR=2 on a 1600 x 1200 screen a stored position that would put the window partly
 # off the screen is moved in, and a press on a cell's last device column or row picks that cell;
-# at 1.5 too.
+# at 1.5 too. View > Resizable Window: unticked, the window cannot grow; ticked, it and its views
+# grow to 1200 x 900 and presses at Fit's percentage land in their rows; unticked again, it is
+# 721 x 512 once more.
 source "$(dirname "$0")/lib.sh"
 XV_SCREEN_W=1600
 XV_SCREEN_H=1200
@@ -78,6 +80,47 @@ xv_key Tab Right Return
 xv_expect_region "cell 128,64 stamped" 580 150 124 124 --tga-zoomed "$src" 1 129 2
 
 xv_step "quit"
+xv_file_menu quit
+xv_answer_quit yes
+xv_wait_app_end
+
+xv_step "Resizable Window unticked: asked to grow, the window stays 721 x 512"
+rm -rf "$XDG_STATE_HOME" "$XDG_CONFIG_HOME/Patchery/Patchery.conf" # no zoom kept
+xv_start_app "$src"
+read -r _ _ _ inner_h < <(xv_geometry "$XV_WIN")
+menu_h=$((inner_h - 512))
+xdotool windowsize "$XV_WIN" 1200 900
+sleep 0.5
+xv_measure # fails unless still 721 x 512 below the menu bar
+xv_choose_size 3 # 256x2048
+
+xv_step "ticked (View > Resizable Window, its last item): grown to 1200 x 900, the views too"
+xv_key alt+v
+xv_wait_popup
+xv_key Up Return
+grown() { read -r _ _ w h < <(xv_geometry "$XV_WIN") && [ "$w" -eq 1200 ] && [ "$h" -eq 900 ]; }
+xdotool windowsize "$XV_WIN" 1200 900
+xv_poll grown || xv_fail "the ticked window did not grow to 1200 x 900: $(xv_geometry "$XV_WIN")"
+xv_grown "$menu_h"
+xv_expect_region "the source view grown" 0 20 495 $XV_GROWN_H --tga "$src" 0 0
+
+xv_step "Fit ($XV_FIT %, between the steps): presses land in rows 5 and 12"
+xv_press_rows_at_fit 5 12
+xv_file_menu save
+xv_answer_file_dialog '^Save tga\.\.\.$' "$f/fit.tga"
+xv_wait_file "$f/fit.tga"
+python3 "$XV_IMG" sheet "$f/fit.tga" 256 2048 "$back" --tga "$src" 0 0 0 320 \
+    --tga "$src" 0 0 0 768 || xv_fail "the presses at $XV_FIT % missed rows 5 and 12"
+
+xv_step "unticked again: back to 721 x 512"
+xv_main_focus
+xv_key alt+v
+xv_wait_popup
+xv_key Up Return
+XV_CLIENT_W=721
+XV_CLIENT_H=512
+fixed() { read -r _ _ w h < <(xv_geometry "$XV_WIN") && [ "$w" -eq 721 ] && [ "$h" -eq $((512 + menu_h)) ]; }
+xv_poll fixed || xv_fail "unticked, the window is $(xv_geometry "$XV_WIN")"
 xv_file_menu quit
 xv_answer_quit yes
 xv_wait_app_end
