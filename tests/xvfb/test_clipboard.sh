@@ -4,7 +4,8 @@
 # tile (shown and stamped from its top-left 64x64 pixels) and the clipboard is emptied; Copy
 # gives the whole pasted picture back; a paste from the empty clipboard leaves no tile, so a
 # press on the target stamps nothing; Ctrl+C and Ctrl+V (Edit > Copy Tile, Paste Tile) do what
-# the two buttons do. A picture bomb from another program (an XBM of 79 bytes declaring 32767 x
+# the two buttons do; Ctrl+Shift+V (Paste as Block) stamps the whole PNG from xclip as a 2 x 2
+# block, blank beyond the picture, and leaves the clipboard to xclip. A picture bomb from another program (an XBM of 79 bytes declaring 32767 x
 # 32767) asks before it is decoded, No (the default) leaving tile and clipboard, and the
 # program's memory peak stays where it was; a large PNG accepted shows its progress dialog,
 # whose Esc leaves them too.
@@ -89,6 +90,26 @@ xv_key ctrl+c
 xv_poll clipboard_offers image/png || xv_fail "Ctrl+C put no image/png on the clipboard"
 xv_key ctrl+v
 xv_poll clipboard_empty || xv_fail "Ctrl+V did not empty the clipboard"
+
+xv_step "Ctrl+Shift+V: another program's 96x80 PNG as a 2 x 2 block, the clipboard kept"
+xclip -quiet -selection clipboard -t image/png -i "$f/picture.png" 2>>"$XV_TMP/xclip.log" &
+XV_XCLIP_PID=$!
+xv_poll clipboard_offers image/png || xv_fail "xclip does not serve the PNG"
+xv_key ctrl+shift+v
+tile_changed() { ! xv_region_is 329 45 64 64 --tga "$src" 128 64; }
+xv_poll tile_changed || xv_fail "Paste as Block left the tile"
+xv_click 460 142 1 # the target scrolled 16 down: image 10,138, cell 0,128
+xdotool mousemove $((XV_CX + 360)) $((XV_CY + 300)) # off the views: no outline
+xv_expect_region "the picture at 0,128" 450 132 96 80 --png "$f/picture.png" 0 0
+xv_expect_region "blank right of it, to the block's edge" 546 132 32 128 --colour "$back"
+xv_expect_region "blank below it" 450 212 96 48 --colour "$back"
+xv_expect_region "nothing beyond the 2 x 2 cells" 578 132 128 128 --colour "$back"
+clipboard_offers image/png || xv_fail "Paste as Block emptied the clipboard"
+xv_pid_ended "$XV_XCLIP_PID" && xv_fail "xclip lost the clipboard to Paste as Block"
+kill "$XV_XCLIP_PID" 2>/dev/null || true
+XV_XCLIP_PID=""
+xv_click 140 100 1 # the tile the next steps keep
+xv_expect_tile "tile 128,64 again" "$src" 128 64
 
 xv_step "a 79-byte XBM declaring 32767 x 32767, pasted: a question first, No leaves it all"
 # Qt's own XBM reader would decode 134 MB of pixels merely to recognise the picture.
