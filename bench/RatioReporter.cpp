@@ -182,6 +182,15 @@ void RatioReporter::Finalize() {
                      Cell(milli(name + " without sync/" + sheet), Goal::AtMost, 3, " ms").c_str(),
                      "< 3 ms");
     }
+    std::fprintf(out, "%-38s%-18s%s\n", "switch of two 512x512 sources",
+                 Cell(milli("window/switch sources 512x512+paint"), Goal::AtMost, 2, " ms").c_str(),
+                 "< 2 ms");
+    const std::string live = "window/live source change/128 cells/iterations:6/manual_time";
+    std::fprintf(out, "%-38s%-18s%s\n", "source change to 128 cells repainted",
+                 Cell(milli(live), Goal::AtMost, 2000, " ms").c_str(), "< 2000 ms");
+    std::fprintf(out, "%-38s%-18s%s\n", "  of it, the window's thread at once",
+                 Cell(counter(live + ":window_thread_ms"), Goal::AtMost, 20, " ms").c_str(),
+                 "< 20 ms");
     std::fprintf(out, "%-38s%-18s%s\n", "undo of a stamp",
                  Cell(micro("window/undo/stamp"), Goal::AtMost, 50, " us").c_str(), "< 50 us");
     std::fprintf(out, "%-38s%-18s%s\n", "undo of a size change",

@@ -10,6 +10,7 @@
 #include "SheetRecovery.h"
 #include "TgaFile.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -244,6 +247,76 @@ void SwitchSources(benchmark::State& state) {
         state.SkipWithError("the key did not show the other source");
 }
 
+// A layout of 128 cells from one 512 x 512 PNG, opened with its source; the source is
+// replaced on disk by a rename, as editors save, in two colours by turns. Timed from the rename
+// until the sheet shows the new pixels (the watch settles for 300 ms first); the longest wait
+// of the window's event loop meanwhile is the time its thread was busy at a stretch.
+void LiveSourceChange(benchmark::State& state) {
+    Current = std::make_unique<Session>();
+    MainWindow& window = Current->Window;
+    const QDir folder(QDir::tempPath());
+    const QString source = folder.filePath(QStringLiteral("live.png"));
+    std::array<QByteArray, 2> versions;
+    for (int i = 0; i < 2; ++i) {
+        QImage picture(512, 512, QImage::Format_RGB32);
+        picture.fill(i ? qRgb(200, 30, 30) : qRgb(30, 30, 200));
+        QBuffer buffer(&versions[size_t(i)]);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+    }
+    const auto put = [&](int version) {
+        QFile file(source + QStringLiteral(".new"));
+        file.open(QIODevice::WriteOnly);
+        file.write(versions[size_t(version)]);
+        file.close();
+        std::rename(qPrintable(file.fileName()), qPrintable(source));
+    };
+    put(0);
+    QByteArray cells;
+    for (int i = 0; i < 128; ++i)
+        cells += (i ? ", " : "") + QByteArray("{\"at\": [") + QByteArray::number(i % 4) + ", " +
+                 QByteArray::number(i / 4) + "], \"from\": \"live\", \"cell\": [" +
+                 QByteArray::number(i % 8) + ", " + QByteArray::number(i / 8 % 8) + "]}";
+    const QString layout = folder.filePath(QStringLiteral("live.patchery"));
+    QFile text(layout);
+    text.open(QIODevice::WriteOnly);
+    text.write("{\"patchery\": 1, \"size\": [256, 2048], \"sheet\": \"live.tga\", "
+               "\"sources\": {\"live\": \"live.png\"}, \"cells\": [" +
+               cells + "]}");
+    text.close();
+    window.OpenTargetFile(layout);
+    QCoreApplication::processEvents();
+    if (window.Sources().Count() != 1)
+        state.SkipWithError("the layout's source did not open with it");
+
+    double longest = 0;
+    int version = 0;
+    for (auto _ : state) {
+        version ^= 1;
+        const QRgb wanted = version ? qRgb(200, 30, 30) : qRgb(30, 30, 200);
+        QElapsedTimer clock;
+        qint64 last = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, (now - last) / 1e6);
+            last = now;
+        });
+        put(version);
+        clock.start();
+        tick.start(1);
+        while ((window.Sheet().Image().pixel(255, 2047) & 0xFFFFFF) != (wanted & 0xFFFFFF) &&
+               clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        window.targetView->repaint();
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        if (clock.elapsed() >= 5000)
+            state.SkipWithError("the sheet did not follow its source within 5 s");
+    }
+    state.counters["window_thread_ms"] = longest;
+    SkipOnMessages(state, *Current);
+}
+
 void Open(benchmark::State& state, SheetSize size, bool png) {
     Session& session = TheSession();
     FaultCounter faults(state);
@@ -408,6 +481,10 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/repaint view/800%", RepaintZoomed, 8.0);
     benchmark::RegisterBenchmark("window/repaint view/25%", RepaintZoomed, 0.25);
     benchmark::RegisterBenchmark("window/switch sources 512x512+paint", SwitchSources);
+    benchmark::RegisterBenchmark("window/live source change/128 cells", LiveSourceChange)
+        ->UseManualTime()
+        ->Iterations(6)
+        ->Unit(benchmark::kMillisecond);
     for (const SheetSize size : Sizes)
         benchmark::RegisterBenchmark(("window/open target/" + size.Name()).c_str(), Open, size,
                                      false)
