@@ -17,7 +17,9 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <mutex>
 #include <new>
+#include <set>
 #include <utility>
 
 namespace {
@@ -66,23 +68,37 @@ qint64 PixelBytes(QSize size) {
 
 namespace {
 // Qt's allocation bound holds for the whole process, and must stay in place for every other
-// read (a pasted picture's above all): raised for one read only, to what that image needs, and
-// put back as the read returns. Images are read one at a time, while the window takes no
-// command, so no other read can run meanwhile.
+// read (a pasted picture's above all): raised while a read runs to what the largest running
+// read needs, and put back as the last one returns. A build reads its sources side by side.
 class AllocationLimitForOneRead {
   public:
-    explicit AllocationLimitForOneRead(QSize size) : before_(QImageReader::allocationLimit()) {
+    explicit AllocationLimitForOneRead(QSize size)
         // Up to 8 bytes a pixel: a 16-bit PNG decodes as RGBA64.
-        const qint64 megabytes = (qint64{8} * size.width() * size.height() >> 20) + 1;
-        if (before_ != 0 && megabytes > before_)
-            QImageReader::setAllocationLimit(int(std::min<qint64>(megabytes, INT_MAX)));
+        : megabytes_((qint64{8} * size.width() * size.height() >> 20) + 1) {
+        const std::lock_guard lock(mutex_);
+        if (running_.empty())
+            before_ = QImageReader::allocationLimit();
+        running_.insert(megabytes_);
+        Apply();
     }
-    ~AllocationLimitForOneRead() { QImageReader::setAllocationLimit(before_); }
+    ~AllocationLimitForOneRead() {
+        const std::lock_guard lock(mutex_);
+        running_.erase(running_.find(megabytes_));
+        Apply();
+    }
     AllocationLimitForOneRead(const AllocationLimitForOneRead&) = delete;
     AllocationLimitForOneRead& operator=(const AllocationLimitForOneRead&) = delete;
 
   private:
-    const int before_;
+    static void Apply() {
+        const qint64 needed = running_.empty() ? 0 : *running_.rbegin();
+        QImageReader::setAllocationLimit(
+            before_ != 0 && needed > before_ ? int(std::min<qint64>(needed, INT_MAX)) : before_);
+    }
+    const qint64 megabytes_;
+    static inline std::mutex mutex_;
+    static inline std::multiset<qint64> running_;
+    static inline int before_ = 0;
 };
 
 // A device whose reads fail once the work is cancelled: Qt's decoders then stop at their next

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -88,6 +90,25 @@ std::string Memory(qint64 bytes) {
     return text;
 }
 
+// Every picture the layout names, each decoded on a thread of its own: the files are read side
+// by side, and each is taken (or its failure thrown) when the sheet needs it.
+std::map<QByteArray, std::shared_future<QImage>>
+ReadAll(const SheetLayout& layout, const SheetBuildRequest& request, const SizeCheck& check) {
+    std::map<QByteArray, std::shared_future<QImage>> read;
+    const auto start = [&](const QString& path) {
+        const QByteArray file = LayoutPath(request.Layout, path);
+        if (!read.count(file))
+            read[file] = std::async(std::launch::async, [file, check] {
+                             return LoadPicture(file.toStdString(), check);
+                         }).share();
+    };
+    if (!layout.Background.isEmpty())
+        start(layout.Background);
+    for (const auto& [name, path] : layout.Sources)
+        start(path);
+    return read;
+}
+
 struct Built {
     std::optional<ImageData> Pixels; // none: the layout cannot be built
     QByteArray SheetFile;            // where the sheet goes, or is compared
@@ -118,9 +139,10 @@ Built Build(const SheetBuildRequest& request, bool writing, std::vector<std::str
                               std::to_string(size.height()) + " pixels need " +
                               Memory(PixelBytes(size)) + " of memory; --allow-large reads it");
         };
-        const BuiltSheet built = BuildLayout(layout, request.Layout, [&](const QByteArray& path) {
-            return LoadPicture(path.toStdString(), bounded);
-        });
+        const std::map<QByteArray, std::shared_future<QImage>> read =
+            ReadAll(layout, request, bounded);
+        const BuiltSheet built = BuildLayout(
+            layout, request.Layout, [&](const QByteArray& path) { return read.at(path).get(); });
         for (const std::string& problem : built.Problems)
             lines.push_back(prefix + problem);
         if (built.Problems.empty())
