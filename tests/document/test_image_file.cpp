@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +27,7 @@ class TestImageFile : public QObject {
     void sideBeyondBoundRefused();
     void deepPngOpensPastTheBound();
     void cancelledOpenReadsNoFurther();
+    void parallelReadsKeepTheBound();
 };
 
 namespace {
@@ -149,6 +154,38 @@ void TestImageFile::deepPngOpensPastTheBound() {
     }
     QCOMPARE(opened.size(), image.size());
     QCOMPARE(opened.pixel(2047, 1535), qRgb(10, 200, 30));
+}
+
+// A build reads its pictures side by side: each read raises the bound for itself while the
+// others run, none fails for another's putting it back, and the last puts it back as it was.
+void TestImageFile::parallelReadsKeepTheBound() {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const int side : {512, 1024}) {
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(qRgb(side / 8, 1, 2));
+        paths << dir.filePath(QStringLiteral("%1.png").arg(side));
+        QVERIFY(image.save(paths.back()));
+    }
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1); // every read here needs more
+    const auto restore = qScopeGuard([&] { QImageReader::setAllocationLimit(limit); });
+    std::atomic<int> failed{0};
+    for (int round = 0; round < 20; ++round) {
+        std::vector<std::thread> reads;
+        for (const QString& path : paths)
+            reads.emplace_back([&, file = LocalPath(path)] {
+                try {
+                    LoadPicture(file);
+                } catch (const Failure&) {
+                    ++failed;
+                }
+            });
+        for (std::thread& read : reads)
+            read.join();
+        QCOMPARE(QImageReader::allocationLimit(), 1);
+    }
+    QCOMPARE(failed.load(), 0);
 }
 
 // An open already cancelled stops at its first read, not after reading the whole file.
