@@ -185,6 +185,11 @@ void RatioReporter::Finalize() {
     std::fprintf(out, "%-38s%-18s%s\n", "switch of two 512x512 sources",
                  Cell(milli("window/switch sources 512x512+paint"), Goal::AtMost, 2, " ms").c_str(),
                  "< 2 ms");
+    std::fprintf(out, "%-38s%-18s%s\n", "memory of an open source / its pixels",
+                 Cell(counter("window/sources held/2 x 4096x4096/iterations:1:per_pixels"),
+                      Goal::AtMost, 1.1, "x")
+                     .c_str(),
+                 "<= 1.1x");
     const std::string live = "window/live source change/128 cells/iterations:6/manual_time";
     std::fprintf(out, "%-38s%-18s%s\n", "source change to 128 cells repainted",
                  Cell(milli(live), Goal::AtMost, 2000, " ms").c_str(), "< 2000 ms");

@@ -105,3 +105,12 @@ void MakeSamples(const std::string& folder) {
             throw std::runtime_error("cannot write " + PngPath(size));
     }
 }
+
+int64_t StatusBytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    const std::string key = std::string(field) + ":";
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key, 0) == 0)
+            return std::stoll(line.substr(key.size())) * 1024;
+    return -1;
+}

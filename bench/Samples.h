@@ -64,6 +64,8 @@ void RegisterLimitBenchmarks();
 void RegisterBuildBenchmarks();
 // The child process of the peak measurements: `patchery_bench --peak-of-open source|target
 // PATH` prints the bytes by which the open raised its peak resident memory.
+// A line of /proc/self/status in bytes ("VmHWM", "VmRSS").
+int64_t StatusBytes(const char* field);
 int PeakOfOpenChild(const QString& where, const QString& path);
 // Closes the window the window benchmarks opened, before the application object goes.
 void EndWindowBenchmarks();

@@ -19,16 +19,6 @@
 
 namespace {
 
-// A line of /proc/self/status in bytes ("VmHWM", "VmRSS").
-int64_t StatusBytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    const std::string key = std::string(field) + ":";
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(key, 0) == 0)
-            return std::stoll(line.substr(key.size())) * 1024;
-    return -1;
-}
-
 // The peak is measured in a fresh process, not here: memory this process freed earlier would be
 // reused without growing its resident size, and hide part of the peak. The child shows the
 // window, resets the kernel's high-water mark of its resident memory to what it holds now
