@@ -373,10 +373,10 @@ void RecoveryBlock(benchmark::State& state, bool stamping) {
             if (stamping && now < 1'000'000'000) {
                 const QRect cell((change % 128) * 64, (change / 128 % 128) * 64, 64, 64);
                 sheet.setPixel(cell.topLeft(), qRgb(++change, 1, 2));
-                recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"), cell);
+                recovery.Keep(sheet, QByteArray("/sheets/big.tga"), cell);
             }
         });
-        recovery.Keep(sheet, QStringLiteral("/sheets/big.tga"));
+        recovery.Keep(sheet, QByteArray("/sheets/big.tga"));
         clock.start();
         tick.start(1);
         while (recovery.Writing())
