@@ -121,6 +121,12 @@ QRgb RgbAt(const QImage& image, QPoint at) {
     return image.pixel(at) & 0xFFFFFF;
 }
 
+bool ShadedAs(QRgb shown, QRgb pixel) {
+    const auto near = [](int s, int p) { return std::abs(s - (p * 191 + 127) / 255) <= 1; };
+    return near(qRed(shown), qRed(pixel)) && near(qGreen(shown), qGreen(pixel)) &&
+           near(qBlue(shown), qBlue(pixel));
+}
+
 QString ImageDifference(const QImage& actual, const QImage& expected) {
     if (actual.size() != expected.size())
         return QStringLiteral("size %1x%2, expected %3x%4")

@@ -68,8 +68,7 @@ QImage ImageView::Rendered() const {
     return shown;
 }
 
-// Only the exposed parts: a tall sheet shows 256 x 477 of itself. Enlarged without smoothing,
-// each image pixel is a block of whole screen pixels.
+// Only the exposed parts: a tall sheet shows 256 x 477 of itself.
 void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect drawn = image_ ? OnScreen(image_->rect()) : QRect();
@@ -80,43 +79,63 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
             for (const QRect& blank : outside)
                 painter.fillRect(blank, BackColor());
         }
-        if (inside.isEmpty())
-            continue;
-        if (zoom_ == 1.0) {
-            painter.drawImage(inside, *image_, inside);
-            continue;
-        }
-        const bool whole = zoom_ == std::floor(zoom_);
-        if (!whole && (image_->depth() == 32 || image_->depth() == 24)) {
-            DrawSampled(painter, inside);
-            continue;
-        }
-        // The whole image pixels under the area, drawn whole.
-        const int left = static_cast<int>(std::floor(inside.left() / zoom_));
-        const int top = static_cast<int>(std::floor(inside.top() / zoom_));
-        const int right = static_cast<int>(std::ceil((inside.right() + 1) / zoom_));
-        const int bottom = static_cast<int>(std::ceil((inside.bottom() + 1) / zoom_));
-        const QRect pixels =
-            QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(image_->rect());
-        const QRectF target(pixels.left() * zoom_, pixels.top() * zoom_, pixels.width() * zoom_,
-                            pixels.height() * zoom_);
-        painter.drawImage(target, *image_, QRectF(pixels));
+        if (!inside.isEmpty())
+            DrawPicture(painter, *image_, QPoint(), inside);
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+// Sampled as the image is, then shaded a quarter darker.
+void ImageView::DrawPreview(QPainter& painter, const QRegion& exposed) const {
+    const QRegion shown = exposed.intersected(OnScreen(previewArea_));
+    if (shown.isEmpty())
+        return;
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& area : shown)
+        DrawPicture(painter, *preview_, previewArea_.topLeft(), area);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QRect& area : shown)
+        painter.fillRect(area, QColor(0, 0, 0, 64));
+}
+
+// The screen rectangle inside, which shows the picture put with its top-left pixel on image
+// pixel at. Enlarged without smoothing, each image pixel is a block of whole screen pixels.
+void ImageView::DrawPicture(QPainter& painter, const QImage& picture, QPoint at,
+                            const QRect& inside) const {
+    if (zoom_ == 1.0) {
+        painter.drawImage(inside, picture, inside.translated(-at));
+        return;
+    }
+    const bool whole = zoom_ == std::floor(zoom_);
+    if (!whole && (picture.depth() == 32 || picture.depth() == 24)) {
+        DrawSampled(painter, picture, at, inside);
+        return;
+    }
+    // The whole image pixels under the area, drawn whole.
+    const int left = static_cast<int>(std::floor(inside.left() / zoom_));
+    const int top = static_cast<int>(std::floor(inside.top() / zoom_));
+    const int right = static_cast<int>(std::ceil((inside.right() + 1) / zoom_));
+    const int bottom = static_cast<int>(std::ceil((inside.bottom() + 1) / zoom_));
+    const QRect pixels = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1))
+                             .intersected(QRect(at, picture.size()));
+    const QRectF target(pixels.left() * zoom_, pixels.top() * zoom_, pixels.width() * zoom_,
+                        pixels.height() * zoom_);
+    painter.drawImage(target, picture, QRectF(pixels.translated(-at)));
+}
+
 // Reduced, or enlarged by a fraction, each screen pixel shows the image pixel a press there acts
 // on: at x, the pixel at x / zoom, rounded down.
-void ImageView::DrawSampled(QPainter& painter, const QRect& inside) const {
-    const int bytes = image_->depth() / 8;
+void ImageView::DrawSampled(QPainter& painter, const QImage& picture, QPoint at,
+                            const QRect& inside) const {
+    const int bytes = picture.depth() / 8;
     const auto source = [this](int screen) { return static_cast<int>(std::floor(screen / zoom_)); };
     std::vector<int> columns(inside.width());
     for (int x = 0; x < inside.width(); ++x)
-        columns[x] = std::min(source(inside.left() + x), image_->width() - 1) * bytes;
-    QImage part(inside.size(), image_->format());
+        columns[x] = std::clamp(source(inside.left() + x) - at.x(), 0, picture.width() - 1) * bytes;
+    QImage part(inside.size(), picture.format());
     for (int y = 0; y < part.height(); ++y) {
-        const uchar* from =
-            image_->constScanLine(std::min(source(inside.top() + y), image_->height() - 1));
+        const uchar* from = picture.constScanLine(
+            std::clamp(source(inside.top() + y) - at.y(), 0, picture.height() - 1));
         uchar* to = part.scanLine(y);
         if (bytes == 4) {
             auto* pixels = reinterpret_cast<QRgb*>(to);
@@ -153,6 +172,8 @@ void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     DrawImage(painter, event->region());
+    if (preview_)
+        DrawPreview(painter, event->region());
     if (grid_)
         DrawGrid(painter, event->rect());
     if (!mark_.isEmpty()) {
@@ -217,6 +238,26 @@ void ImageView::SetMark(const QRect& cell) {
     MoveRing(mark_, cell);
 }
 
+void ImageView::SetPreview(const QImage* picture, const QRect& area) {
+    if (!picture || area.isEmpty())
+        picture = nullptr;
+    const QRect shown = picture ? area : QRect();
+    if (picture == preview_ && shown == previewArea_)
+        return;
+    if (preview_)
+        update(OnScreen(previewArea_));
+    preview_ = picture;
+    previewArea_ = shown;
+    if (preview_)
+        update(OnScreen(previewArea_));
+}
+
+std::optional<QPointF> ImageView::Pointer() const {
+    if (!pointer_)
+        return std::nullopt;
+    return InImage(*pointer_);
+}
+
 void ImageView::SetKeyCursor(const QRect& cell) {
     if (cell == keyCursor_)
         return;
@@ -267,6 +308,8 @@ void ImageView::MoveKeyCursor(int columns, int rows) {
                     std::clamp(from.y() + rows, 0, lastRow));
     SetKeyCursor(QRect(to * TileSize, QSize(TileSize, TileSize)));
     emit KeyCursorMoved(keyCursor_);
+    // Once the owner has scrolled it into sight, the readout tells the cursor's cell.
+    ShowCoordinates(keyCursor_.topLeft(), OnScreen(keyCursor_));
 }
 
 // Arrows move the cursor; Space or Return press the cell under it with the keys' modifiers, as
@@ -312,6 +355,8 @@ void ImageView::focusInEvent(QFocusEvent* event) {
 
 void ImageView::focusOutEvent(QFocusEvent* event) {
     ShowKeyboardFocus();
+    if (!pointer_ && coordinates_) // it told the keyboard cursor's cell
+        coordinates_->hide();
     QWidget::focusOutEvent(event);
 }
 
@@ -330,15 +375,20 @@ void ImageView::ShowKeyboardFocus() {
     focusFrame_->raise();
 }
 
-// The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
-// area: the bottom-left one, or the top-left one while the pointer is near that.
+// The cell and the pixel under the pointer; none when it is off the image.
 void ImageView::ShowCoordinates(std::optional<QPointF> at) {
-    if (!coordinates_)
-        return;
     const QPointF inImage = at ? InImage(*at) : QPointF(-1, -1);
     const QPoint pixel(static_cast<int>(std::floor(inImage.x())),
                        static_cast<int>(std::floor(inImage.y())));
-    if (!at || !image_ || !image_->rect().contains(pixel)) {
+    ShowCoordinates(pixel, at ? QRect(at->toPoint(), QSize(1, 1)) : QRect());
+}
+
+// The column and row of the pixel's cell, and the pixel, in a corner of the viewing area: the
+// bottom-left one, or the top-left one while what it must not hide (on the view) is near that.
+void ImageView::ShowCoordinates(QPoint pixel, const QRect& avoided) {
+    if (!coordinates_)
+        return;
+    if (avoided.isEmpty() || !image_ || !image_->rect().contains(pixel)) {
         coordinates_->hide();
         return;
     }
@@ -355,7 +405,7 @@ void ImageView::ShowCoordinates(std::optional<QPointF> at) {
     }
     QRect box(QPoint(), coordinates_->size());
     box.moveBottomLeft(viewingArea_.bottomLeft());
-    if (box.adjusted(0, -16, 16, 0).contains(mapToParent(at->toPoint())))
+    if (box.adjusted(0, -16, 16, 0).intersects(avoided.translated(pos())))
         box.moveTopLeft(viewingArea_.topLeft());
     coordinates_->move(box.topLeft());
     if (coordinates_->isHidden()) {
@@ -373,15 +423,14 @@ void ImageView::SetGrid(bool shown) {
 
 void ImageView::resizeEvent(QResizeEvent* event) {
     if (pointer_ && hasMouseTracking())
-        RaisePointerMoved(*pointer_);
+        RaisePointerMoved(*pointer_, QGuiApplication::keyboardModifiers());
     QWidget::resizeEvent(event);
 }
 
-void ImageView::RaisePointerMoved(QPointF at) {
+void ImageView::RaisePointerMoved(QPointF at, Qt::KeyboardModifiers modifiers) {
     pointer_ = at;
     ShowCoordinates(at);
-    emit PointerMoved(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(),
-                      InImage(at));
+    emit PointerMoved(QGuiApplication::mouseButtons(), modifiers, InImage(at));
 }
 
 // Under a scale factor a device pixel is a fraction of a pixel; the position in the window
@@ -396,20 +445,33 @@ QPointF ImageView::PointerAt(const QMouseEvent* event) const {
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    RaisePointerMoved(PointerAt(event));
+    RaisePointerMoved(PointerAt(event), event->modifiers());
 }
 
 void ImageView::leaveEvent(QEvent* event) {
+    PointerGone();
+    QWidget::leaveEvent(event);
+}
+
+// A modal dialog over the window: the pointer acts on the view no more, as if it had left.
+bool ImageView::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked)
+        PointerGone();
+    return QWidget::event(event);
+}
+
+void ImageView::PointerGone() {
     pointer_.reset();
     SetOutline({});
+    SetPreview(nullptr, {});
     ShowCoordinates(std::nullopt);
-    QWidget::leaveEvent(event);
 }
 
 // Scrolling moves the view under a pointer that stays put: it now rests on another pixel.
 void ImageView::moveEvent(QMoveEvent* event) {
     if (pointer_ && hasMouseTracking())
-        RaisePointerMoved(*pointer_ - QPointF(event->pos() - event->oldPos()));
+        RaisePointerMoved(*pointer_ - QPointF(event->pos() - event->oldPos()),
+                          QGuiApplication::keyboardModifiers());
     QWidget::moveEvent(event);
 }
 
