@@ -122,9 +122,9 @@ QRgb RgbAt(const QImage& image, QPoint at) {
 }
 
 bool ShadedAs(QRgb shown, QRgb pixel) {
-    const auto near = [](int s, int p) { return std::abs(s - (p * 191 + 127) / 255) <= 1; };
-    return near(qRed(shown), qRed(pixel)) && near(qGreen(shown), qGreen(pixel)) &&
-           near(qBlue(shown), qBlue(pixel));
+    const auto shade = [](int p) { return p - p / 4; };
+    return qRgb(shade(qRed(pixel)), shade(qGreen(pixel)), shade(qBlue(pixel))) ==
+           qRgb(qRed(shown), qGreen(shown), qBlue(shown));
 }
 
 QString ImageDifference(const QImage& actual, const QImage& expected) {

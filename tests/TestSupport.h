@@ -80,7 +80,7 @@ QImage PatternImage(QSize size, QPoint offset = {});
 
 // The colour of a pixel without its alpha.
 QRgb RgbAt(const QImage& image, QPoint at);
-// Whether a view shows pixel as a preview does, a quarter darker, to a unit either way.
+// Whether a view shows pixel as a preview does, each channel less a quarter of it, rounded down.
 bool ShadedAs(QRgb shown, QRgb pixel);
 // Empty when both images have one size and the same colours everywhere, alpha aside; else the
 // first place they differ.

@@ -68,7 +68,8 @@ QImage ImageView::Rendered() const {
     return shown;
 }
 
-// Only the exposed parts: a tall sheet shows 256 x 477 of itself.
+// Only the exposed parts: a tall sheet shows 256 x 477 of itself. Enlarged without smoothing,
+// each image pixel is a block of whole screen pixels.
 void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect drawn = image_ ? OnScreen(image_->rect()) : QRect();
@@ -79,74 +80,88 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
             for (const QRect& blank : outside)
                 painter.fillRect(blank, BackColor());
         }
-        if (!inside.isEmpty())
-            DrawPicture(painter, *image_, QPoint(), inside);
+        if (inside.isEmpty())
+            continue;
+        if (zoom_ == 1.0) {
+            painter.drawImage(inside, *image_, inside);
+            continue;
+        }
+        if (image_->depth() == 32 || image_->depth() == 24) {
+            DrawSampled(painter, *image_, QPoint(), inside, false);
+            continue;
+        }
+        // The whole image pixels under the area, drawn whole.
+        const int left = static_cast<int>(std::floor(inside.left() / zoom_));
+        const int top = static_cast<int>(std::floor(inside.top() / zoom_));
+        const int right = static_cast<int>(std::ceil((inside.right() + 1) / zoom_));
+        const int bottom = static_cast<int>(std::ceil((inside.bottom() + 1) / zoom_));
+        const QRect pixels =
+            QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(image_->rect());
+        const QRectF target(pixels.left() * zoom_, pixels.top() * zoom_, pixels.width() * zoom_,
+                            pixels.height() * zoom_);
+        painter.drawImage(target, *image_, QRectF(pixels));
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-// Sampled as the image is, then shaded a quarter darker.
+// Sampled at every zoom as the image is, shaded in the same pass: one write a screen pixel.
 void ImageView::DrawPreview(QPainter& painter, const QRegion& exposed) const {
-    const QRegion shown = exposed.intersected(OnScreen(previewArea_));
-    if (shown.isEmpty())
-        return;
+    const QImage* picture = preview_;
+    QImage converted;
+    if (picture->depth() != 32) {
+        converted = picture->copy(QRect(QPoint(), previewArea_.size()))
+                        .convertToFormat(QImage::Format_RGB32);
+        picture = &converted;
+    }
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& area : shown)
-        DrawPicture(painter, *preview_, previewArea_.topLeft(), area);
+    for (const QRect& area : exposed)
+        DrawSampled(painter, *picture, previewArea_.topLeft(), area, true);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    for (const QRect& area : shown)
-        painter.fillRect(area, QColor(0, 0, 0, 64));
 }
 
-// The screen rectangle inside, which shows the picture put with its top-left pixel on image
-// pixel at. Enlarged without smoothing, each image pixel is a block of whole screen pixels.
-void ImageView::DrawPicture(QPainter& painter, const QImage& picture, QPoint at,
-                            const QRect& inside) const {
-    if (zoom_ == 1.0) {
-        painter.drawImage(inside, picture, inside.translated(-at));
-        return;
-    }
-    const bool whole = zoom_ == std::floor(zoom_);
-    if (!whole && (picture.depth() == 32 || picture.depth() == 24)) {
-        DrawSampled(painter, picture, at, inside);
-        return;
-    }
-    // The whole image pixels under the area, drawn whole.
-    const int left = static_cast<int>(std::floor(inside.left() / zoom_));
-    const int top = static_cast<int>(std::floor(inside.top() / zoom_));
-    const int right = static_cast<int>(std::ceil((inside.right() + 1) / zoom_));
-    const int bottom = static_cast<int>(std::ceil((inside.bottom() + 1) / zoom_));
-    const QRect pixels = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1))
-                             .intersected(QRect(at, picture.size()));
-    const QRectF target(pixels.left() * zoom_, pixels.top() * zoom_, pixels.width() * zoom_,
-                        pixels.height() * zoom_);
-    painter.drawImage(target, picture, QRectF(pixels.translated(-at)));
-}
-
-// Reduced, or enlarged by a fraction, each screen pixel shows the image pixel a press there acts
-// on: at x, the pixel at x / zoom, rounded down.
+// Each screen pixel of inside shows the pixel a press there acts on, at x the image pixel at
+// x / zoom rounded down, of the picture put with its top-left pixel on image pixel at; shaded,
+// a quarter darker. Enlarged, a row repeats the one above it where they show the same pixels.
 void ImageView::DrawSampled(QPainter& painter, const QImage& picture, QPoint at,
-                            const QRect& inside) const {
+                            const QRect& inside, bool shaded) const {
     const int bytes = picture.depth() / 8;
     const auto source = [this](int screen) { return static_cast<int>(std::floor(screen / zoom_)); };
     std::vector<int> columns(inside.width());
     for (int x = 0; x < inside.width(); ++x)
         columns[x] = std::clamp(source(inside.left() + x) - at.x(), 0, picture.width() - 1) * bytes;
-    QImage part(inside.size(), picture.format());
-    for (int y = 0; y < part.height(); ++y) {
-        const uchar* from = picture.constScanLine(
-            std::clamp(source(inside.top() + y) - at.y(), 0, picture.height() - 1));
-        uchar* to = part.scanLine(y);
-        if (bytes == 4) {
-            auto* pixels = reinterpret_cast<QRgb*>(to);
-            for (int x = 0; x < part.width(); ++x)
-                pixels[x] = *reinterpret_cast<const QRgb*>(from + columns[x]);
-        } else {
-            for (int x = 0; x < part.width(); ++x)
+    const bool straight = columns.back() - columns.front() == (inside.width() - 1) * bytes;
+    const QImage::Format format = bytes == 4 ? QImage::Format_RGB32 : picture.format();
+    if (scratch_.format() != format || scratch_.width() < inside.width() ||
+        scratch_.height() < inside.height())
+        scratch_ = QImage(std::max(scratch_.width(), inside.width()),
+                          std::max(scratch_.height(), inside.height()), format);
+    const auto shade = [](QRgb pixel) { return pixel - ((pixel >> 2) & 0x3F3F3F); };
+    int last = -1;
+    for (int y = 0; y < inside.height(); ++y) {
+        const int row = std::clamp(source(inside.top() + y) - at.y(), 0, picture.height() - 1);
+        uchar* to = scratch_.scanLine(y);
+        if (row == last) {
+            std::memcpy(to, scratch_.constScanLine(y - 1), size_t(inside.width()) * bytes);
+            continue;
+        }
+        last = row;
+        const uchar* from = picture.constScanLine(row);
+        auto* pixels = reinterpret_cast<QRgb*>(to);
+        if (bytes != 4) {
+            for (int x = 0; x < inside.width(); ++x)
                 std::memcpy(to + x * bytes, from + columns[x], bytes);
+        } else if (straight) { // whole rows of the picture, as at 100 %
+            const auto* first = reinterpret_cast<const QRgb*>(from + columns.front());
+            for (int x = 0; x < inside.width(); ++x)
+                pixels[x] = shaded ? shade(first[x]) : first[x];
+        } else {
+            for (int x = 0; x < inside.width(); ++x) {
+                const QRgb pixel = *reinterpret_cast<const QRgb*>(from + columns[x]);
+                pixels[x] = shaded ? shade(pixel) : pixel;
+            }
         }
     }
-    painter.drawImage(inside.topLeft(), part);
+    painter.drawImage(inside.topLeft(), scratch_, QRect(QPoint(), inside.size()));
 }
 
 // A line along the top and left edge of every cell but the first, over the image alone.
@@ -171,9 +186,13 @@ void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
 
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    DrawImage(painter, event->region());
-    if (preview_)
-        DrawPreview(painter, event->region());
+    // The preview hides the image beneath it: that is not drawn.
+    const QRegion previewed =
+        preview_ ? event->region().intersected(OnScreen(previewArea_)) : QRegion();
+    DrawImage(painter,
+              previewed.isEmpty() ? event->region() : event->region().subtracted(previewed));
+    if (!previewed.isEmpty())
+        DrawPreview(painter, previewed);
     if (grid_)
         DrawGrid(painter, event->rect());
     if (!mark_.isEmpty()) {

@@ -91,10 +91,8 @@ class ImageView : public QWidget {
     void PointerGone();
     void DrawImage(QPainter& painter, const QRegion& exposed) const;
     void DrawPreview(QPainter& painter, const QRegion& exposed) const;
-    void DrawPicture(QPainter& painter, const QImage& picture, QPoint at,
-                     const QRect& inside) const;
-    void DrawSampled(QPainter& painter, const QImage& picture, QPoint at,
-                     const QRect& inside) const;
+    void DrawSampled(QPainter& painter, const QImage& picture, QPoint at, const QRect& inside,
+                     bool shaded) const;
     void DrawGrid(QPainter& painter, const QRect& exposed) const;
     void MoveRing(QRect& ring, const QRect& cell);
     void DrawDashedRing(QPainter& painter, const QRect& cell) const;
@@ -115,7 +113,8 @@ class ImageView : public QWidget {
     QRect keyCursor_;
     const QImage* preview_ = nullptr;
     QRect previewArea_;
-    bool keysUsed_ = false; // since the focus came, or the last press
+    mutable QImage scratch_; // what DrawSampled draws, kept so that no paint waits on memory
+    bool keysUsed_ = false;  // since the focus came, or the last press
     QRect viewingArea_;
     // Over the viewing area, in the parent: the cell and pixel under the pointer, and the frame
     // that shows the focus. Both let presses through.
