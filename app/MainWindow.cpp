@@ -89,6 +89,8 @@ MainWindow::MainWindow()
     Connect();
     BuildSourceList();
     ConnectDrops();
+    // Shift and Ctrl change what a press on the target does, wherever the focus is.
+    qApp->installEventFilter(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

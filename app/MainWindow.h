@@ -194,9 +194,10 @@ class MainWindow : public QMainWindow {
     // is the fixed 721 x 512 client area.
     void SetResizable(bool resizable);
     ImageView* ZoomedView() const { return MenuPane()->View(); }
-    // The cell under the pointer outlined where a press would act.
+    // The cell under the pointer outlined where a press would act; on the target, what the
+    // press would leave there, with the keys held, shown over the sheet.
     void OutlineSourceCell(QPointF at);
-    void OutlineTargetCell(QPointF at);
+    void OutlineTargetCell(QPointF at, Qt::KeyboardModifiers modifiers = {});
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -289,6 +290,10 @@ class MainWindow : public QMainWindow {
     // Picks the block of cells from the anchor cell to the one under at, within the image.
     void PickBlock(const QImage& from, const QRect& anchor, QPointF at);
     void StampOrErase(QPoint topLeft);
+    // The block a press on the target at `at` stamps: the cell under it is its top-left one.
+    QRect TargetBlockAt(QPointF at) const;
+    // The target's outline and preview again, for the pointer where it rests.
+    void RefreshPreview(Qt::KeyboardModifiers modifiers);
 
     SheetDocument document_;
     SheetRecovery recovery_;
@@ -302,6 +307,7 @@ class MainWindow : public QMainWindow {
     std::set<QByteArray> changedDuringDrag_;                 // applied once the drag ends
     std::map<QByteArray, WatchedFiles::Signature> ownFiles_; // as last opened or saved
     SelectedTile tile_;
+    QImage tileShown_; // a block, reduced to the preview's size
     // A drag in progress: what it does, the cell it started on, the places a stroke entered.
     enum class Drag { None, SourcePick, SheetPick, Paint, Erase };
     Drag drag_ = Drag::None;

@@ -7,6 +7,8 @@
 
 #include "TileGrid.h"
 
+#include <QGuiApplication>
+
 namespace {
 // The cells from anchor to the one under at, limited to the image's cells.
 QRect BlockBetween(const QRect& anchor, QPointF at, QSize image) {
@@ -71,6 +73,7 @@ void MainWindow::EndDrag() {
         document_.EndStroke();
     stroke_.reset();
     drag_ = Drag::None;
+    RefreshPreview(QGuiApplication::keyboardModifiers()); // the keys held may differ now
     // Sources that changed while the button was down are stamped again now, as a step of
     // their own.
     for (const QByteArray& file : std::exchange(changedDuringDrag_, {}))

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -80,7 +81,7 @@ void MainWindow::BuildLayout() {
         Place(new WrappingButton(tr("Paste From Clipboard"), middlePanel), 47, 150, 86, 30);
     copyButton = Place(new WrappingButton(tr("Copy To Clipboard"), middlePanel), 47, 110, 86, 30);
     tileView = Place(new ImageView(middlePanel), 58, 25, 64, 64);
-    tileCellsLabel = new QLabel(tileView);
+    tileCellsLabel = new QLabel(middlePanel);    // below the preview, which a block may fill
     tileCellsLabel->setAutoFillBackground(true); // readable over any picture
     tileCellsLabel->hide();
     noteLabel = new QLabel(client);
@@ -95,8 +96,8 @@ void MainWindow::BuildLayout() {
     panelEdge = Place(new QFrame(middlePanel), MiddleWidth - 1, 0, 1, ViewHeight);
     panelEdge->setFrameShape(QFrame::VLine);
     panelEdge->setFrameShadow(QFrame::Plain);
-    Stack({composeView, sizeList, pasteButton, copyButton, tileView, tileFrame, sizeLabel,
-           panelEdge});
+    Stack({composeView, sizeList, pasteButton, copyButton, tileCellsLabel, tileView, tileFrame,
+           sizeLabel, panelEdge});
 
     // Focus order, the two views last; panels, labels and the tile take no focus.
     sourceView->setFocusPolicy(Qt::StrongFocus);
@@ -136,6 +137,15 @@ void MainWindow::ArrangeControls() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client && event->type() == QEvent::Resize)
         ArrangeControls();
+    const bool pressed = event->type() == QEvent::KeyPress;
+    if (pressed || event->type() == QEvent::KeyRelease) {
+        const auto* keys = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifier held = keys->key() == Qt::Key_Shift     ? Qt::ShiftModifier
+                                          : keys->key() == Qt::Key_Control ? Qt::ControlModifier
+                                                                           : Qt::NoModifier;
+        if (held != Qt::NoModifier)
+            RefreshPreview(pressed ? keys->modifiers() | held : keys->modifiers() & ~held);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -218,8 +228,8 @@ void MainWindow::Connect() {
                 DragOnSource(buttons, at);
             });
     connect(targetView, &ImageView::PointerMoved, this,
-            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
-                OutlineTargetCell(at);
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
+                OutlineTargetCell(at, modifiers);
                 DragOnTarget(buttons, at);
             });
     for (ImageView* view : {sourceView, targetView})

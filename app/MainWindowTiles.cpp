@@ -33,7 +33,11 @@ bool MainWindow::PickTile(QPointF at) {
 void MainWindow::StampTile(QPointF at) {
     if (tile_.IsNull())
         return;
-    StampOrErase(CellAt(at).topLeft());
+    StampOrErase(TargetBlockAt(at).topLeft());
+}
+
+QRect MainWindow::TargetBlockAt(QPointF at) const {
+    return {CellAt(at).topLeft(), tile_.Cells() * TileSize};
 }
 
 // No outline where a press does nothing: no source image, or beyond the source's width.
@@ -42,10 +46,34 @@ void MainWindow::OutlineSourceCell(QPointF at) {
     sourceView->SetOutline(picks ? CellAt(at) : QRect());
 }
 
-// The whole block a press would stamp.
-void MainWindow::OutlineTargetCell(QPointF at) {
-    targetView->SetOutline(tile_.IsNull() ? QRect()
-                                          : QRect(CellAt(at).topLeft(), tile_.Cells() * TileSize));
+// The whole block a press would stamp, and the pixels it would set: the tile's, or with Shift
+// the blank cell an erase leaves; with Ctrl, which picks, none. A stroke goes on as it began.
+void MainWindow::OutlineTargetCell(QPointF at, Qt::KeyboardModifiers modifiers) {
+    if (tile_.IsNull()) {
+        targetView->SetOutline({});
+        targetView->SetPreview(nullptr, {});
+        return;
+    }
+    const QRect block = TargetBlockAt(at);
+    targetView->SetOutline(block);
+    const bool stroke = drag_ == Drag::Paint || drag_ == Drag::Erase;
+    if (drag_ == Drag::SheetPick || (!stroke && modifiers & Qt::ControlModifier)) {
+        targetView->SetPreview(nullptr, {});
+    } else if (drag_ == Drag::Erase || (!stroke && modifiers & Qt::ShiftModifier)) {
+        static const QImage blank = [] {
+            QImage cell(TileSize, TileSize, QImage::Format_RGB32);
+            cell.fill(TargetSheet::Blank());
+            return cell;
+        }();
+        targetView->SetPreview(&blank, document_.Erased(block.topLeft()));
+    } else {
+        targetView->SetPreview(&tile_.Picture(), document_.Stamped(tile_, block.topLeft()));
+    }
+}
+
+void MainWindow::RefreshPreview(Qt::KeyboardModifiers modifiers) {
+    if (const std::optional<QPointF> at = targetView->Pointer())
+        OutlineTargetCell(*at, modifiers);
 }
 
 void MainWindow::CopyTile() {
@@ -113,18 +141,24 @@ void MainWindow::RotateTile() {
     ShowTile();
 }
 
-// The preview shows the block's top-left cell at its own size; a block of more than one cell
-// says how many across and down in the preview's corner.
+// A tile shows pixel for pixel, as far as the preview reaches; a block of more than one cell
+// shows whole, reduced to fit without smoothing, and says how many cells across and down just
+// below the preview, where it hides none of the picture. The target shows the new tile too.
 void MainWindow::ShowTile() {
-    tileView->update();
     const QSize cells = tile_.Cells();
     const bool block = cells.width() * cells.height() > 1;
+    tileShown_ = block ? tile_.Picture().scaled(tileView->size(), Qt::KeepAspectRatio,
+                                                Qt::FastTransformation)
+                       : QImage();
+    tileView->Display(block ? &tileShown_ : &tile_.Picture());
     if (block) {
         tileCellsLabel->setText(QString::number(cells.width()) + QStringLiteral(" \u00D7 ") +
                                 QString::number(cells.height()));
         tileCellsLabel->adjustSize();
-        tileCellsLabel->move(tileView->width() - tileCellsLabel->width(),
-                             tileView->height() - tileCellsLabel->height());
+        const QRect box = tileView->geometry();
+        tileCellsLabel->move(box.right() + 1 - tileCellsLabel->width(), box.bottom() + 1);
     }
     tileCellsLabel->setVisible(block);
+    targetView->SetPreview(nullptr, {}); // the same picture may hold new pixels
+    RefreshPreview(QGuiApplication::keyboardModifiers());
 }

@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
 
 // A button's caption before anything is opened, indented as the window was laid out.
@@ -25,6 +26,7 @@ void MainWindow::ShowSheetChange(const QRect& area) {
     const QSize shown = targetView->Zoomed(Sheet().Size());
     if (targetView->size() != shown)
         targetView->resize(shown);
+    RefreshPreview(QGuiApplication::keyboardModifiers()); // clipped to the new sheet
     const QString caption = TargetCaption();
     if (targetButton->text() != caption)
         targetButton->setText(caption);

@@ -63,6 +63,19 @@ void SkipOnMessages(benchmark::State& state, Session& session) {
     }
 }
 
+// The pointer moving onto a point of the target view, as the toolkit delivers it.
+void MovePointer(MainWindow& window, QPointF at) {
+    QMouseEvent move(QEvent::MouseMove, at, window.targetView->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.targetView, &move);
+}
+
+// The pointer leaving the target view, taking its outline and preview with it.
+void PointerLeaves(MainWindow& window) {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(window.targetView, &leave);
+}
+
 void OpenTarget(Session& session, SheetSize size, bool png = false) {
     session.Answer = QString::fromStdString(png ? PngPath(size) : TgaPath(size));
     session.Window.OpenTarget();
@@ -102,8 +115,9 @@ void Stamp(benchmark::State& state, bool withPaint) {
         state.SkipWithError("the press did not stamp the tile");
 }
 
-// A 4 x 4-cell block picked with a drag on the source, then stamped by presses down the sheet,
-// each with its repaint.
+// A 4 x 4-cell block picked with a drag on the source, then stamped by presses down the part of
+// the sheet in sight, the pointer moved to each first: each with its repaint, the preview of
+// the block under the pointer drawn over the sheet.
 void StampBlock(benchmark::State& state) {
     Session& session = TheSession();
     MainWindow& window = session.Window;
@@ -114,18 +128,23 @@ void StampBlock(benchmark::State& state) {
     window.DragOnSource(Qt::LeftButton, QPointF(250, 300));
     window.EndDrag();
     FaultCounter faults(state);
+    const auto leave = qScopeGuard([&] { PointerLeaves(window); });
     int row = 0;
     for (auto _ : state) {
-        window.PressTarget({}, QPointF(10, 64 * (row++ % 28) + 10));
+        const QPointF at(10, 64 * (row++ % 4) + 10);
+        MovePointer(window, at);
+        window.PressTarget({}, at);
         window.EndDrag();
         QCoreApplication::processEvents();
     }
     SkipOnMessages(state, session);
     // The last press put the block's bottom-right pixel, source (255, 319), 255 rows below it.
-    const int last = 64 * ((row - 1) % 28);
+    const int last = 64 * ((row - 1) % 4);
     if (window.TileCells() != QSize(4, 4) ||
         window.Sheet().Image().pixel(255, last + 255) != window.Source().pixel(255, 319))
         state.SkipWithError("the press did not stamp the block");
+    if (window.targetView->Preview() != QRect(0, last, 256, 256))
+        state.SkipWithError("no preview of the block under the pointer");
 }
 
 // One stroke, press to release: down the sheet's first column across 32 cells, a move a cell,
@@ -174,8 +193,9 @@ void StrokeDown(benchmark::State& state, bool undo) {
             32, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The pointer crossing a cell border on the target, and the repaint of the two cells' rings, at
-// a zoom: the border lies at 64 image pixels, the pointer 4 screen pixels either side of it.
+// The pointer crossing a cell border on the target, and the repaint of the two cells' rings and
+// previews, at a zoom: the border lies at 64 image pixels, the pointer 4 screen pixels either
+// side of it.
 void Outline(benchmark::State& state, double zoom) {
     Session& session = TheSession();
     MainWindow& window = session.Window;
@@ -184,19 +204,22 @@ void Outline(benchmark::State& state, double zoom) {
     window.OpenSource();
     window.PickTile(QPointF(10, 10)); // a tile, without which nothing is outlined
     window.ZoomView(window.targetView, zoom, QPointF(0, 0));
-    const auto restore = qScopeGuard([&] { window.ZoomView(window.targetView, 1.0, {}); });
+    const auto restore = qScopeGuard([&] {
+        PointerLeaves(window);
+        window.ZoomView(window.targetView, 1.0, {});
+    });
     const double border = 64 * zoom;
     int step = 0;
     for (auto _ : state) {
-        const QPointF at(++step % 2 ? border - 4 : border + 4, 100);
-        QMouseEvent move(QEvent::MouseMove, at, window.targetView->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.targetView, &move);
+        MovePointer(window, QPointF(++step % 2 ? border - 4 : border + 4, 100));
         QCoreApplication::processEvents();
     }
     const int row = static_cast<int>(100 / zoom) / 64 * 64;
-    if (window.targetView->Outline() != QRect(step % 2 ? 0 : 64, row, 64, 64))
+    const QRect cell(step % 2 ? 0 : 64, row, 64, 64);
+    if (window.targetView->Outline() != cell)
         state.SkipWithError("the outline did not follow the pointer");
+    if (window.targetView->Preview() != cell)
+        state.SkipWithError("the preview did not follow the pointer");
 }
 
 // One repaint of all a zoomed target view shows of a 256 x 2048 sheet, its middle in sight.
@@ -212,6 +235,37 @@ void RepaintZoomed(benchmark::State& state, double zoom) {
         window.targetView->repaint();
     // What is on the screen must be the sheet, enlarged or reduced.
     const QPoint seen = window.targetView->mapFrom(window.client, QPoint(450 + 100, 20 + 100));
+    const QImage shown = window.targetView->grab(QRect(seen, QSize(1, 1))).toImage();
+    const QPoint pixel(static_cast<int>(seen.x() / zoom), static_cast<int>(seen.y() / zoom));
+    if (shown.pixel(0, 0) != window.Sheet().Image().pixel(pixel))
+        state.SkipWithError("the view does not show the sheet");
+}
+
+// One repaint of the whole target view of a window made resizable and grown to about a
+// maximised 1920 x 1080 screen's size, at a zoom, the sheet's middle in sight.
+void RepaintMaximised(benchmark::State& state, double zoom) {
+    Session& session = TheSession();
+    MainWindow& window = session.Window;
+    OpenTarget(session, Sizes[0]);
+    window.resizableAction->setChecked(true);
+    window.resize(1920, 1050);
+    window.ZoomView(window.targetView, zoom, QPointF(0, 0));
+    const auto restore = qScopeGuard([&] {
+        window.ZoomView(window.targetView, 1.0, {});
+        window.resizableAction->setChecked(false);
+        QCoreApplication::processEvents();
+    });
+    window.targetVerticalBar->setValue(window.targetVerticalBar->Max() / 2);
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        window.targetView->repaint();
+    const QRect area = window.targetPane->Area();
+    state.counters["area_width"] = area.width();
+    state.counters["area_height"] = area.height();
+    if (area.width() < 800 || area.height() < 900)
+        state.SkipWithError("the window did not grow");
+    // The sheet enlarged or reduced, as far into the area as it reaches.
+    const QPoint seen = window.targetView->mapFrom(window.client, area.topLeft() + QPoint(40, 400));
     const QImage shown = window.targetView->grab(QRect(seen, QSize(1, 1))).toImage();
     const QPoint pixel(static_cast<int>(seen.x() / zoom), static_cast<int>(seen.y() / zoom));
     if (shown.pixel(0, 0) != window.Sheet().Image().pixel(pixel))
@@ -501,6 +555,11 @@ void RegisterWindowBenchmarks() {
     benchmark::RegisterBenchmark("window/outline/400%", Outline, 4.0);
     benchmark::RegisterBenchmark("window/repaint view/800%", RepaintZoomed, 8.0);
     benchmark::RegisterBenchmark("window/repaint view/25%", RepaintZoomed, 0.25);
+    for (const double zoom : {0.25, 1.0, 8.0})
+        benchmark::RegisterBenchmark(
+            ("window/repaint view/maximised 1920x1080/" + std::to_string(int(zoom * 100)) + "%")
+                .c_str(),
+            RepaintMaximised, zoom);
     benchmark::RegisterBenchmark("window/switch sources 512x512+paint", SwitchSources);
     benchmark::RegisterBenchmark("window/sources held/2 x 4096x4096", SourcesHeld)
         ->Iterations(1)

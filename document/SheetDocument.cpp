@@ -97,16 +97,27 @@ QByteArray SheetDocument::Links() const {
     const OriginGrid& origins = sheet_.Origins();
     text += "cells " + QByteArray::number(origins.Cells().width()) + ' ' +
             QByteArray::number(origins.Cells().height()) + '\n';
+    // Written at every change for recovery: cells of one file in a row encode its name once.
+    QByteArray file, encoded, digits;
     for (int y = 0; y < origins.Cells().height(); ++y)
         for (int x = 0; x < origins.Cells().width(); ++x) {
             const CellOrigin& o = origins.At({x, y});
             if (o.Type == CellOrigin::Kind::Blank)
                 continue;
-            text += "cell " + QByteArray::number(x) + ' ' + QByteArray::number(y) + ' ' +
-                    QByteArray::number(int(o.Type)) + ' ' + QByteArray::number(o.Cell.x()) + ' ' +
-                    QByteArray::number(o.Cell.y()) + ' ' + (o.Orient.Flip ? "1 " : "0 ") +
-                    QByteArray::number(o.Orient.Turns) + ' ' +
-                    (o.File.isEmpty() ? QByteArray("-") : Encoded(o.File)) + '\n';
+            if (encoded.isEmpty() || o.File != file) {
+                file = o.File;
+                encoded = file.isEmpty() ? QByteArray("-") : Encoded(file);
+            }
+            text += "cell ";
+            for (const int number : {x, y, int(o.Type), o.Cell.x(), o.Cell.y()}) {
+                text += digits.setNum(number);
+                text += ' ';
+            }
+            text += o.Orient.Flip ? "1 " : "0 ";
+            text += digits.setNum(o.Orient.Turns);
+            text += ' ';
+            text += encoded;
+            text += '\n';
         }
     return text;
 }

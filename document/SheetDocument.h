@@ -54,6 +54,12 @@ class SheetDocument {
     void Stamp(const SelectedTile& tile, QPoint topLeft);
     // The cell at topLeft back to the blank colour.
     void Erase(QPoint topLeft);
+    // The pixels those would set, as the window previews them.
+    QRect Stamped(const SelectedTile& tile, QPoint topLeft) const {
+        return tile.IsNull() ? QRect()
+                             : sheet_.Stamped(tile.Picture().size(), topLeft, tile.Cells());
+    }
+    QRect Erased(QPoint topLeft) const { return sheet_.Erased(topLeft); }
     // Stamps and erases from the start of a stroke to its end undo as one step.
     void StartStroke() { history_.StartStroke(); }
     void EndStroke() { history_.EndStroke(); }

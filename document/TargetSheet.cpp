@@ -122,6 +122,17 @@ void TargetSheet::Open(const QImage& picture, const QByteArray& filePath) {
     Notify(image_.rect());
 }
 
+// The painter stamps as much of the block as the tile reaches.
+QRect TargetSheet::Stamped(QSize tile, QPoint topLeft, QSize cells) const {
+    return QRect(topLeft, cells * TileSize)
+        .intersected(QRect(topLeft, tile))
+        .intersected(image_.rect());
+}
+
+QRect TargetSheet::Erased(QPoint topLeft) const {
+    return QRect(topLeft, QSize(TileSize, TileSize)).intersected(image_.rect());
+}
+
 QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells,
                          const OriginGrid& origins) {
     const QRect block(topLeft, cells * TileSize);
@@ -134,13 +145,13 @@ QRect TargetSheet::Stamp(const QImage& tile, QPoint topLeft, QSize cells,
     OriginGrid placed(cells, CellOrigin::OfPixels());
     placed.Put(origins, {0, 0});
     origins_.Put(placed, CellAt(topLeft).topLeft() / TileSize);
-    const QRect drawn = block.intersected(image_.rect());
+    const QRect drawn = Stamped(tile.size(), topLeft, cells);
     Changed(drawn);
     return drawn;
 }
 
 QRect TargetSheet::Erase(QPoint topLeft) {
-    const QRect drawn = QRect(topLeft, QSize(TileSize, TileSize)).intersected(image_.rect());
+    const QRect drawn = Erased(topLeft);
     if (drawn.isEmpty())
         return {};
     QPainter painter(&image_);

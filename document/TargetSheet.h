@@ -93,6 +93,9 @@ class TargetSheet {
                 const OriginGrid& origins = {});
     // Clears the cell at topLeft to the blank colour, clipped to the sheet; gives that area.
     QRect Erase(QPoint topLeft);
+    // The areas those would draw, without drawing: tile is the tile's size.
+    QRect Stamped(QSize tile, QPoint topLeft, QSize cells) const;
+    QRect Erased(QPoint topLeft) const;
     // Puts pixels and their cells' origins back at their place, as undo does for a cell; the
     // version is the caller's to set.
     void Put(const QImage& pixels, const OriginGrid& origins, QPoint topLeft);

@@ -121,6 +121,12 @@ QRgb RgbAt(const QImage& image, QPoint at) {
     return image.pixel(at) & 0xFFFFFF;
 }
 
+bool ShadedAs(QRgb shown, QRgb pixel) {
+    const auto shade = [](int p) { return p - p / 4; };
+    return qRgb(shade(qRed(pixel)), shade(qGreen(pixel)), shade(qBlue(pixel))) ==
+           qRgb(qRed(shown), qGreen(shown), qBlue(shown));
+}
+
 QString ImageDifference(const QImage& actual, const QImage& expected) {
     if (actual.size() != expected.size())
         return QStringLiteral("size %1x%2, expected %3x%4")

@@ -80,6 +80,8 @@ QImage PatternImage(QSize size, QPoint offset = {});
 
 // The colour of a pixel without its alpha.
 QRgb RgbAt(const QImage& image, QPoint at);
+// Whether a view shows pixel as a preview does, each channel less a quarter of it, rounded down.
+bool ShadedAs(QRgb shown, QRgb pixel);
 // Empty when both images have one size and the same colours everywhere, alpha aside; else the
 // first place they differ.
 QString ImageDifference(const QImage& actual, const QImage& expected);

@@ -162,6 +162,8 @@ class TestMainWindow : public QObject {
     void qtTextsInTheSameLanguage();
     void focusOrder();
     void startUpState();
+    // Before the quits: a quit leaves later nested event loops returning at once.
+    void tilePreviews();
 
     void storedPosition_data();
     void storedPosition();
@@ -998,6 +1000,78 @@ void TestMainWindow::qtTextsInTheSameLanguage() {
     QCOMPARE(box.button(QMessageBox::Yes)->text(), texts[0]);
     QCOMPARE(box.button(QMessageBox::No)->text(), texts[1]);
     QVERIFY2(labels.contains(texts[2]) && labels.contains(texts[3]), qPrintable(labels.join(u'|')));
+}
+
+// A block shows whole in the Selected Tile box, reduced without smoothing, its size in cells
+// below. Over the target what a press would stamp shows shaded, flipped as the tile is and
+// clipped at the sheet's edge, on the screen only: the sheet, a save and a copy hold none of
+// it. Shift shows the blank an erase leaves, Ctrl nothing; a modal dialog or a leave hides it.
+void TestMainWindow::tilePreviews() {
+    TestFolder dir;
+    ScriptedUser user;
+    MainWindow frm;
+    frm.Show();
+    OpenSource(frm, user, dir.Put(QStringLiteral("source.tga"), PatternTga(256, 256)));
+    frm.PressSource(QPointF(10, 10));
+    frm.DragOnSource(Qt::LeftButton, QPointF(250, 250));
+    frm.EndDrag();
+    const QImage box = frm.tileView->grab().toImage();
+    for (int i = 0; i < 64 * 64; ++i) { // each pixel one of the 4 x 4 it stands for
+        bool found = false;
+        for (int j = 0; j < 16; ++j)
+            found |=
+                RgbAt(box, {i % 64, i / 64}) == PatternRgb(i % 64 * 4 + j % 4, i / 64 * 4 + j / 4);
+        QVERIFY2(found, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(frm.tileCellsLabel->text(), QStringLiteral("4 \u00D7 4"));
+    QVERIFY(frm.tileCellsLabel->isVisible());
+    QVERIFY(!frm.tileCellsLabel->geometry().intersects(frm.tileView->geometry()));
+
+    frm.flipHorizontallyAction->trigger();
+    const QImage sheet = frm.Sheet().Image().copy();
+    const QRect area(192, 64, 64, 256); // the block's first column, within the sheet
+    const auto shadedAs = [&](const QImage& shown, const QImage& pixels, int rows) {
+        for (int i = 0; i < 64 * rows; ++i) {
+            const QPoint at(i % 64, i / 64);
+            if (!ShadedAs(RgbAt(shown, at), RgbAt(pixels, area.topLeft() + at)))
+                return false;
+        }
+        return true;
+    };
+    const QPoint over = frm.targetView->mapTo(&frm, QPoint(200, 70));
+    QTest::mouseMove(frm.windowHandle(), over);
+    QCOMPARE(frm.targetView->Preview(), area);
+    const QImage shown = frm.targetView->grab(area).toImage();
+    const QString saved = dir.filePath(QStringLiteral("saved.tga"));
+    user.Files.push_back(saved);
+    frm.SaveTargetAs();
+    frm.copyTileAction->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             frm.Tile());
+    frm.OpenSourceFile(saved);
+    VERIFY_NO_MISMATCH(ImageDifference(frm.Source(), sheet));
+    QCOMPARE(frm.Sheet().Image(), sheet);
+    QTest::mouseClick(frm.windowHandle(), Qt::LeftButton, {}, over);
+    QVERIFY(shadedAs(shown, frm.Sheet().Image(), 256)); // what the press wrote
+    frm.undoAction->trigger();
+
+    QTest::keyPress(&frm, Qt::Key_Shift);
+    QCOMPARE(frm.targetView->Preview(), QRect(192, 64, 64, 64));
+    QVERIFY(shadedAs(frm.targetView->grab(area).toImage(), sheet, 64)); // blank, as the sheet
+    QTest::keyRelease(&frm, Qt::Key_Shift);
+    QTest::keyPress(&frm, Qt::Key_Control);
+    QCOMPARE(frm.targetView->Preview(), QRect());
+    QCOMPARE(frm.targetView->grab(area).toImage(), sheet.copy(area));
+    QTest::keyRelease(&frm, Qt::Key_Control);
+    QCOMPARE(frm.targetView->Preview(), area);
+    QRect blocked = area;
+    QVERIFY(WhileOpen<OptionsDialog>([&] { frm.ShowOptions(); },
+                                     [&](OptionsDialog*) { blocked = frm.targetView->Preview(); }));
+    QCOMPARE(blocked, QRect());
+    QTest::mouseMove(frm.windowHandle(), over + QPoint(1, 0));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(frm.targetView, &leave);
+    QCOMPARE(frm.targetView->Preview(), QRect());
 }
 
 PATCHERY_WIDGET_TEST(TestMainWindow)

@@ -9,6 +9,7 @@
 #include "ImageView.h"
 #include "ScrollBar.h"
 
+#include <QLabel>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -46,6 +47,8 @@ class TestPane : public QObject {
     void arithmetic_data();
     void arithmetic();
     void wheel();
+    void previewSampledAsTheImage();
+    void readoutFollowsKeyCursor();
 };
 
 void TestPane::arithmetic_data() {
@@ -118,6 +121,38 @@ void TestPane::wheel() {
     QCOMPARE(zoomed[0][0].toInt(), -1);
     QCOMPARE(zoomed[0][1].toPointF(), QPointF(100, 80));
     QCOMPARE(p.pane.VerticalBar()->Value(), 48); // a zoom turn scrolls nothing
+}
+
+// At every zoom each screen pixel of the preview shows, shaded, the picture's pixel under it by
+// the rule the image's own pixels follow; the image shows around it.
+void TestPane::previewSampledAsTheImage() {
+    for (const double zoom : {0.37, 1.0, 1.5, 4.0}) {
+        Pane p(QRect(0, 20, 256, 477), zoom);
+        const QImage picture = PatternImage(QSize(64, 40), QPoint(700, 900));
+        const QRect area(64, 128, 64, 40);
+        p.view->SetPreview(&picture, area);
+        const QImage shown = p.view->grab().toImage();
+        const QRect around = p.view->OnScreen(area.adjusted(-2, -2, 2, 2));
+        for (int i = 0; i < around.width() * around.height(); ++i) {
+            const QPoint at = around.topLeft() + QPoint(i % around.width(), i / around.width());
+            const QPoint pixel(int(std::floor(at.x() / zoom)), int(std::floor(at.y() / zoom)));
+            const QRgb seen = RgbAt(shown, at);
+            QVERIFY2(
+                area.contains(pixel) ? ShadedAs(seen, RgbAt(picture, pixel - area.topLeft()))
+                                     : seen == RgbAt(p.image, pixel),
+                qPrintable(QStringLiteral("zoom %1, at %2, %3").arg(zoom).arg(at.x()).arg(at.y())));
+        }
+    }
+}
+
+// The cell and pixel readout tells where the arrow keys take the keyboard cursor.
+void TestPane::readoutFollowsKeyCursor() {
+    Pane p(QRect(0, 20, 256, 477), 1.0);
+    auto* readout = p.parent.findChild<QLabel*>();
+    QTest::keyClick(p.view, Qt::Key_Right);
+    QTest::keyClick(p.view, Qt::Key_Down);
+    QVERIFY(readout->isVisibleTo(&p.parent));
+    QCOMPARE(readout->text().trimmed(), QStringLiteral("Column 1, row 1 \u00B7 pixel 64, 64"));
 }
 
 PATCHERY_WIDGET_TEST(TestPane)

@@ -86,9 +86,8 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
             painter.drawImage(inside, *image_, inside);
             continue;
         }
-        const bool whole = zoom_ == std::floor(zoom_);
-        if (!whole && (image_->depth() == 32 || image_->depth() == 24)) {
-            DrawSampled(painter, inside);
+        if (image_->depth() == 32 || image_->depth() == 24) {
+            DrawSampled(painter, *image_, QPoint(), inside, false);
             continue;
         }
         // The whole image pixels under the area, drawn whole.
@@ -105,29 +104,64 @@ void ImageView::DrawImage(QPainter& painter, const QRegion& exposed) const {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-// Reduced, or enlarged by a fraction, each screen pixel shows the image pixel a press there acts
-// on: at x, the pixel at x / zoom, rounded down.
-void ImageView::DrawSampled(QPainter& painter, const QRect& inside) const {
-    const int bytes = image_->depth() / 8;
+// Sampled at every zoom as the image is, shaded in the same pass: one write a screen pixel.
+void ImageView::DrawPreview(QPainter& painter, const QRegion& exposed) const {
+    const QImage* picture = preview_;
+    QImage converted;
+    if (picture->depth() != 32) {
+        converted = picture->copy(QRect(QPoint(), previewArea_.size()))
+                        .convertToFormat(QImage::Format_RGB32);
+        picture = &converted;
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& area : exposed)
+        DrawSampled(painter, *picture, previewArea_.topLeft(), area, true);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// Each screen pixel of inside shows the pixel a press there acts on, at x the image pixel at
+// x / zoom rounded down, of the picture put with its top-left pixel on image pixel at; shaded,
+// a quarter darker. Enlarged, a row repeats the one above it where they show the same pixels.
+void ImageView::DrawSampled(QPainter& painter, const QImage& picture, QPoint at,
+                            const QRect& inside, bool shaded) const {
+    const int bytes = picture.depth() / 8;
     const auto source = [this](int screen) { return static_cast<int>(std::floor(screen / zoom_)); };
     std::vector<int> columns(inside.width());
     for (int x = 0; x < inside.width(); ++x)
-        columns[x] = std::min(source(inside.left() + x), image_->width() - 1) * bytes;
-    QImage part(inside.size(), image_->format());
-    for (int y = 0; y < part.height(); ++y) {
-        const uchar* from =
-            image_->constScanLine(std::min(source(inside.top() + y), image_->height() - 1));
-        uchar* to = part.scanLine(y);
-        if (bytes == 4) {
-            auto* pixels = reinterpret_cast<QRgb*>(to);
-            for (int x = 0; x < part.width(); ++x)
-                pixels[x] = *reinterpret_cast<const QRgb*>(from + columns[x]);
-        } else {
-            for (int x = 0; x < part.width(); ++x)
+        columns[x] = std::clamp(source(inside.left() + x) - at.x(), 0, picture.width() - 1) * bytes;
+    const bool straight = columns.back() - columns.front() == (inside.width() - 1) * bytes;
+    const QImage::Format format = bytes == 4 ? QImage::Format_RGB32 : picture.format();
+    if (scratch_.format() != format || scratch_.width() < inside.width() ||
+        scratch_.height() < inside.height())
+        scratch_ = QImage(std::max(scratch_.width(), inside.width()),
+                          std::max(scratch_.height(), inside.height()), format);
+    const auto shade = [](QRgb pixel) { return pixel - ((pixel >> 2) & 0x3F3F3F); };
+    int last = -1;
+    for (int y = 0; y < inside.height(); ++y) {
+        const int row = std::clamp(source(inside.top() + y) - at.y(), 0, picture.height() - 1);
+        uchar* to = scratch_.scanLine(y);
+        if (row == last) {
+            std::memcpy(to, scratch_.constScanLine(y - 1), size_t(inside.width()) * bytes);
+            continue;
+        }
+        last = row;
+        const uchar* from = picture.constScanLine(row);
+        auto* pixels = reinterpret_cast<QRgb*>(to);
+        if (bytes != 4) {
+            for (int x = 0; x < inside.width(); ++x)
                 std::memcpy(to + x * bytes, from + columns[x], bytes);
+        } else if (straight) { // whole rows of the picture, as at 100 %
+            const auto* first = reinterpret_cast<const QRgb*>(from + columns.front());
+            for (int x = 0; x < inside.width(); ++x)
+                pixels[x] = shaded ? shade(first[x]) : first[x];
+        } else {
+            for (int x = 0; x < inside.width(); ++x) {
+                const QRgb pixel = *reinterpret_cast<const QRgb*>(from + columns[x]);
+                pixels[x] = shaded ? shade(pixel) : pixel;
+            }
         }
     }
-    painter.drawImage(inside.topLeft(), part);
+    painter.drawImage(inside.topLeft(), scratch_, QRect(QPoint(), inside.size()));
 }
 
 // A line along the top and left edge of every cell but the first, over the image alone.
@@ -152,7 +186,13 @@ void ImageView::DrawGrid(QPainter& painter, const QRect& exposed) const {
 
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    DrawImage(painter, event->region());
+    // The preview hides the image beneath it: that is not drawn.
+    const QRegion previewed =
+        preview_ ? event->region().intersected(OnScreen(previewArea_)) : QRegion();
+    DrawImage(painter,
+              previewed.isEmpty() ? event->region() : event->region().subtracted(previewed));
+    if (!previewed.isEmpty())
+        DrawPreview(painter, previewed);
     if (grid_)
         DrawGrid(painter, event->rect());
     if (!mark_.isEmpty()) {
@@ -217,6 +257,26 @@ void ImageView::SetMark(const QRect& cell) {
     MoveRing(mark_, cell);
 }
 
+void ImageView::SetPreview(const QImage* picture, const QRect& area) {
+    if (!picture || area.isEmpty())
+        picture = nullptr;
+    const QRect shown = picture ? area : QRect();
+    if (picture == preview_ && shown == previewArea_)
+        return;
+    if (preview_)
+        update(OnScreen(previewArea_));
+    preview_ = picture;
+    previewArea_ = shown;
+    if (preview_)
+        update(OnScreen(previewArea_));
+}
+
+std::optional<QPointF> ImageView::Pointer() const {
+    if (!pointer_)
+        return std::nullopt;
+    return InImage(*pointer_);
+}
+
 void ImageView::SetKeyCursor(const QRect& cell) {
     if (cell == keyCursor_)
         return;
@@ -267,6 +327,8 @@ void ImageView::MoveKeyCursor(int columns, int rows) {
                     std::clamp(from.y() + rows, 0, lastRow));
     SetKeyCursor(QRect(to * TileSize, QSize(TileSize, TileSize)));
     emit KeyCursorMoved(keyCursor_);
+    // Once the owner has scrolled it into sight, the readout tells the cursor's cell.
+    ShowCoordinates(keyCursor_.topLeft(), OnScreen(keyCursor_));
 }
 
 // Arrows move the cursor; Space or Return press the cell under it with the keys' modifiers, as
@@ -312,6 +374,8 @@ void ImageView::focusInEvent(QFocusEvent* event) {
 
 void ImageView::focusOutEvent(QFocusEvent* event) {
     ShowKeyboardFocus();
+    if (!pointer_ && coordinates_) // it told the keyboard cursor's cell
+        coordinates_->hide();
     QWidget::focusOutEvent(event);
 }
 
@@ -330,15 +394,20 @@ void ImageView::ShowKeyboardFocus() {
     focusFrame_->raise();
 }
 
-// The column and row of the cell under the pointer, and the pixel, in a corner of the viewing
-// area: the bottom-left one, or the top-left one while the pointer is near that.
+// The cell and the pixel under the pointer; none when it is off the image.
 void ImageView::ShowCoordinates(std::optional<QPointF> at) {
-    if (!coordinates_)
-        return;
     const QPointF inImage = at ? InImage(*at) : QPointF(-1, -1);
     const QPoint pixel(static_cast<int>(std::floor(inImage.x())),
                        static_cast<int>(std::floor(inImage.y())));
-    if (!at || !image_ || !image_->rect().contains(pixel)) {
+    ShowCoordinates(pixel, at ? QRect(at->toPoint(), QSize(1, 1)) : QRect());
+}
+
+// The column and row of the pixel's cell, and the pixel, in a corner of the viewing area: the
+// bottom-left one, or the top-left one while what it must not hide (on the view) is near that.
+void ImageView::ShowCoordinates(QPoint pixel, const QRect& avoided) {
+    if (!coordinates_)
+        return;
+    if (avoided.isEmpty() || !image_ || !image_->rect().contains(pixel)) {
         coordinates_->hide();
         return;
     }
@@ -355,7 +424,7 @@ void ImageView::ShowCoordinates(std::optional<QPointF> at) {
     }
     QRect box(QPoint(), coordinates_->size());
     box.moveBottomLeft(viewingArea_.bottomLeft());
-    if (box.adjusted(0, -16, 16, 0).contains(mapToParent(at->toPoint())))
+    if (box.adjusted(0, -16, 16, 0).intersects(avoided.translated(pos())))
         box.moveTopLeft(viewingArea_.topLeft());
     coordinates_->move(box.topLeft());
     if (coordinates_->isHidden()) {
@@ -373,15 +442,14 @@ void ImageView::SetGrid(bool shown) {
 
 void ImageView::resizeEvent(QResizeEvent* event) {
     if (pointer_ && hasMouseTracking())
-        RaisePointerMoved(*pointer_);
+        RaisePointerMoved(*pointer_, QGuiApplication::keyboardModifiers());
     QWidget::resizeEvent(event);
 }
 
-void ImageView::RaisePointerMoved(QPointF at) {
+void ImageView::RaisePointerMoved(QPointF at, Qt::KeyboardModifiers modifiers) {
     pointer_ = at;
     ShowCoordinates(at);
-    emit PointerMoved(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(),
-                      InImage(at));
+    emit PointerMoved(QGuiApplication::mouseButtons(), modifiers, InImage(at));
 }
 
 // Under a scale factor a device pixel is a fraction of a pixel; the position in the window
@@ -396,20 +464,33 @@ QPointF ImageView::PointerAt(const QMouseEvent* event) const {
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    RaisePointerMoved(PointerAt(event));
+    RaisePointerMoved(PointerAt(event), event->modifiers());
 }
 
 void ImageView::leaveEvent(QEvent* event) {
+    PointerGone();
+    QWidget::leaveEvent(event);
+}
+
+// A modal dialog over the window: the pointer acts on the view no more, as if it had left.
+bool ImageView::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked)
+        PointerGone();
+    return QWidget::event(event);
+}
+
+void ImageView::PointerGone() {
     pointer_.reset();
     SetOutline({});
+    SetPreview(nullptr, {});
     ShowCoordinates(std::nullopt);
-    QWidget::leaveEvent(event);
 }
 
 // Scrolling moves the view under a pointer that stays put: it now rests on another pixel.
 void ImageView::moveEvent(QMoveEvent* event) {
     if (pointer_ && hasMouseTracking())
-        RaisePointerMoved(*pointer_ - QPointF(event->pos() - event->oldPos()));
+        RaisePointerMoved(*pointer_ - QPointF(event->pos() - event->oldPos()),
+                          QGuiApplication::keyboardModifiers());
     QWidget::moveEvent(event);
 }
 

@@ -20,7 +20,7 @@ class ImageView : public QWidget {
     // view does not copy it, so drawing into it stays cheap; the owner repaints what changed.
     void Display(const QImage* image);
     const QImage* Displayed() const { return image_; }
-    // What the view shows, at its size, without the marks and the grid.
+    // What the view shows, at its size, without the marks, the preview and the grid.
     QImage Rendered() const;
     QColor BackColor() const;
 
@@ -41,6 +41,13 @@ class ImageView : public QWidget {
     void SetMark(const QRect& cell);
     QRect Outline() const { return outline_; }
     QRect Mark() const { return mark_; }
+    // A picture shown over the image on the screen only, dimmed so that it is told from the
+    // image: its top-left pixel on area's top-left, as much of it as area holds (image pixels,
+    // within the picture). The picture must outlive the showing; null or an empty area hides
+    // it, and it goes when the pointer leaves the view. Only the old and new areas repaint: a
+    // change of the picture's pixels alone is the owner's to repaint.
+    void SetPreview(const QImage* picture, const QRect& area);
+    QRect Preview() const { return preview_ ? previewArea_ : QRect(); }
     // The 64-pixel cell lines over the image, on the screen only.
     void SetGrid(bool shown);
     bool Grid() const { return grid_; }
@@ -52,6 +59,8 @@ class ImageView : public QWidget {
     // as the outline is; the arrow keys move it a cell, Space or Return press there.
     void SetKeyCursor(const QRect& cell);
     QRect KeyCursor() const { return keyCursor_; }
+    // Where the pointer rests on the view, in image pixels, if it does.
+    std::optional<QPointF> Pointer() const;
 
   signals:
     void Pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
@@ -75,16 +84,21 @@ class ImageView : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
-    void RaisePointerMoved(QPointF at);
+    void RaisePointerMoved(QPointF at, Qt::KeyboardModifiers modifiers);
+    void PointerGone();
     void DrawImage(QPainter& painter, const QRegion& exposed) const;
-    void DrawSampled(QPainter& painter, const QRect& inside) const;
+    void DrawPreview(QPainter& painter, const QRegion& exposed) const;
+    void DrawSampled(QPainter& painter, const QImage& picture, QPoint at, const QRect& inside,
+                     bool shaded) const;
     void DrawGrid(QPainter& painter, const QRect& exposed) const;
     void MoveRing(QRect& ring, const QRect& cell);
     void DrawDashedRing(QPainter& painter, const QRect& cell) const;
     void MoveKeyCursor(int columns, int rows);
     void ShowCoordinates(std::optional<QPointF> at);
+    void ShowCoordinates(QPoint pixel, const QRect& avoided);
     QRect Seen() const; // the viewing area, in the view's coordinates
     bool KeyboardFocus() const;
     void ShowKeyboardFocus();
@@ -97,7 +111,10 @@ class ImageView : public QWidget {
     QRect outline_;
     QRect mark_;
     QRect keyCursor_;
-    bool keysUsed_ = false; // since the focus came, or the last press
+    const QImage* preview_ = nullptr;
+    QRect previewArea_;
+    mutable QImage scratch_; // what DrawSampled draws, kept so that no paint waits on memory
+    bool keysUsed_ = false;  // since the focus came, or the last press
     QRect viewingArea_;
     // Over the viewing area, in the parent: the cell and pixel under the pointer, and the frame
     // that shows the focus. Both let presses through.

@@ -307,6 +307,12 @@ xv_click() {
     xdotool mousemove $((XV_CX + $1)) $((XV_CY + $2)) click "${3:-1}"
 }
 
+# The pointer off the views, so that no outline or stamp preview covers what is checked.
+xv_park() {
+    xv_measure
+    xdotool mousemove $((XV_CX + 360)) $((XV_CY + 300))
+}
+
 # The same with a modifier key held: xv_click_with shift X Y [button].
 xv_click_with() {
     xv_measure

@@ -63,6 +63,7 @@ clipboard_empty || xv_fail "the clipboard still offers something after Paste"
 
 xv_step "stamp the pasted picture: its top-left 64x64"
 xv_click 460 30 1
+xv_park
 xv_expect_region "target cell 0,0" 450 20 64 64 --png "$f/picture.png" 0 0
 
 xv_step "Copy gives the whole pasted picture back"

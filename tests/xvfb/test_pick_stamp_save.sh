@@ -50,10 +50,16 @@ xv_main_focus
 stamps=()
 # Expects the target cell at image (tx, ty), seen with the target scrolled to (ox, oy), to hold
 # the source cell (sx, sy); records the stamp for the saved-file checks.
+# Checked with the pointer off the views, where no stamp preview covers the cell, and put back.
 expect_stamp() {
-    local sx=$1 sy=$2 tx=$3 ty=$4 ox=$5 oy=$6
+    local sx=$1 sy=$2 tx=$3 ty=$4 ox=$5 oy=$6 pointer
+    pointer=$(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+    xv_park
     xv_expect_region "target cell $tx,$ty holds source cell $sx,$sy" \
         $((450 + tx - ox)) $((20 + ty - oy)) 64 64 --tga "$src" "$sx" "$sy"
+    # shellcheck disable=SC2086 # x and y
+    xdotool mousemove $pointer
+    sleep 0.3 # the outline back under the pointer
     stamps+=(--tga "$src" "$sx" "$sy" "$tx" "$ty")
 }
 
@@ -203,6 +209,7 @@ xv_click 650 504 # targetHorizontalBar page right: its range is 0..44
 xv_click 100 192 1 # pick image 164,300 (source scrolled 64,128): cell 128,256
 xv_expect_tile "tile 128,256" "$src" 128 256
 xv_click 700 100 1 # target image 294,80 (scrolled 44,0): cell 256,64, cut to 44 columns
+xv_park
 xv_expect_region "partial cell 256,64" $((450 + 256 - 44)) $((20 + 64)) 44 64 --tga "$src" 128 256
 stamps+=(--tga "$src" 128 256 256 64)
 

@@ -10,8 +10,9 @@ Commands (exit 0 when the check holds, 1 with a message when it does not):
                                                              grass... tiles (for the screenshot)
   colour SHOT X Y                                            prints the pixel as RRGGBB
   region SHOT X Y W H (--tga F IX IY | --tga-mirrored F IX IY | --png F IX IY |
-                       --tga-zoomed F IX IY Z | --colour RRGGBB)
+                       --tga-zoomed F IX IY Z | --tga-reduced F IX IY N | --colour RRGGBB)
                                                              zoomed: each pixel a Z x Z block
+                                                             reduced: each pixel of N x N
   sheet SAVED W H BACK [--tga F SX SY TX TY]...
                                                              the saved TGA, byte for byte
   samepng PNG (--tga F SX SY W H | --png F)                  a clipboard PNG's pixels
@@ -320,6 +321,26 @@ def cmd_region(args):
             return b"".join(row[3 * (ix + i // z) : 3 * (ix + i // z) + 3] for i in range(w))
 
         return compare_region(shot, x, y, w, h, zoomed)
+    if how == "--tga-reduced":  # each screen pixel one of the N x N (N + 1 at the edge) it shows
+        image = load("tga", args[6])
+        ix, iy, n = int(args[7]), int(args[8]), int(args[9])
+        if ix + w * n + 1 > image[0] or iy + h * n + 1 > image[1]:
+            return f"region {w}x{h} reduced {n}x from ({ix},{iy}) runs past the image"
+
+        def reduced(j):
+            got = shot[2][y + j][3 * x : 3 * (x + w)]
+            row = b""
+            for i in range(w):
+                square = [
+                    bytes(image[2][iy + n * j + b][3 * (ix + n * i + a) : 3 * (ix + n * i + a) + 3])
+                    for b in range(n + 1)
+                    for a in range(n + 1)
+                ]
+                seen = bytes(got[3 * i : 3 * i + 3])
+                row += seen if seen in square else square[0]
+            return row
+
+        return compare_region(shot, x, y, w, h, reduced)
     if how == "--colour":
         want = bytes(parse_colour(args[6])) * w
         return compare_region(shot, x, y, w, h, lambda j: want)
