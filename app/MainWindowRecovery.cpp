@@ -13,7 +13,8 @@
 
 void MainWindow::KeepForRecovery(const QRect& area) {
     if (Sheet().Unsaved())
-        recovery_.Keep(Sheet().Image(), Sheet().FilePath(), area, document_.Links(), KeptSources());
+        recovery_.Keep(Sheet().Image(), Sheet().FilePath(), area, document_.LinksSnapshot(),
+                       KeptSources());
     else
         recovery_.Discard();
 }

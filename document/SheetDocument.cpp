@@ -88,13 +88,14 @@ SheetLinks ReadLinks(const QByteArray& text, QSize cells) {
 }
 } // namespace
 
-QByteArray SheetDocument::Links() const {
+namespace {
+QByteArray LinksOf(const OriginGrid& origins, const QByteArray& layoutFile,
+                   const QByteArray& background) {
     QByteArray text;
-    if (!sheet_.LayoutFile().isEmpty())
-        text += "layout " + Encoded(sheet_.LayoutFile()) + '\n';
-    if (!sheet_.Background().isEmpty())
-        text += "background " + Encoded(sheet_.Background()) + '\n';
-    const OriginGrid& origins = sheet_.Origins();
+    if (!layoutFile.isEmpty())
+        text += "layout " + Encoded(layoutFile) + '\n';
+    if (!background.isEmpty())
+        text += "background " + Encoded(background) + '\n';
     text += "cells " + QByteArray::number(origins.Cells().width()) + ' ' +
             QByteArray::number(origins.Cells().height()) + '\n';
     // Written at every change for recovery: cells of one file in a row encode its name once.
@@ -120,6 +121,18 @@ QByteArray SheetDocument::Links() const {
             text += '\n';
         }
     return text;
+}
+} // namespace
+
+QByteArray SheetDocument::Links() const {
+    return LinksOf(sheet_.Origins(), sheet_.LayoutFile(), sheet_.Background());
+}
+
+// A copy of the origins is all the window's thread pays at a change; the text is made where
+// it is written.
+std::function<QByteArray()> SheetDocument::LinksSnapshot() const {
+    return [origins = sheet_.Origins(), layout = sheet_.LayoutFile(),
+            background = sheet_.Background()] { return LinksOf(origins, layout, background); };
 }
 
 void SheetDocument::Restore(const QImage& image, const QByteArray& file,

@@ -72,6 +72,8 @@ class SheetDocument {
     // for the recovery file; Restore reads it back (what it cannot read counts as pixels of no
     // file).
     QByteArray Links() const;
+    // The same, made when called, from the sheet as it is now: for another thread.
+    std::function<QByteArray()> LinksSnapshot() const;
     void Undo() { history_.Undo(); }
     void Redo() { history_.Redo(); }
     // Written to file as it is now.

@@ -120,7 +120,7 @@ SheetRecovery::~SheetRecovery() {
 }
 
 void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area,
-                         const QByteArray& links, const QList<KeptSource>& sources) {
+                         LinksText links, const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
         return Keep(image.convertToFormat(QImage::Format_RGB32), filePath, {}, links, sources);
     {
@@ -144,7 +144,7 @@ void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const 
         }
         job.Remove = false;
         job.FilePath = filePath;
-        job.Links = links;
+        job.Links = std::move(links);
         job.Sources = sources;
         job.Changed = QDateTime::currentDateTimeUtc();
     }
@@ -208,8 +208,8 @@ void SheetRecovery::Work() {
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)
                     throw Failure("cannot remove " + Local(path_), std::strerror(errno));
             } else {
-                Write(path_,
-                      {copy_, job.FilePath, job.Changed, copy_.size(), job.Links, job.Sources});
+                Write(path_, {copy_, job.FilePath, job.Changed, copy_.size(),
+                              job.Links ? job.Links() : QByteArray(), job.Sources});
             }
             done = true;
         } catch (const std::exception& e) {

@@ -80,8 +80,11 @@ class SheetRecovery {
     // Only the changed pixels are copied, the whole image after a size change or a Discard.
     // Written as soon as the worker is free; only the newest sheet is written. Handing over an
     // unchanged image again, with other links or sources, copies no pixels.
+    // links gives where the cells come from; it is called on the worker's thread, for the
+    // newest sheet only, so it must hold what it writes (a snapshot), not refer to the document.
+    using LinksText = std::function<QByteArray()>;
     void Keep(const QImage& image, const QByteArray& filePath, const QRect& area = {},
-              const QByteArray& links = {}, const QList<KeptSource>& sources = {});
+              LinksText links = {}, const QList<KeptSource>& sources = {});
     // Saved and unchanged: the recovery file goes.
     void Discard();
     // The orphan's sheet was handed over by the last Keep: its file goes once what was handed
@@ -110,7 +113,7 @@ class SheetRecovery {
         qsizetype PatchBytes = 0;
         QByteArray FilePath;
         QDateTime Changed;
-        QByteArray Links;
+        LinksText Links;
         std::vector<Orphan> Replaces; // to go once this is done
         QList<KeptSource> Sources;
     };

@@ -231,9 +231,11 @@ void TestSources::closeShowsTheNextUntilNoneIsLeft() {
 
 // One run ends unsaved with three sources open; the next restores the sheet with them, in order
 // and where each was, the shown one shown; one that has gone is named.
+// With the sheet's links: its cells keep their origins.
 void TestSources::restoreReopensTheSourcesInOrder() {
     QDir(SheetRecovery::DefaultFolder()).removeRecursively();
     ScriptedUser user;
+    OriginGrid origins;
     const QStringList files{PutPattern(*dir_, QStringLiteral("c.png"), {512, 512}, {0, 0}),
                             PutPattern(*dir_, QStringLiteral("a.png"), {512, 1024}, {0, 600}),
                             PutPattern(*dir_, QStringLiteral("gone.png"), {64, 64}, {0, 1700}),
@@ -249,6 +251,7 @@ void TestSources::restoreReopensTheSourcesInOrder() {
         frm.sourceVerticalBar->setValue(50);
         PickAt(frm, {0, 0});
         StampAt(frm, {1, 1}); // unsaved
+        origins = frm.Sheet().Origins();
         frm.Recovery().Flush();
     }
     QVERIFY(QFile::remove(files[2]));
@@ -262,6 +265,7 @@ void TestSources::restoreReopensTheSourcesInOrder() {
     QCOMPARE(Listed(frm), (QStringList{QStringLiteral("c.png"), QStringLiteral("a.png"),
                                        QStringLiteral("b.png")}));
     QCOMPARE(frm.Sources().ShownIndex(), 1);
+    QVERIFY(frm.Sheet().Origins() == origins); // the cells still know where they came from
     QCOMPARE(frm.sourceView->Zoom(), 0.5);
     QCOMPARE(frm.sourceVerticalBar->Value(), int16_t(50));
     frm.ShowSource(2);
