@@ -462,9 +462,9 @@ void TestMainWindow::menus() {
     QHash<QKeySequence, QString> held;
     for (QAction* action : frm.findChildren<QAction*>()) {
         for (const QKeySequence& key : action->shortcuts()) {
-            QVERIFY2(!held.contains(key), qPrintable(key.toString() + QStringLiteral(": ") +
-                                                     held.value(key) + QStringLiteral(", ") +
-                                                     action->text()));
+            QVERIFY2(!held.contains(key),
+                     qPrintable(key.toString() + QStringLiteral(": ") + held.value(key) +
+                                QStringLiteral(", ") + action->text()));
             held.insert(key, action->text());
         }
     }
