@@ -238,11 +238,10 @@ class MainWindow : public QMainWindow {
     // windows; once.
     void Shutdown();
 
-    // named: a file to take as chosen; none: ask with the dialog, starting on the filter
-    // filterIndex, which keeps the one the user left it on. The chosen file's path as the file
-    // functions take it; none when cancelled.
-    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named,
-                                          int16_t& filterIndex);
+    // named: a file to take as chosen; none: ask with the source's or the target's dialog,
+    // starting on the filter that side's dialog was last left on. The chosen file's path as
+    // the file functions take it; none when cancelled.
+    std::optional<std::string> ChooseFile(const std::optional<QByteArray>& named, bool target);
     // False when the file could not be read; a declined open is not a failure.
     bool OpenSourceFrom(const std::optional<QByteArray>& named);
     bool OpenTargetFrom(const std::optional<QByteArray>& named);

@@ -84,12 +84,13 @@ void MainWindow::ConnectDrops() {
 
 // Everything after this is the same for the dialog's choice and for a named file.
 std::optional<std::string> MainWindow::ChooseFile(const std::optional<QByteArray>& named,
-                                                  int16_t& filterIndex) {
+                                                  bool target) {
     if (named) {
         fileDialog.Choose(QFile::decodeName(*named)); // named as well as the bytes decode
         return named->toStdString();
     }
-    SetUpOpenDialog(fileDialog, filterIndex, &filterIndex == &targetFilter_);
+    int16_t& filterIndex = target ? targetFilter_ : sourceFilter_;
+    SetUpOpenDialog(fileDialog, filterIndex, target);
     const bool chosen = fileDialog.ShowOpen(this);
     filterIndex = fileDialog.FilterIndex;
     if (!chosen)
@@ -107,7 +108,7 @@ bool MainWindow::OpenSourceFrom(const std::optional<QByteArray>& named) {
     sourceVerticalBar->setEnabled(false);
     sourceHorizontalBar->setEnabled(false);
     try {
-        const std::optional<std::string> path = ChooseFile(named, sourceFilter_);
+        const std::optional<std::string> path = ChooseFile(named, false);
         if (!path)
             throw Failure("no file was chosen");
         const QByteArray file = QByteArray::fromStdString(*path);
@@ -165,7 +166,7 @@ void MainWindow::ReplaceSourcePicture(int index, QImage picture) {
 
 bool MainWindow::OpenTargetFrom(const std::optional<QByteArray>& named) {
     try {
-        const std::optional<std::string> path = ChooseFile(named, targetFilter_);
+        const std::optional<std::string> path = ChooseFile(named, true);
         if (!path)
             throw Failure("no file was chosen");
         if (IsLayout(*path)) {

@@ -98,27 +98,16 @@ QByteArray LinksOf(const OriginGrid& origins, const QByteArray& layoutFile,
         text += "background " + Encoded(background) + '\n';
     text += "cells " + QByteArray::number(origins.Cells().width()) + ' ' +
             QByteArray::number(origins.Cells().height()) + '\n';
-    // Written at every change for recovery: cells of one file in a row encode its name once.
-    QByteArray file, encoded, digits;
     for (int y = 0; y < origins.Cells().height(); ++y)
         for (int x = 0; x < origins.Cells().width(); ++x) {
             const CellOrigin& o = origins.At({x, y});
             if (o.Type == CellOrigin::Kind::Blank)
                 continue;
-            if (encoded.isEmpty() || o.File != file) {
-                file = o.File;
-                encoded = file.isEmpty() ? QByteArray("-") : Encoded(file);
-            }
-            text += "cell ";
-            for (const int number : {x, y, int(o.Type), o.Cell.x(), o.Cell.y()}) {
-                text += digits.setNum(number);
-                text += ' ';
-            }
-            text += o.Orient.Flip ? "1 " : "0 ";
-            text += digits.setNum(o.Orient.Turns);
-            text += ' ';
-            text += encoded;
-            text += '\n';
+            text += "cell " + QByteArray::number(x) + ' ' + QByteArray::number(y) + ' ' +
+                    QByteArray::number(int(o.Type)) + ' ' + QByteArray::number(o.Cell.x()) + ' ' +
+                    QByteArray::number(o.Cell.y()) + ' ' + (o.Orient.Flip ? "1 " : "0 ") +
+                    QByteArray::number(o.Orient.Turns) + ' ' +
+                    (o.File.isEmpty() ? QByteArray("-") : Encoded(o.File)) + '\n';
         }
     return text;
 }
@@ -128,8 +117,8 @@ QByteArray SheetDocument::Links() const {
     return LinksOf(sheet_.Origins(), sheet_.LayoutFile(), sheet_.Background());
 }
 
-// A copy of the origins is all the window's thread pays at a change; the text is made where
-// it is written.
+// A copy of the origins is all the window's thread pays at a change; the text is made on the
+// recovery's thread, where it is written.
 std::function<QByteArray()> SheetDocument::LinksSnapshot() const {
     return [origins = sheet_.Origins(), layout = sheet_.LayoutFile(),
             background = sheet_.Background()] { return LinksOf(origins, layout, background); };
