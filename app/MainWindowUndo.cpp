@@ -19,7 +19,7 @@ QString MainWindow::TargetCaption() const {
 }
 
 void MainWindow::ShowSheetChange(const QRect& area) {
-    targetView->update(targetView->OnScreen(area));
+    targetView->ShowChange(area);
     // Only a change of the whole sheet changes its size or title: a stamp costs no caption.
     if (area != Sheet().Image().rect())
         return;

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -83,6 +84,13 @@ void PutPixels(QImage& image, const QImage& pixels, QPoint at) {
         std::memcpy(image.scanLine(at.y() + y) + qsizetype(at.x()) * 4, pixels.constScanLine(y),
                     size_t(rowBytes));
 }
+// The area of from into the same place of into, a picture of the same size.
+void CopyArea(QImage& into, const QImage& from, const QRect& area) {
+    const qsizetype rowBytes = qsizetype(area.width()) * 4;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        std::memcpy(into.scanLine(y) + qsizetype(area.x()) * 4,
+                    from.constScanLine(y) + qsizetype(area.x()) * 4, size_t(rowBytes));
+}
 } // namespace
 
 QString SheetRecovery::DefaultFolder() {
@@ -119,6 +127,19 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
+namespace {
+constexpr qsizetype MaxSpareBytes = qsizetype{16} << 20;
+
+// A copy of image, made into spare where spare is the same picture's kind and held nowhere else.
+QImage CopyInto(QImage spare, const QImage& image) {
+    if (spare.size() != image.size() || spare.format() != image.format() || !spare.isDetached() ||
+        spare.bytesPerLine() != image.bytesPerLine())
+        return image.copy();
+    std::memcpy(spare.bits(), image.constBits(), size_t(image.sizeInBytes()));
+    return spare;
+}
+} // namespace
+
 void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area,
                          LinksText links, const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
@@ -131,10 +152,12 @@ void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const 
             const qsizetype bytes = qsizetype(changed.width()) * changed.height() * 4;
             // Patches that would outweigh the image are replaced by one copy of it.
             if (handedKey_ == 0 || handedSize_ != image.size() || area.isNull() ||
-                job.PatchBytes + bytes > image.sizeInBytes() / 4) {
-                job.Whole = image.copy();
+                job.PatchBytes + bytes > image.sizeInBytes()) {
+                job.Whole = CopyInto(std::move(spare_), image);
                 job.Patches.clear();
                 job.PatchBytes = 0;
+            } else if (job.Whole && !changed.isEmpty()) {
+                CopyArea(*job.Whole, image, changed); // not yet the worker's: no patch needed
             } else if (!changed.isEmpty()) {
                 job.Patches.push_back({image.copy(changed), changed.topLeft()});
                 job.PatchBytes += bytes;
@@ -197,8 +220,16 @@ void SheetRecovery::Work() {
         lock.unlock();
         bool done = false;
         try {
-            if (job.Whole)
-                copy_ = std::move(*job.Whole);
+            if (job.Whole) {
+                QImage replaced = std::exchange(copy_, std::move(*job.Whole));
+                // Kept for a sheet of a few megabytes, whose hand-overs are whole often; a
+                // large one's are patches, and its spare would double what recovery holds.
+                if (replaced.sizeInBytes() <= MaxSpareBytes) {
+                    lock.lock();
+                    spare_ = std::move(replaced);
+                    lock.unlock();
+                }
+            }
             if (copy_.isNull() && !job.Remove)
                 throw std::bad_alloc(); // the window's copy of the image failed
             for (const Patch& patch : job.Patches)

@@ -137,6 +137,9 @@ class SheetRecovery {
     qint64 handedKey_ = 0; // guarded by mutex_; 0: the worker's copy must be replaced whole
     QSize handedSize_;     // guarded by mutex_
     QImage copy_;          // the worker's own copy of the sheet; touched by the worker only
+    // The worker's copy it replaced by a newer whole one, for the next whole copy to be made
+    // into: memory the kernel would otherwise fault in page by page. Guarded by mutex_.
+    QImage spare_;
     bool busy_ = false;
     std::vector<Orphan> replacedByBusy_; // to go once the job in hand is done; guarded by mutex_
     bool stopping_ = false;

@@ -244,9 +244,9 @@ void ImageView::MoveRing(QRect& ring, const QRect& cell) {
         const QRect shown = OnScreen(r);
         return QRegion(shown.adjusted(-1, -1, 1, 1)).subtracted(shown.adjusted(2, 2, -2, -2));
     };
-    update(covered(ring));
+    UpdateSeen(covered(ring));
     ring = cell;
-    update(covered(ring));
+    UpdateSeen(covered(ring));
 }
 
 void ImageView::SetOutline(const QRect& cell) {
@@ -264,11 +264,18 @@ void ImageView::SetPreview(const QImage* picture, const QRect& area) {
     if (picture == preview_ && shown == previewArea_)
         return;
     if (preview_)
-        update(OnScreen(previewArea_));
+        UpdateSeen(OnScreen(previewArea_));
     preview_ = picture;
     previewArea_ = shown;
     if (preview_)
-        update(OnScreen(previewArea_));
+        UpdateSeen(OnScreen(previewArea_));
+}
+
+void ImageView::ShowChange(const QRect& area) {
+    QRegion changed(OnScreen(area));
+    if (preview_)
+        changed -= OnScreen(previewArea_);
+    UpdateSeen(changed);
 }
 
 std::optional<QPointF> ImageView::Pointer() const {
@@ -314,6 +321,12 @@ void ImageView::SetViewingArea(const QRect& area) {
 
 QRect ImageView::Seen() const {
     return viewingArea_.translated(-pos());
+}
+
+// Enlarged, the view reaches far under the pane's bars and its neighbours: a repaint there
+// would repaint them too, for nothing the user sees.
+void ImageView::UpdateSeen(const QRegion& region) {
+    update(viewingArea_.isEmpty() ? region : region.intersected(Seen()));
 }
 
 // The view's cells, from the top-left one; the cursor stays on them.
@@ -387,7 +400,7 @@ bool ImageView::KeyboardFocus() const {
 
 void ImageView::ShowKeyboardFocus() {
     if (!keyCursor_.isEmpty())
-        update(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
+        UpdateSeen(OnScreen(keyCursor_).adjusted(-1, -1, 1, 1));
     if (!focusFrame_ || focusFrame_->isVisible() == KeyboardFocus())
         return;
     focusFrame_->setVisible(KeyboardFocus());

@@ -47,6 +47,9 @@ class ImageView : public QWidget {
     // it, and it goes when the pointer leaves the view. Only the old and new areas repaint: a
     // change of the picture's pixels alone is the owner's to repaint.
     void SetPreview(const QImage* picture, const QRect& area);
+    // Repaints what a change of the image's pixels in area shows: none of it under the
+    // preview, which hides the image beneath it, and none out of the viewing area.
+    void ShowChange(const QRect& area);
     QRect Preview() const { return preview_ ? previewArea_ : QRect(); }
     // The 64-pixel cell lines over the image, on the screen only.
     void SetGrid(bool shown);
@@ -100,6 +103,7 @@ class ImageView : public QWidget {
     void ShowCoordinates(std::optional<QPointF> at);
     void ShowCoordinates(QPoint pixel, const QRect& avoided);
     QRect Seen() const; // the viewing area, in the view's coordinates
+    void UpdateSeen(const QRegion& region);
     bool KeyboardFocus() const;
     void ShowKeyboardFocus();
     QPointF InImage(QPointF onScreen) const { return onScreen / zoom_; }
