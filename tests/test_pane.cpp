@@ -10,6 +10,7 @@
 #include "ScrollBar.h"
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -49,6 +50,7 @@ class TestPane : public QObject {
     void wheel();
     void previewSampledAsTheImage();
     void readoutFollowsKeyCursor();
+    void changesRepaintWhatShows();
 };
 
 void TestPane::arithmetic_data() {
@@ -153,6 +155,43 @@ void TestPane::readoutFollowsKeyCursor() {
     QTest::keyClick(p.view, Qt::Key_Down);
     QVERIFY(readout->isVisibleTo(&p.parent));
     QCOMPARE(readout->text().trimmed(), QStringLiteral("Column 1, row 1 \u00B7 pixel 64, 64"));
+}
+
+namespace {
+// Every region the watched widget was asked to paint.
+struct PaintRecorder : QObject {
+    QRegion Painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+} // namespace
+
+// A change of the image repaints what of it shows: not what lies beyond the viewing area, under
+// the pane's neighbours, nor what the preview hides.
+void TestPane::changesRepaintWhatShows() {
+    Pane p(QRect(0, 20, 256, 477), 4.0);
+    p.parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.parent));
+    PaintRecorder recorder;
+    p.view->installEventFilter(&recorder);
+    const auto painted = [&](const QRect& change) {
+        QCoreApplication::processEvents();
+        recorder.Painted = QRegion();
+        p.view->ShowChange(change);
+        QCoreApplication::processEvents();
+        return recorder.Painted;
+    };
+    const QRect seen = p.pane.Area().translated(-p.view->pos());
+    QCOMPARE(painted(QRect(0, 0, 128, 8)), QRegion(p.view->OnScreen(QRect(0, 0, 128, 8)) & seen));
+    QCOMPARE(painted(QRect(100, 0, 8, 8)), QRegion()); // beyond the area's right edge
+
+    const QImage picture = PatternImage(QSize(64, 64), QPoint(700, 900));
+    p.view->SetPreview(&picture, QRect(0, 0, 32, 32));
+    QCOMPARE(painted(QRect(8, 8, 16, 16)), QRegion());
+    QCOMPARE(painted(QRect(0, 0, 48, 8)), QRegion(p.view->OnScreen(QRect(32, 0, 16, 8))));
 }
 
 PATCHERY_WIDGET_TEST(TestPane)

@@ -394,6 +394,22 @@ void TestSheet::recoveryKeptAndOffered() {
             image.setPixel(x, y, qRgb(x, y, 7));
     first->Keep(image, "/sheets/a b caf\xe9.tga", QRect(70, 10, 64, 64));
     first->Flush();
+    // Changes handed over while a whole copy still waits for the worker, busy writing a large
+    // sheet, go into that copy.
+    image = Pattern(QSize(256, 192));
+    std::vector<std::pair<QImage, QRect>> changes;
+    for (int n = 0; n < 12; ++n) {
+        const QRect cell((n % 4) * 64, (n / 4) * 64, 64, 64);
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                image.setPixel(x, y, qRgb(n, y, x % 256));
+        changes.emplace_back(image.copy(), cell);
+    }
+    first->Keep(Pattern(QSize(2048, 2048)), {});
+    first->Keep(Pattern(QSize(256, 192)), "/sheets/a b caf\xe9.tga");
+    for (const auto& [changed, cell] : changes)
+        first->Keep(changed, "/sheets/a b caf\xe9.tga", cell);
+    first->Flush();
     const QString kept = first->FilePath();
     QVERIFY(QFileInfo::exists(kept));
     SheetRecovery second(folder.path(), failed);
