@@ -77,19 +77,23 @@ void Write(const QString& path, const SheetRecovery::Sheet& sheet) {
     file.Commit();
 }
 
-// Copies pixels into the image at a place, row by row; both are RGB32.
-void PutPixels(QImage& image, const QImage& pixels, QPoint at) {
-    const qsizetype rowBytes = qsizetype(pixels.width()) * 4;
-    for (int y = 0; y < pixels.height(); ++y)
-        std::memcpy(image.scanLine(at.y() + y) + qsizetype(at.x()) * 4, pixels.constScanLine(y),
-                    size_t(rowBytes));
-}
-// The area of from into the same place of into, a picture of the same size.
-void CopyArea(QImage& into, const QImage& from, const QRect& area) {
+// Copies the area of pixels into the image with its top-left pixel at a place, row by row;
+// both are RGB32.
+void PutPixels(QImage& image, const QImage& pixels, const QRect& area, QPoint at) {
     const qsizetype rowBytes = qsizetype(area.width()) * 4;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        std::memcpy(into.scanLine(y) + qsizetype(area.x()) * 4,
-                    from.constScanLine(y) + qsizetype(area.x()) * 4, size_t(rowBytes));
+    for (int y = 0; y < area.height(); ++y)
+        std::memcpy(image.scanLine(at.y() + y) + qsizetype(at.x()) * 4,
+                    pixels.constScanLine(area.y() + y) + qsizetype(area.x()) * 4, size_t(rowBytes));
+}
+
+constexpr qsizetype MaxSpareBytes = qsizetype{16} << 20;
+
+// A copy of image, made into spare where spare is the same picture's kind and held nowhere else.
+QImage CopyInto(QImage spare, const QImage& image) {
+    if (spare.size() != image.size() || spare.format() != image.format() || !spare.isDetached())
+        return image.copy();
+    std::memcpy(spare.bits(), image.constBits(), size_t(image.sizeInBytes()));
+    return spare;
 }
 } // namespace
 
@@ -127,19 +131,6 @@ SheetRecovery::~SheetRecovery() {
     }
 }
 
-namespace {
-constexpr qsizetype MaxSpareBytes = qsizetype{16} << 20;
-
-// A copy of image, made into spare where spare is the same picture's kind and held nowhere else.
-QImage CopyInto(QImage spare, const QImage& image) {
-    if (spare.size() != image.size() || spare.format() != image.format() || !spare.isDetached() ||
-        spare.bytesPerLine() != image.bytesPerLine())
-        return image.copy();
-    std::memcpy(spare.bits(), image.constBits(), size_t(image.sizeInBytes()));
-    return spare;
-}
-} // namespace
-
 void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const QRect& area,
                          LinksText links, const QList<KeptSource>& sources) {
     if (image.format() != QImage::Format_RGB32)
@@ -157,7 +148,7 @@ void SheetRecovery::Keep(const QImage& image, const QByteArray& filePath, const 
                 job.Patches.clear();
                 job.PatchBytes = 0;
             } else if (job.Whole && !changed.isEmpty()) {
-                CopyArea(*job.Whole, image, changed); // not yet the worker's: no patch needed
+                PutPixels(*job.Whole, image, changed, changed.topLeft()); // not yet the worker's
             } else if (!changed.isEmpty()) {
                 job.Patches.push_back({image.copy(changed), changed.topLeft()});
                 job.PatchBytes += bytes;
@@ -233,7 +224,7 @@ void SheetRecovery::Work() {
             if (copy_.isNull() && !job.Remove)
                 throw std::bad_alloc(); // the window's copy of the image failed
             for (const Patch& patch : job.Patches)
-                PutPixels(copy_, patch.Pixels, patch.At);
+                PutPixels(copy_, patch.Pixels, patch.Pixels.rect(), patch.At);
             if (job.Remove) {
                 copy_ = QImage();
                 if (::unlink(Local(path_).c_str()) != 0 && errno != ENOENT)

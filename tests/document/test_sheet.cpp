@@ -9,6 +9,7 @@
 #include "TargetSheet.h"
 #include "TileGrid.h"
 
+#include <QPainter>
 #include <QtTest>
 
 #include <memory>
@@ -400,9 +401,7 @@ void TestSheet::recoveryKeptAndOffered() {
     std::vector<std::pair<QImage, QRect>> changes;
     for (int n = 0; n < 12; ++n) {
         const QRect cell((n % 4) * 64, (n / 4) * 64, 64, 64);
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x)
-                image.setPixel(x, y, qRgb(n, y, x % 256));
+        QPainter(&image).fillRect(cell, QColor(n, 255 - n, 7));
         changes.emplace_back(image.copy(), cell);
     }
     first->Keep(Pattern(QSize(2048, 2048)), {});
