@@ -27,6 +27,9 @@ namespace {
 // files for icons, and every TGA is LoadTGA's.
 constexpr std::array<const char*, 9> Formats = {"png", "jpeg", "bmp", "gif", "pbm",
                                                 "pgm", "ppm",  "xbm", "xpm"};
+// The first bytes that name a format beyond doubt.
+const std::array<std::pair<QByteArrayView, const char*>, 3> Signatures = {
+    {{QByteArrayView("\x89PNG\r\n\x1a\n", 8), "png"}, {"\xff\xd8\xff", "jpeg"}, {"GIF8", "gif"}}};
 // The same bound as a TGA's sides.
 constexpr int MaxSide = 32767;
 
@@ -134,6 +137,13 @@ std::pair<QByteArray, QSize> Declared(QImageReader& reader) {
         xbm.match(QString::fromLatin1(reader.device()->peek(256)));
     if (header.hasMatch())
         return {"xbm", QSize(header.captured(1).toInt(), header.captured(2).toInt())};
+    // A signature names its reader: asked alone, it spares loading and asking every image
+    // plugin Qt has, which costs more than decoding a small picture.
+    for (const auto& [signature, format] : Signatures)
+        if (reader.device()->peek(qsizetype(signature.size())) == signature) {
+            reader.setFormat(format);
+            reader.setAutoDetectImageFormat(false);
+        }
     const AllocationLimitForOneRead limit(QSize(MaxSide, MaxSide));
     if (!reader.canRead())
         return {};
