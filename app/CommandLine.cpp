@@ -151,8 +151,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named) {
     return std::nullopt;
 }
 
-int RunSheetCommand(const CommandLine& named) {
+int RunSheetCommand(const CommandLine& named, const ImageReaders& read) {
     SheetBuildRequest request;
+    request.Read = read;
     request.Layout = named.Build ? *named.Build : named.Check.value_or(QByteArray());
     request.Output = named.Output;
     request.AllowLarge = named.AllowLarge;

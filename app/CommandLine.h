@@ -3,6 +3,8 @@
 // as the target; or without a window patchery --build LAYOUT [--output FILE] [--allow-large] |
 // --check LAYOUT.
 
+#include "SheetBuild.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -24,6 +26,7 @@ struct CommandLine {
 // command line (the reason on standard error).
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& named);
 
-// Runs --build or --check, needing a QCoreApplication only; prints one line a problem on
-// standard error and gives the exit status.
-int RunSheetCommand(const CommandLine& named);
+// Runs --build or --check with these readers, needing a QCoreApplication only; prints one line
+// a problem on standard error and gives the exit status. Passes on OtherReaderNeeded, having
+// printed and written nothing.
+int RunSheetCommand(const CommandLine& named, const ImageReaders& read);

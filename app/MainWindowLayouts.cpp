@@ -8,9 +8,11 @@
 #include "ImageFile.h"
 #include "Layout.h"
 #include "LayoutBuild.h"
+#include "LayoutOf.h"
 #include "MessageBox.h"
 #include "Program.h"
 #include "SheetLayout.h"
+#include "SheetPixels.h"
 #include "SizeQuestions.h"
 
 #include <QFileInfo>
@@ -57,19 +59,21 @@ bool MainWindow::OpenLayoutFile(const QByteArray& path) {
             throw Failure(name.toStdString(), file.errorString().toStdString());
         if (file.size() > LargestLayout)
             throw Failure(name.toStdString(), "too large for a layout");
-        const SheetLayout layout = SheetLayout::Parse(file.readAll(), name);
+        const SheetLayout layout = ParseLayout(file.readAll(), name);
         const SizeCheck check = AskBeforeLarge(this, tr("Open it anyway?"));
         // The cells of a source that cannot be read keep what the layout's sheet holds now.
-        QImage fallback;
+        ImageData fallback;
         try {
-            fallback = LoadPicture(LayoutPath(path, layout.Sheet).toStdString(), check);
+            fallback =
+                SheetPixels(LoadPicture(LayoutPath(path, layout.Sheet).toStdString(), check));
         } catch (const std::exception&) {
         }
         std::vector<std::pair<QByteArray, QImage>> read;
         const BuiltSheet built = ::BuildLayout(
             layout, path,
             [&](const QByteArray& source) {
-                return read.emplace_back(source, LoadPicture(source.toStdString(), check)).second;
+                return SheetPixels(
+                    read.emplace_back(source, LoadPicture(source.toStdString(), check)).second);
             },
             fallback);
         document_.OpenLayout(built, AbsoluteFile(path));

@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "DisplayCheck.h"
+#include "LayoutOf.h"
 #include "MainWindow.h"
 #include "Program.h"
 #include "Settings.h"
@@ -28,7 +29,7 @@ int RunPatchery(int argc, char** argv) {
     // A build needs no display: Qt's image readers need only the core application.
     if (named.Build || named.Check) {
         const QCoreApplication core(argc, argv);
-        return RunSheetCommand(named);
+        return RunSheetCommand(named, QtImageReaders());
     }
     // A clear line and status 1 where Qt would abort.
     if (const std::optional<std::string> problem = DisplayProblem()) {

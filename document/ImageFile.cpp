@@ -65,10 +65,6 @@ QString AllImagesFilter(const QString& extra) {
            QStringLiteral(")|") + patterns;
 }
 
-qint64 PixelBytes(QSize size) {
-    return qint64{3} * size.width() * size.height();
-}
-
 namespace {
 // Qt's allocation bound holds for the whole process, and must stay in place for every other
 // read (a pasted picture's above all): raised while a read runs to what the largest running

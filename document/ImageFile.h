@@ -1,6 +1,7 @@
 #pragma once
 // Image files as the program opens them, and pictures from elsewhere (the clipboard).
 
+#include "ImageBounds.h"
 #include "ImageData.h"
 
 #include <QDir>
@@ -26,14 +27,6 @@ inline QByteArray AbsoluteFile(const QByteArray& path) {
                ? path
                : QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
-
-// An image's size as its file declares it, given before any of its pixels is decoded: what
-// the check throws ends the read with nothing allocated for them.
-using SizeCheck = std::function<void(QSize)>;
-
-// Pixels beyond this many bytes (at 3 a pixel, as the sheet is saved) are worth a question.
-constexpr qint64 LargeImageBytes = qint64{256} << 20;
-qint64 PixelBytes(QSize size);
 
 // Decodes the file at path (as the file functions take it: its bytes) into a picture. Every
 // file LoadTGA takes goes through LoadTGA; another one that Qt's own readers recognise by its

@@ -1,5 +1,7 @@
 #include "SheetDocument.h"
 
+#include "ImageFile.h"
+#include "SheetPixels.h"
 #include "TileGrid.h"
 
 SheetDocument::SheetDocument(QSize size, std::function<void()> historyChanged, int64_t historyLimit)
@@ -111,6 +113,12 @@ QByteArray LinksOf(const OriginGrid& origins, const QByteArray& layoutFile,
         }
     return text;
 }
+
+// A source's cell as the sheet holds it, turned as a layout's build turns it.
+QImage SheetCell(const QImage& source, const CellOrigin& origin) {
+    const QRect area = QRect(origin.Cell * TileSize, QSize(TileSize, TileSize)) & source.rect();
+    return Drawn(OrientedCell(SheetPixels(source.copy(area)), QPoint(0, 0), origin.Orient));
+}
 } // namespace
 
 QByteArray SheetDocument::Links() const {
@@ -146,8 +154,8 @@ void SheetDocument::Restore(const QImage& image, const QByteArray& file,
 void SheetDocument::OpenLayout(const BuiltSheet& built, const QByteArray& layoutFile) {
     SheetHistory::Step before = history_.Sheet();
     TargetSheet::State state;
-    state.Image = built.Image;
-    state.Picture = built.Picture.isNull() ? QImage() : built.Picture;
+    state.Image = Drawn(built.Image);
+    state.Picture = built.Picture.Pixels.empty() ? QImage() : Drawn(built.Picture);
     state.AutoSize = true;
     state.FilePath = built.SheetFile;
     state.Title = TargetSheet::FileName(built.SheetFile);
@@ -192,8 +200,8 @@ SheetDocument::Restamped SheetDocument::Restamp(const std::map<QByteArray, QImag
     SheetHistory::Step before = history_.Cells(areas);
     for (const QPoint cell : cells) {
         const CellOrigin origin = origins.At(cell);
-        sheet_.Stamp(OrientedCell(pictures.at(origin.File), origin.Cell, origin.Orient),
-                     cell * TileSize, QSize(1, 1), OriginGrid(QSize(1, 1), origin));
+        sheet_.Stamp(SheetCell(pictures.at(origin.File), origin), cell * TileSize, QSize(1, 1),
+                     OriginGrid(QSize(1, 1), origin));
     }
     done.Cells = int(cells.size());
     if (!cells.empty())

@@ -6,6 +6,7 @@
 // commands, with their undo, are SheetDocument's.
 
 #include "OriginGrid.h"
+#include "TileGrid.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -34,7 +35,7 @@ class TargetSheet {
 
     // The colour of blank pixels: of a new sheet and of what a size adds. Fixed, so that the
     // bytes of a saved sheet never depend on the desktop's theme.
-    static constexpr QRgb BlankRgb = qRgb(239, 239, 239);
+    static constexpr QRgb BlankRgb = qRgb(BlankLevel, BlankLevel, BlankLevel);
 
     // A blank sheet of the given size; its title is null until it is first opened or sized.
     explicit TargetSheet(QSize size);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/ (committed; ctest
-replays it): valid TGA and BMP files of several widths and both origins, and the broken files
+replays it): valid TGA, BMP and PNG files of several widths and both origins, and the broken files
 a reader must refuse or read without harm. Run again after changing it; files it no longer
 makes are removed."""
 
@@ -136,14 +136,44 @@ def draw_corpus():
     return files
 
 
-def png(width, height, seed=1):
-    """An 8-bit RGB PNG of the pattern."""
-    def chunk(kind, body):
-        return (struct.pack(">I", len(body)) + kind + body +
-                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-    rows = b"".join(b"\0" + pattern(3 * width, seed + y) for y in range(height))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+def png_chunk(kind, body):
+    return (struct.pack(">I", len(body)) + kind + body +
+            struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+
+def png(width, height, seed=1, depth=8, colour=2, interlace=0, extra=b"", filter_byte=0):
+    """A PNG of the pattern: 8-bit RGB unless told; extra chunks go before IDAT."""
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour]
+    row_bytes = (width * channels * depth + 7) // 8
+    rows = b"".join(bytes([filter_byte]) + pattern(row_bytes, seed + y) for y in range(height))
+    if colour == 3:
+        extra = png_chunk(b"PLTE", pattern(3 * (1 << depth), seed)) + extra
+    return (b"\x89PNG\r\n\x1a\n" +
+            png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace))
+            + extra + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+
+
+def png_corpus():
+    """PNGs of the kinds read without conversion, of those left to Qt, and broken ones."""
+    rgb = png(67, 5)
+    files = {
+        "rgb.png": rgb,
+        "rgb-paeth.png": png(16, 16, filter_byte=4),
+        "grey-1.png": png(13, 3, depth=1, colour=0),
+        "grey-8.png": png(9, 9, colour=0),
+        "palette-4.png": png(11, 4, depth=4, colour=3),
+        "palette-8.png": png(8, 8, colour=3),
+        "interlaced.png": png(9, 9, interlace=1),
+        "rgba.png": png(5, 5, colour=6),
+        "rgb-16.png": png(5, 5, depth=16),
+        "trns.png": png(5, 5, colour=0, extra=png_chunk(b"tRNS", b"\0\0")),
+        "truncated.png": rgb[:len(rgb) - 30],
+        "bad-crc.png": rgb[:40] + bytes([rgb[40] ^ 1]) + rgb[41:],
+        "zero-width.png": png(0, 4),
+        "huge.png": rgb[:16] + struct.pack(">II", 32768, 1) + rgb[24:],
+        "signature-only.png": rgb[:8],
+    }
+    return files
 
 
 def layout_corpus():
@@ -182,7 +212,7 @@ def layout_corpus():
 
 def main():
     corpora = {"tga": tga_corpus(), "bmp": bmp_corpus(), "draw": draw_corpus(),
-               "layout": layout_corpus()}
+               "layout": layout_corpus(), "png": png_corpus()}
     total = 0
     for target, files in corpora.items():
         folder = os.path.join(HERE, "corpus", target)

@@ -1,7 +1,16 @@
 #include "Installation.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+QString ProgramFolder() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString window = QStringLiteral("/" PATCHERY_WINDOW_DIR);
+    if (!folder.endsWith(window))
+        return folder;
+    return folder.chopped(window.size()) + QStringLiteral("/" PATCHERY_BIN_DIR);
+}
 
 bool IsInstalledCopy(const QString& executableFolder) {
     return QFileInfo::exists(

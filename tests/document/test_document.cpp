@@ -4,8 +4,10 @@
 #include "Failure.h"
 #include "ImageFile.h"
 #include "LayoutBuild.h"
+#include "LayoutOf.h"
 #include "SheetBuild.h"
 #include "SheetDocument.h"
+#include "SheetPixels.h"
 #include "TileGrid.h"
 #include "WatchedFiles.h"
 
@@ -34,7 +36,8 @@ void VerifyCellsFollowOrigins(const TargetSheet& sheet, const QImage& source) {
             if (origin.Type != CellOrigin::Kind::Source)
                 continue;
             QVERIFY2(
-                CellOf(sheet.Image(), {x, y}) == origin.Orient.Applied(CellOf(source, origin.Cell)),
+                CellOf(sheet.Image(), {x, y}) ==
+                    Drawn(origin.Orient.Applied(SheetPixels(CellOf(source, origin.Cell)))),
                 qPrintable(
                     QStringLiteral("cell %1,%2 (%3)").arg(x).arg(y).arg(origin.Orient.Name())));
         }
@@ -261,11 +264,12 @@ void TestDocument::layoutBuildsWhatWasStamped() {
              text.constData());
     const SheetLayout read = SheetLayout::Parse(text, QStringLiteral("wall.patchery"));
     QCOMPARE(read.Text(), text);
-    const BuiltSheet built = BuildLayout(read, "/w/wall.patchery",
-                                         [&](const QByteArray& path) { return files.at(path); });
+    const BuiltSheet built = BuildLayout(read, "/w/wall.patchery", [&](const QByteArray& path) {
+        return SheetPixels(files.at(path));
+    });
     QVERIFY(built.Problems.empty());
     QCOMPARE(built.SheetFile, QByteArray("/w/wall.tga"));
-    QVERIFY(built.Image == document.Sheet().Image());
+    QVERIFY(Drawn(built.Image) == document.Sheet().Image());
     QCOMPARE(built.Origins.At({0, 1}), document.Sheet().Origins().At({0, 1}));
     QCOMPARE(built.Origins.At({2, 2}).Orient.Name(), QStringLiteral("flip-h"));
 
@@ -276,13 +280,13 @@ void TestDocument::layoutBuildsWhatWasStamped() {
         [&](const QByteArray& path) {
             if (path.endsWith("a.png"))
                 throw Failure("cannot open", "No such file or directory");
-            return files.at(path);
+            return SheetPixels(files.at(path));
         },
-        fallback);
+        SheetPixels(fallback));
     QCOMPARE(missing.Problems.size(), size_t(1));
     QCOMPARE(QString::fromStdString(missing.Problems.front()),
              QStringLiteral("cell 0,0: art/a.png: No such file or directory"));
-    QVERIFY(CellOf(missing.Image, {1, 1}) == CellOf(fallback, {1, 1}));
+    QVERIFY(CellOf(Drawn(missing.Image), {1, 1}) == CellOf(fallback, {1, 1}));
     QCOMPARE(missing.Origins.At({1, 1}).File, QByteArray("/w/art/a.png"));
 
     // Opened, it is what is on disk already when the window hears of it: nothing to keep for
@@ -332,7 +336,7 @@ void TestDocument::badLayoutsRefused() {
                             "\"sources\": {\"g\": \"g.png\"}, \"cells\": [" +
                             cells + "]}";
     try {
-        SheetLayout::Parse(text, QStringLiteral("l.patchery"));
+        ParseLayout(text, QStringLiteral("l.patchery"));
         QFAIL("accepted");
     } catch (const Failure& failure) {
         QCOMPARE(QString::fromStdString(failure.what()), message);
@@ -401,7 +405,7 @@ void TestDocument::buildWritesTheWholeSheetOrNothing() {
     QTemporaryDir dir;
     const QString layout = dir.filePath(QStringLiteral("wall.patchery"));
     const QString sheet = dir.filePath(QStringLiteral("wall.tga"));
-    const SheetBuildRequest request{QFile::encodeName(layout), {}, false};
+    const SheetBuildRequest request{QFile::encodeName(layout), {}, false, QtImageReaders()};
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("art")));
     const QImage source = Pattern(QSize(128, 64));
     QVERIFY(source.save(dir.filePath(QStringLiteral("art/a.png"))));
@@ -458,7 +462,7 @@ void TestDocument::buildWritesTheWholeSheetOrNothing() {
     QCOMPARE(result.Lines,
              Lines({layout + QStringLiteral(": cell 3,2: art/huge.pgm: its 10000 x 10000 pixels "
                                             "need 286.1 MB of memory; --allow-large reads it")}));
-    result = BuildSheetFile({request.Layout, {}, true});
+    result = BuildSheetFile({request.Layout, {}, true, QtImageReaders()});
     QCOMPARE(result.Status, 1);
     QVERIFY(!result.Lines.front().ends_with("--allow-large reads it"));
     QCOMPARE(Read(sheet), good);
@@ -495,7 +499,8 @@ void TestDocument::buildStaysInTheLayoutsFolder() {
     const QString layout = dir.filePath(QStringLiteral("in/l.patchery"));
     Write(layout, LayoutText(sheet.constData(), "a.png"));
 
-    SheetBuildResult result = BuildSheetFile({QFile::encodeName(layout), {}, false});
+    SheetBuildResult result =
+        BuildSheetFile({QFile::encodeName(layout), {}, false, QtImageReaders()});
     QCOMPARE(result.Status, 1);
     QCOMPARE(result.Lines, Lines({layout + QStringLiteral(": \"sheet\": ") +
                                   QFile::decodeName(sheet) + QLatin1Char(' ') + reason +
@@ -504,7 +509,8 @@ void TestDocument::buildStaysInTheLayoutsFolder() {
              QStringList());
 
     const QString output = dir.filePath(QStringLiteral("out/chosen.tga"));
-    result = BuildSheetFile({QFile::encodeName(layout), QFile::encodeName(output), false});
+    result = BuildSheetFile(
+        {QFile::encodeName(layout), QFile::encodeName(output), false, QtImageReaders()});
     QCOMPARE(result.Status, 0);
     QCOMPARE(LoadPicture(LocalPath(output)).size(), QSize(256, 768));
 }

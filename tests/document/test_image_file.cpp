@@ -3,6 +3,8 @@
 
 #include "Failure.h"
 #include "ImageFile.h"
+#include "PngFile.h"
+#include "SheetPixels.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -10,11 +12,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
+#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +33,8 @@ class TestImageFile : public QObject {
     void deepPngOpensPastTheBound();
     void cancelledOpenReadsNoFurther();
     void parallelReadsKeepTheBound();
+    void plainPngsReadAsQtReadsThem_data();
+    void plainPngsReadAsQtReadsThem();
 };
 
 namespace {
@@ -42,6 +49,52 @@ qint64 BytesRead() {
     io.open(QIODevice::ReadOnly);
     const QByteArray text = io.readAll();
     return text.mid(text.indexOf("rchar:") + 6).split('\n').value(0).trimmed().toLongLong();
+}
+// A PNG of the given kind, written by libpng: every sample a different value where the depth
+// allows, so that a row or a channel out of place shows. Chunks: 'g' gAMA, 's' sRGB, 't' tRNS.
+QByteArray Png(int colour, int depth, int width, int height, bool interlaced, const char* chunks) {
+    QByteArray out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t size) {
+            static_cast<QByteArray*>(png_get_io_ptr(p))
+                ->append(reinterpret_cast<char*>(data), qsizetype(size));
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, colour,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette(size_t{1} << std::min(depth, 8));
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = {png_byte(i * 7), png_byte(255 - i), png_byte(i * 31 + 5)};
+    if (colour == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    if (std::strchr(chunks, 'g'))
+        png_set_gAMA(png, info, 0.8);
+    if (std::strchr(chunks, 's'))
+        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+    png_byte alpha[1] = {0};
+    png_color_16 grey{};
+    if (std::strchr(chunks, 't'))
+        png_set_tRNS(png, info, alpha, 1, &grey);
+    png_write_info(png, info);
+    const int channels = colour == PNG_COLOR_TYPE_RGB          ? 3
+                         : colour == PNG_COLOR_TYPE_RGBA       ? 4
+                         : colour == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                               : 1;
+    const size_t rowBytes = (size_t(width) * channels * depth + 7) / 8;
+    std::vector<png_byte> rows(rowBytes * size_t(height));
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = png_byte(i * 37 + i / rowBytes * 11);
+    std::vector<png_bytep> pointers;
+    for (int y = 0; y < height; ++y)
+        pointers.push_back(rows.data() + rowBytes * size_t(y));
+    png_write_image(png, pointers.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 } // namespace
 
@@ -204,6 +257,72 @@ void TestImageFile::cancelledOpenReadsNoFurther() {
     const qint64 read = BytesRead() - before;
     QVERIFY2(read < size / 8,
              qPrintable(QStringLiteral("%1 of %2 bytes read").arg(read).arg(size)));
+}
+
+void TestImageFile::plainPngsReadAsQtReadsThem_data() {
+    QTest::addColumn<QByteArray>("png");
+    QTest::addColumn<bool>("plain"); // read by LoadPNG; otherwise left to Qt's reader
+    for (const int depth : {1, 2, 4, 8}) {
+        QTest::addRow("grey %d", depth)
+            << Png(PNG_COLOR_TYPE_GRAY, depth, 67, 5, false, "") << true;
+        QTest::addRow("palette %d", depth)
+            << Png(PNG_COLOR_TYPE_PALETTE, depth, 67, 5, false, "") << true;
+    }
+    QTest::newRow("rgb") << Png(PNG_COLOR_TYPE_RGB, 8, 67, 5, false, "") << true;
+    QTest::newRow("rgb interlaced") << Png(PNG_COLOR_TYPE_RGB, 8, 67, 19, true, "") << true;
+    QTest::newRow("palette interlaced") << Png(PNG_COLOR_TYPE_PALETTE, 4, 67, 19, true, "") << true;
+    QTest::newRow("rgb, gAMA") << Png(PNG_COLOR_TYPE_RGB, 8, 67, 5, false, "g") << true;
+    QTest::newRow("palette, sRGB") << Png(PNG_COLOR_TYPE_PALETTE, 8, 67, 5, false, "s") << true;
+    QTest::newRow("rgb 16") << Png(PNG_COLOR_TYPE_RGB, 16, 67, 5, false, "") << false;
+    QTest::newRow("grey 16") << Png(PNG_COLOR_TYPE_GRAY, 16, 67, 5, false, "") << false;
+    QTest::newRow("rgba") << Png(PNG_COLOR_TYPE_RGBA, 8, 67, 5, false, "") << false;
+    QTest::newRow("grey alpha") << Png(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 67, 5, false, "") << false;
+    QTest::newRow("palette tRNS") << Png(PNG_COLOR_TYPE_PALETTE, 8, 67, 5, false, "t") << false;
+    QTest::newRow("grey tRNS") << Png(PNG_COLOR_TYPE_GRAY, 8, 67, 5, false, "t") << false;
+    const QByteArray rgb = Png(PNG_COLOR_TYPE_RGB, 8, 67, 5, false, "");
+    QTest::newRow("truncated") << rgb.left(rgb.size() - 30) << false;
+    QByteArray damaged = rgb;
+    damaged[60] = char(damaged[60] ^ 0x10); // in the pixels: the CRC no longer holds
+    QTest::newRow("damaged") << damaged << false;
+}
+
+// patchery reads these itself, without Qt: every pixel as the window program's reader gives it;
+// the others it declines, leaving the record as it was, for Qt's reader to say what they are.
+void TestImageFile::plainPngsReadAsQtReadsThem() {
+    QFETCH(QByteArray, png);
+    QFETCH(bool, plain);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.png"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+    file.close();
+    ImageData image;
+    image.Width = 7;
+    QSize declared;
+    const PngRead read =
+        LoadPNG(LocalPath(path), image, [&](int32_t w, int32_t h) { declared = QSize(w, h); });
+    QCOMPARE(read, plain ? PngRead::Read : PngRead::Declined);
+    if (!plain) {
+        QCOMPARE(image.Width, 7);
+        return;
+    }
+    const ImageData qt = SheetPixels(LoadPicture(LocalPath(path)));
+    QCOMPARE(declared, QSize(qt.Width, qt.Height));
+    QCOMPARE(QSize(image.Width, image.Height), QSize(qt.Width, qt.Height));
+    QCOMPARE(image.Bits, uint8_t(24));
+    QVERIFY(image.Pixels == qt.Pixels);
+    // From memory, as a layout's cell is read: the same.
+    ImageData fromMemory;
+    QCOMPARE(
+        LoadPNG(reinterpret_cast<const uint8_t*>(png.constData()), size_t(png.size()), fromMemory),
+        PngRead::Read);
+    QVERIFY(fromMemory.Pixels == qt.Pixels);
+    // A check that refuses the size ends the read before any pixel is decoded.
+    ImageData refused;
+    QVERIFY_THROWS_EXCEPTION(Failure, LoadPNG(LocalPath(path), refused, [](int32_t, int32_t) {
+                                 throw Failure("too large");
+                             }));
+    QVERIFY(refused.Pixels.empty());
 }
 
 QTEST_GUILESS_MAIN(TestImageFile)

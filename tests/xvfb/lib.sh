@@ -112,8 +112,10 @@ xv_init() {
     trap 'exit 130' INT TERM
     mkdir -p "$XV_TMP"/{app,config,tmp,files,runtime,cache}
     chmod 700 "$XV_TMP/runtime"
-    # The options file is written beside the executable: each scenario has its own copy.
+    # The options file is written beside the executable: each scenario has its own copy, of the
+    # command and of the window program it becomes.
     cp "$binary" "$XV_TMP/app/patchery"
+    cp "$(dirname "$binary")/patchery-window" "$XV_TMP/app/patchery-window"
     XV_APP="$XV_TMP/app/patchery"
 
     # Nothing from the caller's desktop may leak in.

@@ -209,6 +209,19 @@ status=0
 status=0
 bare --check "$f/layout/l.patchery" || status=$?
 [ "$status" -eq 2 ] || xv_fail "--check of a layout that cannot be built: status $status"
+# An RGB PNG patchery reads itself, without loading Qt's GUI library; the same pixels with an
+# alpha channel are built by the window program it becomes: the same bytes either way.
+python3 "$XV_IMG" png "$f/layout/a.png" 64 64 3
+for kind in plain alpha; do
+    [ "$kind" = plain ] || convert "$f/layout/a.png" -alpha opaque "PNG32:$f/layout/a.png"
+    (cd "$f/layout" && LD_DEBUG=libs LD_DEBUG_OUTPUT="$XV_TMP/ld-$kind" bare --build l.patchery) ||
+        xv_fail "--build of a $kind PNG: $(cat "$XV_TMP/err")"
+    cp "$sheet" "$XV_TMP/sheet-$kind.tga"
+done
+cmp -s "$XV_TMP/sheet-plain.tga" "$XV_TMP/sheet-alpha.tga" ||
+    xv_fail "a PNG with an alpha channel builds other bytes than the same pixels without"
+! grep -q 'libQt6Gui' "$XV_TMP"/ld-plain.* && grep -q 'libQt6Gui' "$XV_TMP"/ld-alpha.* ||
+    xv_fail "not read by patchery itself, or the other not by the window program"
 
 xv_step "a read-only prefix, run by an ordinary user"
 python3 "$XV_IMG" pattern "$f/source.tga" 512 1024 1

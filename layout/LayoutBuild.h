@@ -1,29 +1,28 @@
 #pragma once
-// A sheet built from its layout, and the layout of a sheet: the two directions between a
-// layout file and the sheet's document. Both work on files named by their bytes.
+// A sheet built from its layout: the pixels and the origin of every cell, from the files the
+// layout names by their bytes.
 
+#include "ImageData.h"
 #include "OriginGrid.h"
 #include "SheetLayout.h"
-#include "TargetSheet.h"
 
 #include <QByteArray>
-#include <QImage>
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-// Reads a source or background picture; throws (Failure, std::bad_alloc) when it cannot.
-using PictureReader = std::function<QImage(const QByteArray& path)>;
+// Reads a source or background picture as 24 bits; throws (Failure, std::bad_alloc) when it
+// cannot, or OtherReaderNeeded.
+using PictureReader = std::function<ImageData(const QByteArray& path)>;
 
 // A source's cell as it lies in the sheet: 64 x 64 pixels, blank beyond the image's edge,
 // turned as orient says.
-QImage OrientedCell(const QImage& source, QPoint cell, Orientation orient);
+ImageData OrientedCell(const ImageData& source, QPoint cell, Orientation orient);
 
 struct BuiltSheet {
-    QImage Image;          // the sheet's pixels
-    QImage Picture;        // the background; null without one
+    ImageData Image;       // the sheet's pixels
+    ImageData Picture;     // the background; no pixels without one
     OriginGrid Origins;    // where each cell came from
     QByteArray Background; // the background's file
     QByteArray SheetFile;  // the sheet the layout builds
@@ -37,10 +36,6 @@ struct BuiltSheet {
 QByteArray LayoutPath(const QByteArray& layoutFile, const QString& path);
 
 // Builds the layout read from layoutFile. fallback: what the sheet's file holds now, for the
-// cells of sources that cannot be read (may be null).
+// cells of sources that cannot be read (may have no pixels).
 BuiltSheet BuildLayout(const SheetLayout& layout, const QByteArray& layoutFile,
-                       const PictureReader& read, const QImage& fallback = {});
-
-// The layout of the sheet as it is, to be written to layoutFile for the sheet file sheetFile.
-SheetLayout LayoutOf(const TargetSheet& sheet, const QByteArray& layoutFile,
-                     const QByteArray& sheetFile);
+                       const PictureReader& read, const ImageData& fallback = {});

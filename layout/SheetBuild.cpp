@@ -2,9 +2,7 @@
 
 #include "Failure.h"
 #include "FileIO.h"
-#include "ImageFile.h"
 #include "LayoutBuild.h"
-#include "SheetPixels.h"
 #include "TgaFile.h"
 
 #include <QDir>
@@ -91,16 +89,16 @@ std::string Memory(qint64 bytes) {
 }
 
 // Every picture the layout names, each decoded on a thread of its own: the files are read side
-// by side, and each is taken (or its failure thrown) when the sheet needs it.
-std::map<QByteArray, std::shared_future<QImage>>
+// by side, and each is taken (or its failure thrown) when the sheet needs it, once.
+std::map<QByteArray, std::future<ImageData>>
 ReadAll(const SheetLayout& layout, const SheetBuildRequest& request, const SizeCheck& check) {
-    std::map<QByteArray, std::shared_future<QImage>> read;
+    std::map<QByteArray, std::future<ImageData>> read;
     const auto start = [&](const QString& path) {
         const QByteArray file = LayoutPath(request.Layout, path);
         if (!read.count(file))
-            read[file] = std::async(std::launch::async, [file, check] {
-                             return LoadPicture(file.toStdString(), check);
-                         }).share();
+            read[file] = std::async(std::launch::async, [file, check, &request] {
+                return request.Read.File(file.toStdString(), check);
+            });
     };
     if (!layout.Background.isEmpty())
         start(layout.Background);
@@ -120,7 +118,8 @@ Built Build(const SheetBuildRequest& request, bool writing, std::vector<std::str
     const std::string prefix = name.toStdString() + ": ";
     Built result;
     try {
-        const SheetLayout layout = SheetLayout::Parse(ReadLayout(request.Layout), name);
+        const SheetLayout layout =
+            SheetLayout::Parse(ReadLayout(request.Layout), name, request.Read.OtherPng);
         if (!request.Output.isEmpty()) {
             result.SheetFile = request.Output;
         } else {
@@ -139,14 +138,13 @@ Built Build(const SheetBuildRequest& request, bool writing, std::vector<std::str
                               std::to_string(size.height()) + " pixels need " +
                               Memory(PixelBytes(size)) + " of memory; --allow-large reads it");
         };
-        const std::map<QByteArray, std::shared_future<QImage>> read =
-            ReadAll(layout, request, bounded);
-        const BuiltSheet built = BuildLayout(
-            layout, request.Layout, [&](const QByteArray& path) { return read.at(path).get(); });
+        std::map<QByteArray, std::future<ImageData>> read = ReadAll(layout, request, bounded);
+        BuiltSheet built = BuildLayout(layout, request.Layout,
+                                       [&](const QByteArray& path) { return read.at(path).get(); });
         for (const std::string& problem : built.Problems)
             lines.push_back(prefix + problem);
         if (built.Problems.empty())
-            result.Pixels = SheetPixels(built.Image);
+            result.Pixels = std::move(built.Image);
     } catch (const Failure& failure) {
         // The layout's own failures name it already; a file's failure needs only its reason.
         const std::string what = failure.what();

@@ -5,8 +5,11 @@
 #include <QRect>
 
 #include <cmath>
+#include <cstdint>
 
 constexpr int TileSize = 64;
+// Each of red, green and blue where nothing was put: the blank colour, RGB (239, 239, 239).
+constexpr uint8_t BlankLevel = 239;
 
 // The cell that holds the point, in image pixels; points left of or above the image give
 // cells at negative positions.

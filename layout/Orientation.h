@@ -3,12 +3,15 @@
 // ways a square can lie, as an optional horizontal flip applied first and then a number of
 // clockwise quarter turns. Flipping vertically is flipping horizontally and turning twice.
 
-#include <QImage>
+#include "ImageData.h"
+
 #include <QString>
-#include <QTransform>
 
 #include <array>
+#include <cstring>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 struct Orientation {
     bool Flip = false; // mirrored left to right, before the turns
@@ -21,10 +24,25 @@ struct Orientation {
     Orientation FlippedVertically() const { return {!Flip, (6 - Turns) % 4}; }
     Orientation RotatedClockwise() const { return {Flip, (Turns + 1) % 4}; }
 
-    // The picture as it lies in this orientation; Qt moves whole pixels, nothing is resampled.
-    QImage Applied(const QImage& picture) const {
-        QImage result = Flip ? picture.mirrored(true, false) : picture;
-        return Turns == 0 ? result : result.transformed(QTransform().rotate(90 * Turns));
+    // A square 24-bit cell as it lies in this orientation: whole pixels moved, none resampled.
+    ImageData Applied(ImageData cell) const {
+        if (*this == Orientation{})
+            return cell;
+        const int n = cell.Width;
+        ImageData result = cell;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                // Where the pixel at (x, y) of the result comes from: undo the turns, then the
+                // flip.
+                int sx = x, sy = y;
+                for (int turn = 0; turn < Turns; ++turn)
+                    std::tie(sx, sy) = std::pair(sy, n - 1 - sx);
+                if (Flip)
+                    sx = n - 1 - sx;
+                std::memcpy(&result.Pixels[3 * (size_t(y) * n + x)],
+                            &cell.Pixels[3 * (size_t(sy) * n + sx)], 3);
+            }
+        return result;
     }
 
     // The names a layout file uses: "none", "rotate-90", ..., "flip-v-rotate-90".

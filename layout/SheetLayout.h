@@ -5,15 +5,17 @@
 // strictly, refusing what it cannot honour with a Failure that names the file, the entry and
 // what is wrong. Paths are kept as written: relative to the layout's folder, with '/'.
 
+#include "ImageData.h"
 #include "Orientation.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class SheetLayout {
@@ -27,8 +29,12 @@ class SheetLayout {
         QString From;      // Source: the name of one of Sources
         QPoint SourceCell; // Source: column and row in that file
         Orientation Orient;
-        QImage Pixels; // Pixels: 64 x 64, RGB32
+        ImageData Pixels; // Pixels: 64 x 64, 24 bits
+        QByteArray Png;   // Pixels: the same, as the PNG the file holds
     };
+    // Decodes a cell's PNG of a kind the program's own PNG reader leaves to others: its 64 x 64
+    // pixels, or nothing when it holds no such picture.
+    using PngDecoder = std::function<std::optional<ImageData>(const QByteArray& png)>;
 
     QSize Size;
     QString Sheet;
@@ -39,7 +45,9 @@ class SheetLayout {
     // Whether a file's first bytes look like a layout: a JSON object whose first key is
     // "patchery" (as the program writes it), or that names the key near its start.
     static bool LooksLike(const QByteArray& start);
-    // fileName: how messages name the file.
-    static SheetLayout Parse(const QByteArray& text, const QString& fileName);
+    // fileName: how messages name the file. Without otherPng, a cell's PNG of such a kind
+    // throws OtherReaderNeeded.
+    static SheetLayout Parse(const QByteArray& text, const QString& fileName,
+                             const PngDecoder& otherPng = {});
     QByteArray Text() const;
 };

@@ -2,11 +2,10 @@
 
 #include "Failure.h"
 #include "OriginGrid.h"
+#include "OtherReaderNeeded.h"
+#include "PngFile.h"
 #include "TileGrid.h"
 
-#include <QBuffer>
-#include <QImageReader>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,17 +49,28 @@ QString FileNamed(const QJsonObject& object, const char* key, const QString& fil
     return value.toString();
 }
 
-QImage CellPixels(const QString& base64, const QString& file, const Entry& entry) {
-    QByteArray png = QByteArray::fromBase64(base64.toLatin1());
-    QBuffer buffer(&png);
-    QImageReader reader(&buffer, "png");
-    // The size comes first, so that a picture of another size is never decoded.
-    if (reader.size() != QSize(TileSize, TileSize))
-        Refuse(file, entry, "\"pixels\" is not a 64 x 64 PNG");
-    QImage pixels = reader.read();
-    if (pixels.isNull())
-        Refuse(file, entry, "\"pixels\" is not a 64 x 64 PNG");
-    return pixels.convertToFormat(QImage::Format_RGB32);
+ImageData CellPixels(const QByteArray& png, const QString& file, const Entry& entry,
+                     const SheetLayout::PngDecoder& otherPng) {
+    const auto refuse = [&] { Refuse(file, entry, "\"pixels\" is not a 64 x 64 PNG"); };
+    struct OtherSize {};
+    ImageData pixels;
+    try {
+        // The size comes first, so that a picture of another size is never decoded.
+        if (LoadPNG(reinterpret_cast<const uint8_t*>(png.constData()), size_t(png.size()), pixels,
+                    [](int32_t width, int32_t height) {
+                        if (width != TileSize || height != TileSize)
+                            throw OtherSize{};
+                    }) == PngRead::Read)
+            return pixels;
+    } catch (const OtherSize&) {
+        refuse();
+    }
+    if (!otherPng)
+        throw OtherReaderNeeded{};
+    std::optional<ImageData> decoded = otherPng(png);
+    if (!decoded)
+        refuse();
+    return std::move(*decoded);
 }
 
 QByteArray Json(const QJsonValue& value) {
@@ -81,7 +91,8 @@ bool SheetLayout::LooksLike(const QByteArray& start) {
            (text.trimmed().startsWith(u'{') && text.contains(QStringLiteral("\"patchery\"")));
 }
 
-SheetLayout SheetLayout::Parse(const QByteArray& text, const QString& file) {
+SheetLayout SheetLayout::Parse(const QByteArray& text, const QString& file,
+                               const PngDecoder& otherPng) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError)
@@ -164,7 +175,9 @@ SheetLayout SheetLayout::Parse(const QByteArray& text, const QString& file) {
             cell.Type = Cell::Kind::Blank;
         } else if (object.contains(QLatin1String("pixels"))) {
             cell.Type = Cell::Kind::Pixels;
-            cell.Pixels = CellPixels(object.value(QLatin1String("pixels")).toString(), file, entry);
+            cell.Png =
+                QByteArray::fromBase64(object.value(QLatin1String("pixels")).toString().toLatin1());
+            cell.Pixels = CellPixels(cell.Png, file, entry, otherPng);
         } else {
             cell.Type = Cell::Kind::Source;
             cell.From = object.value(QLatin1String("from")).toString();
@@ -221,12 +234,7 @@ QByteArray SheetLayout::Text() const {
         if (cell.Type == Cell::Kind::Blank) {
             text += ", \"blank\": true";
         } else if (cell.Type == Cell::Kind::Pixels) {
-            QByteArray png;
-            QBuffer buffer(&png);
-            buffer.open(QIODevice::WriteOnly);
-            QImageWriter writer(&buffer, "png");
-            writer.write(cell.Pixels.convertToFormat(QImage::Format_RGB888));
-            text += ", \"pixels\": \"" + png.toBase64() + '"';
+            text += ", \"pixels\": \"" + cell.Png.toBase64() + '"';
         } else {
             text += ", \"from\": " + Json(cell.From) + ", \"cell\": " + PairText(cell.SourceCell);
             if (!(cell.Orient == Orientation{}))

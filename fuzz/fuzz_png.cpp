@@ -1,0 +1,35 @@
+// LoadPNG, which reads the PNG sources of a build and the cells of layouts from other people:
+// any input is either declined, the record left alone, or read into 24-bit pixels of the size
+// the check was given; the file and the same bytes in memory read alike.
+
+#include "FuzzInput.h"
+
+#include "Failure.h"
+#include "PngFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ImageData image = Sentinel();
+    int32_t width = -1, height = -1;
+    const PngRead read = LoadPNG(data, size, image, [&](int32_t w, int32_t h) {
+        width = w;
+        height = h;
+    });
+    if (read == PngRead::Declined) {
+        Check(Same(image, Sentinel()), "a declined PNG changed the record");
+    } else {
+        Check(image.Width == width && image.Height == height, "read at another size than checked");
+        Check(width >= 1 && width <= 32767 && height >= 1 && height <= 32767,
+              "a size out of bounds");
+        Check(image.Bits == 24 && image.Palette.empty(), "not 24 bits");
+        Check(image.Pixels.size() == size_t{3} * size_t(width) * size_t(height),
+              "wrong number of pixel bytes");
+    }
+    ImageData fromFile = Sentinel();
+    try {
+        Check(LoadPNG(InputFile(data, size), fromFile) == read, "the file reads otherwise");
+    } catch (const Failure&) {
+        Fail("the file could not be read");
+    }
+    Check(Same(fromFile, image), "the file's pixels differ from the memory's");
+    return 0;
+}
