@@ -71,7 +71,7 @@ fuzz: deps
 	@scripts/install-deps fuzz
 	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPATCHERY_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_tga fuzz_bmp fuzz_draw fuzz_layout
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_tga fuzz_bmp fuzz_draw fuzz_layout fuzz_png
 	fuzz/run.sh $(FUZZ)/fuzz $(SECONDS)
 
 # The README's picture, made by the Release program under Xvfb.

@@ -21,6 +21,7 @@ struct Source {
     int File = -1; // refills Buffer when the bytes at hand are taken
     uint8_t* Buffer = nullptr;
     size_t BufferSize = 0;
+    bool Warned = false;
 };
 
 struct Header {
@@ -55,12 +56,36 @@ void ReadFrom(png_structp png, png_bytep out, png_size_t size) {
 void Fail(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
 }
-void Ignore(png_structp, png_const_charp) {}
+// Whatever libpng warns of, Qt's reader may make something else of: such a file is left to it.
+void Warned(png_structp png, png_const_charp) {
+    if (auto* source = static_cast<Source*>(png_get_io_ptr(png)))
+        source->Warned = true;
+}
+
+// Indices past the end of a short palette show its first colour, as they do in Qt's reader. A
+// one-bit file with a one-colour palette, which Qt shows otherwise, is declined.
+bool PadPalette(png_structp png, png_infop info, int depth) {
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &palette, &count) || count < 1)
+        return false;
+    const int full = 1 << depth;
+    if (count >= full)
+        return true;
+    if (depth == 1)
+        return false;
+    png_color padded[256];
+    std::copy(palette, palette + count, padded);
+    std::fill(padded + count, padded + full, palette[0]);
+    png_set_PLTE(png, info, padded, full);
+    return true;
+}
 
 // Only trivially destructible locals: longjmp skips no destructor.
 bool ReadHeader(png_structp png, png_infop info, Header& header) {
     if (setjmp(png_jmpbuf(png)))
         return false;
+    png_set_benign_errors(png, 0); // a bad CRC of an ancillary chunk, say: an error here
     png_read_info(png, info);
     png_get_IHDR(png, info, &header.Width, &header.Height, &header.Depth, &header.Colour,
                  &header.Interlace, nullptr, nullptr);
@@ -71,8 +96,11 @@ bool ReadHeader(png_structp png, png_infop info, Header& header) {
 bool ReadRows(png_structp png, png_infop info, const Header& header, uint8_t* pixels) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    if (header.Colour == PNG_COLOR_TYPE_PALETTE)
+    if (header.Colour == PNG_COLOR_TYPE_PALETTE) {
+        if (!PadPalette(png, info, header.Depth))
+            return false;
         png_set_palette_to_rgb(png);
+    }
     if (header.Colour == PNG_COLOR_TYPE_GRAY) {
         if (header.Depth < 8)
             png_set_expand_gray_1_2_4_to_8(png);
@@ -89,14 +117,14 @@ bool ReadRows(png_structp png, png_infop info, const Header& header, uint8_t* pi
         for (png_uint_32 y = 0; y < header.Height; ++y)
             png_read_row(png, pixels + size_t{3} * header.Width * y, nullptr);
     png_read_end(png, nullptr);
-    return true;
+    return !static_cast<Source*>(png_get_io_ptr(png))->Warned;
 }
 
 struct Structs {
     png_structp Png = nullptr;
     png_infop Info = nullptr;
     Structs() {
-        Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
+        Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warned);
         if (Png)
             Info = png_create_info_struct(Png);
     }
@@ -112,8 +140,9 @@ PngRead Decode(Source& source, ImageData& image,
         throw std::bad_alloc();
     png_set_read_fn(structs.Png, &source, ReadFrom);
     Header header;
-    if (!ReadHeader(structs.Png, structs.Info, header) || header.Depth > 8 || header.Transparent ||
-        header.Width == 0 || header.Height == 0 || header.Width > 32767 || header.Height > 32767 ||
+    if (!ReadHeader(structs.Png, structs.Info, header) || source.Warned || header.Depth > 8 ||
+        header.Transparent || header.Width == 0 || header.Height == 0 || header.Width > 32767 ||
+        header.Height > 32767 ||
         (header.Colour != PNG_COLOR_TYPE_GRAY && header.Colour != PNG_COLOR_TYPE_RGB &&
          header.Colour != PNG_COLOR_TYPE_PALETTE))
         return PngRead::Declined;

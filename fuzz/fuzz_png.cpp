@@ -7,13 +7,27 @@
 #include "Failure.h"
 #include "PngFile.h"
 
+namespace {
+struct TooLarge {};
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageData image = Sentinel();
     int32_t width = -1, height = -1;
-    const PngRead read = LoadPNG(data, size, image, [&](int32_t w, int32_t h) {
+    // As every caller bounds a read: a size beyond the bound ends it before any pixel is taken.
+    const auto check = [&](int32_t w, int32_t h) {
         width = w;
         height = h;
-    });
+        if (int64_t{w} * h > int64_t{1} << 22)
+            throw TooLarge{};
+    };
+    PngRead read;
+    try {
+        read = LoadPNG(data, size, image, check);
+    } catch (const TooLarge&) {
+        Check(Same(image, Sentinel()), "a refused size changed the record");
+        return 0;
+    }
     if (read == PngRead::Declined) {
         Check(Same(image, Sentinel()), "a declined PNG changed the record");
     } else {
@@ -26,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     ImageData fromFile = Sentinel();
     try {
-        Check(LoadPNG(InputFile(data, size), fromFile) == read, "the file reads otherwise");
+        Check(LoadPNG(InputFile(data, size), fromFile, check) == read, "the file reads otherwise");
     } catch (const Failure&) {
         Fail("the file could not be read");
     }

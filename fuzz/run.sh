@@ -9,7 +9,7 @@ bin=$1
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tga bmp draw layout)
+[ ${#targets[@]} -gt 0 ] || targets=(tga bmp draw layout png)
 here=$(cd "$(dirname "$0")" && pwd)
 
 # A reader must not allocate more than a file could describe: 64 MB of zero rows for a short

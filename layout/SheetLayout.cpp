@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -30,7 +31,8 @@ std::optional<QPoint> Pair(const QJsonValue& value) {
     int numbers[2];
     for (int i = 0; i < 2; ++i) {
         const double v = pair[i].toDouble(-1e300);
-        if (!pair[i].isDouble() || v != static_cast<int>(v) || v < INT_MIN || v > INT_MAX)
+        // The range first: converting a double beyond it to int is undefined.
+        if (!pair[i].isDouble() || v < INT_MIN || v > INT_MAX || v != std::trunc(v))
             return std::nullopt;
         numbers[i] = static_cast<int>(v);
     }

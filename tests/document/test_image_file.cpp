@@ -51,11 +51,13 @@ qint64 BytesRead() {
     return text.mid(text.indexOf("rchar:") + 6).split('\n').value(0).trimmed().toLongLong();
 }
 // A PNG of the given kind, written by libpng: every sample a different value where the depth
-// allows, so that a row or a channel out of place shows. Chunks: 'g' gAMA, 's' sRGB, 't' tRNS.
+// allows, so that a row or a channel out of place shows. Chunks: 'g' gAMA, 's' sRGB, 't' tRNS,
+// 'p' a palette of fewer colours than the indices reach.
 QByteArray Png(int colour, int depth, int width, int height, bool interlaced, const char* chunks) {
     QByteArray out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
+    png_set_check_for_invalid_index(png, 0); // the short palette's indices are meant
     png_set_write_fn(
         png, &out,
         [](png_structp p, png_bytep data, png_size_t size) {
@@ -66,7 +68,8 @@ QByteArray Png(int colour, int depth, int width, int height, bool interlaced, co
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, colour,
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> palette(size_t{1} << std::min(depth, 8));
+    std::vector<png_color> palette(std::strchr(chunks, 'p') ? 1 + depth / 4
+                                                            : 1 << std::min(depth, 8));
     for (size_t i = 0; i < palette.size(); ++i)
         palette[i] = {png_byte(i * 7), png_byte(255 - i), png_byte(i * 31 + 5)};
     if (colour == PNG_COLOR_TYPE_PALETTE)
@@ -273,6 +276,10 @@ void TestImageFile::plainPngsReadAsQtReadsThem_data() {
     QTest::newRow("palette interlaced") << Png(PNG_COLOR_TYPE_PALETTE, 4, 67, 19, true, "") << true;
     QTest::newRow("rgb, gAMA") << Png(PNG_COLOR_TYPE_RGB, 8, 67, 5, false, "g") << true;
     QTest::newRow("palette, sRGB") << Png(PNG_COLOR_TYPE_PALETTE, 8, 67, 5, false, "s") << true;
+    QTest::newRow("short palette 4") << Png(PNG_COLOR_TYPE_PALETTE, 4, 67, 5, false, "p") << true;
+    QTest::newRow("short palette 8") << Png(PNG_COLOR_TYPE_PALETTE, 8, 67, 5, false, "p") << true;
+    QTest::newRow("one-colour palette 1")
+        << Png(PNG_COLOR_TYPE_PALETTE, 1, 67, 5, false, "p") << false;
     QTest::newRow("rgb 16") << Png(PNG_COLOR_TYPE_RGB, 16, 67, 5, false, "") << false;
     QTest::newRow("grey 16") << Png(PNG_COLOR_TYPE_GRAY, 16, 67, 5, false, "") << false;
     QTest::newRow("rgba") << Png(PNG_COLOR_TYPE_RGBA, 8, 67, 5, false, "") << false;
