@@ -1,6 +1,7 @@
 #include "LayoutOf.h"
 
 #include "ImageFile.h"
+#include "LayoutBuild.h"
 #include "SheetPixels.h"
 #include "TileGrid.h"
 
@@ -16,8 +17,7 @@
 namespace {
 // The path of file as a layout in layoutFile's folder writes it.
 QString Relative(const QByteArray& layoutFile, const QByteArray& file) {
-    const QString folder = QFileInfo(QFile::decodeName(layoutFile)).absolutePath();
-    return QDir(folder).relativeFilePath(QFile::decodeName(file));
+    return QDir(LayoutFolder(layoutFile)).relativeFilePath(QFile::decodeName(file));
 }
 
 bool SameFile(const QByteArray& a, const QByteArray& b) {
@@ -28,14 +28,14 @@ bool SameFile(const QByteArray& a, const QByteArray& b) {
 }
 
 // The sheet's cell at, blank where it runs past the sheet's edge.
-ImageData CellPixels(const QImage& sheet, QPoint at) {
+QImage CellPixels(const QImage& sheet, QPoint at) {
     QImage pixels(TileSize, TileSize, QImage::Format_RGB32);
     pixels.fill(TargetSheet::Blank());
     QPainter painter(&pixels);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(0, 0), sheet, QRect(at * TileSize, QSize(TileSize, TileSize)));
     painter.end();
-    return SheetPixels(pixels);
+    return pixels;
 }
 
 QByteArray Png(const QImage& pixels) {
@@ -125,11 +125,13 @@ SheetLayout LayoutOf(const TargetSheet& sheet, const QByteArray& layoutFile,
                     break;
                 }
                 [[fallthrough]];
-            case CellOrigin::Kind::Pixels:
+            case CellOrigin::Kind::Pixels: {
                 cell.Type = SheetLayout::Cell::Kind::Pixels;
-                cell.Pixels = CellPixels(sheet.Image(), cell.At);
-                cell.Png = Png(Drawn(cell.Pixels));
+                const QImage pixels = CellPixels(sheet.Image(), cell.At);
+                cell.Pixels = SheetPixels(pixels);
+                cell.Png = Png(pixels);
                 break;
+            }
             case CellOrigin::Kind::Source:
                 cell.Type = SheetLayout::Cell::Kind::Source;
                 cell.From = nameOf(origin.File);

@@ -51,9 +51,13 @@ ImageData OrientedCell(const ImageData& source, QPoint cell, Orientation orient)
     return orient.Applied(std::move(pixels));
 }
 
+QString LayoutFolder(const QByteArray& layoutFile) {
+    return QFileInfo(QFile::decodeName(layoutFile)).absolutePath();
+}
+
 QByteArray LayoutPath(const QByteArray& layoutFile, const QString& path) {
-    const QString folder = QFileInfo(QFile::decodeName(layoutFile)).absolutePath();
-    return QFile::encodeName(QDir::cleanPath(QDir(folder).absoluteFilePath(path)));
+    return QFile::encodeName(
+        QDir::cleanPath(QDir(LayoutFolder(layoutFile)).absoluteFilePath(path)));
 }
 
 BuiltSheet BuildLayout(const SheetLayout& layout, const QByteArray& layoutFile,

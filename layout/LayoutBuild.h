@@ -32,6 +32,9 @@ struct BuiltSheet {
     std::vector<QByteArray> Unread; // the sources and background that could not be read
 };
 
+// The folder a layout's paths are relative to: the layout file's.
+QString LayoutFolder(const QByteArray& layoutFile);
+
 // The file a layout's path names: relative to the layout's folder.
 QByteArray LayoutPath(const QByteArray& layoutFile, const QString& path);
 
